@@ -1,0 +1,7 @@
+#pragma once
+
+// The program's shared routines.
+#include "AppError.h"
+#include "AppFolder.h"
+#include "SplitString.h"
+#include "TextLines.h"
