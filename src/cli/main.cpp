@@ -1,0 +1,41 @@
+// tolvan: the command-line companion of the window program.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Command.h"
+
+// Each subcommand lives in its own file.
+int RunGenerate(const std::vector<std::string>& args);
+
+namespace {
+
+const Command kCommands[] = {
+    {"generate", "write the script package beside a sales page", RunGenerate},
+};
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out, "Usage: tolvan COMMAND [OPTIONS]\n\nCommands:\n");
+  for (const auto& command : kCommands) std::fprintf(out, "  %-10s %s\n", command.name, command.summary);
+  std::fprintf(out, "\nRun 'tolvan COMMAND --help' for a command's options.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return 2;
+  }
+  const std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintUsage(stdout);
+    return 0;
+  }
+  for (const auto& command : kCommands) {
+    if (name == command.name) return command.run(std::vector<std::string>(argv + 2, argv + argc));
+  }
+  std::fprintf(stderr, "tolvan: unknown command '%s'; run 'tolvan --help' for the list\n", name.c_str());
+  return 2;
+}
