@@ -1,0 +1,106 @@
+#include "DateField.h"
+
+#include <QCalendarWidget>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "AppError.h"
+
+namespace ui {
+
+namespace {
+
+const QDate kDayZero(1899, 12, 30);
+
+}  // namespace
+
+double DateTimeValue(const QDateTime& moment) {
+  return double(kDayZero.daysTo(moment.date())) +
+         double(moment.time().msecsSinceStartOfDay()) / 86400000.0;
+}
+
+QDate DateOfValue(double value) { return kDayZero.addDays(qint64(std::floor(value))); }
+
+// The text part. It checks its text after each key it handles, so that an
+// error about the text leaves the key's own event handler.
+class DateField::TextPart : public QLineEdit {
+ public:
+  TextPart(DateField* field) : QLineEdit(field), field_(field) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const QString before = displayText();
+    QLineEdit::keyPressEvent(event);
+    if (displayText() != before) field_->TextChanged(displayText());
+  }
+  void inputMethodEvent(QInputMethodEvent* event) override {
+    const QString before = displayText();
+    QLineEdit::inputMethodEvent(event);
+    if (displayText() != before) field_->TextChanged(displayText());
+  }
+
+ private:
+  DateField* field_;
+};
+
+DateField::DateField(QWidget* parent, const QLocale& locale)
+    : QWidget(parent),
+      pattern_(locale),
+      editor_(new TextPart(this)),
+      dropDown_(new QToolButton(this)),
+      popup_(new QWidget(this, Qt::Popup)),
+      calendar_(new QCalendarWidget(popup_)) {
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  row->addWidget(editor_);
+  row->addWidget(dropDown_);
+  editor_->setInputMask(pattern_.InputMask());
+  dropDown_->setArrowType(Qt::DownArrow);
+  dropDown_->setFocusPolicy(Qt::NoFocus);
+  dropDown_->setObjectName(QStringLiteral("dateDropDown"));
+  connect(dropDown_, &QToolButton::clicked, this, &DateField::ShowCalendar);
+
+  auto* box = new QVBoxLayout(popup_);
+  box->setContentsMargins(0, 0, 0, 0);
+  box->addWidget(calendar_);
+  popup_->resize(200, 150);
+  calendar_->setFirstDayOfWeek(Qt::Sunday);
+  calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+  connect(calendar_, &QCalendarWidget::clicked, this, &DateField::Picked);
+  connect(calendar_, &QCalendarWidget::activated, this, &DateField::Picked);
+  setFocusProxy(editor_);
+}
+
+QLineEdit* DateField::Editor() const { return editor_; }
+
+void DateField::SetValue(double value) {
+  value_ = value;
+  editor_->setText(pattern_.Format(DateOfValue(value)));
+}
+
+void DateField::ShowCalendar() {
+  calendar_->setSelectedDate(DateOfValue(value_));
+  popup_->move(mapToGlobal(QPoint(0, height())));
+  popup_->show();
+  calendar_->setFocus();
+}
+
+void DateField::TextChanged(const QString& text) {
+  const auto result = pattern_.Read(text);
+  if (result.reading == DatePattern::Reading::NoSuchDay) {
+    throw AppError("'" + text.toStdString() + "' is not a valid date");
+  }
+  if (result.reading == DatePattern::Reading::Valid) value_ = double(kDayZero.daysTo(result.date));
+}
+
+void DateField::Picked(QDate date) {
+  popup_->hide();
+  SetValue(double(kDayZero.daysTo(date)));
+}
+
+}  // namespace ui

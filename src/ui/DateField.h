@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDateTime>
+#include <QWidget>
+
+#include "DatePattern.h"
+
+class QCalendarWidget;
+class QLineEdit;
+class QToolButton;
+
+namespace ui {
+
+// Date-time values: days since 30 December 1899 00:00, the fraction being the
+// time of day.
+double DateTimeValue(const QDateTime& moment);
+QDate DateOfValue(double value);
+
+// A date field with a drop-down calendar. Its value is a date-time value; a
+// date typed in full or picked is that day at 00:00. A complete text that
+// names no real day raises "'<text>' is not a valid date" and keeps the value.
+class DateField : public QWidget {
+  Q_OBJECT
+ public:
+  explicit DateField(QWidget* parent = nullptr, const QLocale& locale = QLocale());
+
+  double Value() const { return value_; }
+  void SetValue(double value);
+
+  QLineEdit* Editor() const;
+  QCalendarWidget* Calendar() const { return calendar_; }
+  const DatePattern& Pattern() const { return pattern_; }
+
+  void ShowCalendar();
+
+ private:
+  class TextPart;
+  void TextChanged(const QString& text);
+  void Picked(QDate date);
+
+  DatePattern pattern_;
+  double value_ = 0;
+  TextPart* editor_;
+  QToolButton* dropDown_;
+  QWidget* popup_;
+  QCalendarWidget* calendar_;
+};
+
+}  // namespace ui

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QTextBrowser>
+
+namespace ui {
+
+// A read-only view of an HTML source text. It never loads anything from the
+// network and does not follow links by itself.
+class HtmlView : public QTextBrowser {
+  Q_OBJECT
+ public:
+  explicit HtmlView(QWidget* parent = nullptr);
+
+ protected:
+  QVariant loadResource(int type, const QUrl& name) override;
+};
+
+}  // namespace ui

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string_view>
+
+namespace ui {
+
+// A skin is a Qt style sheet stored zlib-compressed: the built-in one inside
+// the program, or one from a skin file.
+namespace Skin {
+
+// Inflates compressed skin data; nothing when the data is not a whole zlib
+// stream of UTF-8 text.
+std::optional<QString> Inflate(std::string_view compressed);
+
+// The program's built-in skin, inflated.
+QString BuiltIn();
+
+}  // namespace Skin
+
+}  // namespace ui

@@ -1,0 +1,16 @@
+// Entry point of the widget tests: one application object, dialogs answered
+// by the test seams instead of a person.
+#include <gtest/gtest.h>
+
+#include "Application.h"
+#include "FileDialog.h"
+#include "MessageBox.h"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  ui::Application app(argc, argv);
+  ui::MessageBox::AnswerAutomatically(true);
+  ui::FileDialog::AnswerAutomatically(true);
+  return RUN_ALL_TESTS();
+}

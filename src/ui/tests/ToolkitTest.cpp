@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <stdexcept>
+
+#include "Application.h"
+#include "ColorComboBox.h"
+#include "MessageBox.h"
+#include "Skin.h"
+
+using ui::MessageBox;
+
+TEST(MessageBox, seamRecordsMessagesAndGivesQueuedAnswers) {
+  MessageBox::ClearShown();
+  MessageBox box;
+  MessageBox::QueueAnswer(ui::MessageButton::Cancel);
+  EXPECT_EQ(box.Show("first", ui::MessageKind::Warning, true), ui::MessageButton::Cancel);
+  EXPECT_EQ(box.Show("second", ui::MessageKind::Information), ui::MessageButton::Ok);
+  ASSERT_EQ(MessageBox::Shown().size(), 2u);
+  EXPECT_EQ(MessageBox::Shown()[0].caption, "Warning");
+  EXPECT_EQ(MessageBox::Shown()[1].caption, "Information");
+  EXPECT_EQ(MessageBox::Shown()[1].text, "second");
+}
+
+namespace {
+class Thrower : public QObject {
+ public:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::User) throw std::runtime_error("boom in a handler");
+    if (e->type() == QEvent::User + 1) ++handled;
+    return QObject::event(e);
+  }
+  int handled = 0;
+};
+}  // namespace
+
+TEST(Application, errorLeavingAHandlerIsReportedAndTheLoopGoesOn) {
+  MessageBox::ClearShown();
+  Thrower thrower;
+  QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+  QCoreApplication::postEvent(&thrower, new QEvent(QEvent::Type(QEvent::User + 1)));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(MessageBox::Shown().size(), 1u);
+  EXPECT_EQ(MessageBox::Shown()[0].caption, "Error");
+  EXPECT_EQ(MessageBox::Shown()[0].text, "boom in a handler");
+  EXPECT_EQ(thrower.handled, 1);
+}
+
+TEST(Skin, builtInSkinInflatesToAStyleSheet) {
+  const QString sheet = ui::Skin::BuiltIn();
+  EXPECT_TRUE(sheet.contains("QPushButton"));
+}
+
+TEST(Skin, damagedDataInflatesToNothing) {
+  const std::string text = "QWidget { color: red; }";
+  std::string packed(compressBound(text.size()), '\0');
+  uLongf size = packed.size();
+  compress(reinterpret_cast<Bytef*>(packed.data()), &size,
+           reinterpret_cast<const Bytef*>(text.data()), text.size());
+  packed.resize(size);
+  EXPECT_EQ(ui::Skin::Inflate(packed), QString::fromStdString(text));
+
+  const std::string cases[] = {"", "not zlib at all", packed.substr(0, packed.size() - 3),
+                               packed + "trailing"};
+  for (const auto& data : cases) EXPECT_FALSE(ui::Skin::Inflate(data).has_value());
+}
+
+TEST(ColorComboBox, holdsColourValuesAndShowsEightAtOnce) {
+  ui::ColorComboBox box;
+  box.AddColor("Navy", 0x800000);
+  box.AddColor("Yellow", 0x00FFFF);
+  EXPECT_EQ(box.maxVisibleItems(), 8);
+  EXPECT_TRUE(box.SelectColor(0x00FFFF));
+  EXPECT_EQ(box.currentText(), "Yellow");
+  EXPECT_EQ(box.ColorValue(), 0x00FFFFu);
+  EXPECT_FALSE(box.SelectColor(0x123456));
+}
