@@ -21,7 +21,9 @@ constexpr double kBeyond = 1e19;
 bool IsAllowed(QChar c) { return c.isDigit() || c == u'-'; }
 
 // The number the text spells, when it is an optional "-" and digits. Texts
-// beyond the 64-bit range give the nearest end of that range.
+// beyond the 64-bit range count as kBeyond.
+
+
 std::optional<double> WholeNumber(const QString& text) {
   const std::string digits = text.toStdString();
   const bool negative = !digits.empty() && digits[0] == '-';

@@ -7,6 +7,7 @@
 
 #include "Application.h"
 #include "ColorComboBox.h"
+#include "Cp1252.h"
 #include "MessageBox.h"
 #include "Skin.h"
 
@@ -76,4 +77,9 @@ TEST(ColorComboBox, holdsColourValuesAndShowsEightAtOnce) {
   EXPECT_EQ(box.currentText(), "Yellow");
   EXPECT_EQ(box.ColorValue(), 0x00FFFFu);
   EXPECT_FALSE(box.SelectColor(0x123456));
+}
+
+TEST(Cp1252, bytesBecomeTheirCharacters) {
+  EXPECT_EQ(ui::FromCp1252("caf\xE9 \x80 \x93quoted\x94 \x81"),
+            QString::fromUtf8("café € “quoted” \xC2\x81"));
 }

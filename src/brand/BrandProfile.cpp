@@ -1,0 +1,3 @@
+#include "BrandProfile.h"
+
+TBrandProfile BrandProfile;

@@ -1,0 +1,254 @@
+#include "FMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "BrandProfile.h"
+#include "Cp1252.h"
+#include "HtmlView.h"
+#include "Skin.h"
+
+std::unique_ptr<UUtils::StringList> NewsList;
+
+namespace {
+
+// A picture button's glyph: a symbol drawn in white.
+QIcon Glyph(QChar symbol) {
+  QPixmap pixmap(26, 26);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(20);
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setPen(Qt::white);
+  painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(symbol));
+  return QIcon(pixmap);
+}
+
+QToolButton* PictureButton(QWidget* parent, const char* name, const QString& hint, QChar symbol) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(QLatin1String(name));
+  button->setFixedSize(41, 34);
+  button->setIcon(Glyph(symbol));
+  button->setIconSize(QSize(26, 26));
+  button->setToolTip(hint);
+  button->setAutoRaise(true);
+  return button;
+}
+
+QWidget* Panel(QWidget* parent, const char* name) {
+  auto* panel = new QWidget(parent);
+  panel->setObjectName(QLatin1String(name));
+  panel->setAttribute(Qt::WA_StyledBackground);
+  return panel;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain() : msgMain(this) {
+  setObjectName(QStringLiteral("frmMain"));
+  setAttribute(Qt::WA_StyledBackground);
+  setWindowTitle(QStringLiteral("Hurrex Tolvan"));
+  qApp->setStyleSheet(ui::Skin::BuiltIn());
+
+  pgcPrinc = new QTabWidget(this);
+  pgcPrinc->setObjectName(QStringLiteral("pgcPrinc"));
+  pgcPrinc->setDocumentMode(true);
+  pgcPrinc->tabBar()->hide();
+  auto* frame = new QVBoxLayout(this);
+  frame->setContentsMargins(0, 0, 0, 0);
+  frame->addWidget(pgcPrinc);
+  CreateWelcomePage();
+  CreateMainPage();
+
+  Timer1 = new QTimer(this);
+  Timer1->setInterval(100);
+  connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+
+  resize(768, 514);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() { FormDestroy(); }
+
+void TfrmMain::CreateWelcomePage() {
+  stsWelcome = Panel(nullptr, "stsWelcome");
+  prfWelcome = new ui::HtmlView(stsWelcome);
+  prfWelcome->setObjectName(QStringLiteral("prfWelcome"));
+  bsSkinPanel14 = Panel(stsWelcome, "bsSkinPanel14");
+  bsSkinPanel14->setFixedHeight(39);
+  bsSkinButton1 = new QPushButton(QStringLiteral("Thanks, just show me the main application"),
+                                  bsSkinPanel14);
+  bsSkinButton1->setObjectName(QStringLiteral("bsSkinButton1"));
+  bsSkinButton1->setFixedSize(265, 20);
+  bsSkinButton1->setDefault(true);
+  connect(bsSkinButton1, &QPushButton::clicked, this, &TfrmMain::bsSkinButton1Click);
+
+  auto* strip = new QHBoxLayout(bsSkinPanel14);
+  strip->addStretch();
+  strip->addWidget(bsSkinButton1);
+  strip->addStretch();
+  auto* page = new QVBoxLayout(stsWelcome);
+  page->setContentsMargins(0, 0, 0, 0);
+  page->setSpacing(0);
+  page->addWidget(prfWelcome, 1);
+  page->addWidget(bsSkinPanel14);
+  pgcPrinc->addTab(stsWelcome, QString());
+}
+
+void TfrmMain::CreateMainPage() {
+  stsMain = Panel(nullptr, "stsMain");
+  CreateHeaderBar();
+
+  panBanner = Panel(stsMain, "panBanner");
+  panBanner->setFixedHeight(65);
+  panBanner->installEventFilter(this);
+  imgBanner = new QLabel(panBanner);
+  imgBanner->setObjectName(QStringLiteral("imgBanner"));
+  imgBanner->setGeometry(0, 0, 468, 60);
+  gifBanner = new QLabel(panBanner);
+  gifBanner->setObjectName(QStringLiteral("gifBanner"));
+  gifBanner->hide();
+
+  bsSkinPanel1 = Panel(stsMain, "bsSkinPanel1");
+  CreateOfferPanel();
+
+  panLinks = Panel(stsMain, "panLinks");
+  panLinks->setFixedHeight(36);
+  lblLink1URL = new QLabel(QStringLiteral("Visit the Hurrex Tolvan home page"), panLinks);
+  lblLink1URL->setObjectName(QStringLiteral("lblLink1URL"));
+  lblLink2URL = new QLabel(QStringLiteral("More tools for your sales pages"), panLinks);
+  lblLink2URL->setObjectName(QStringLiteral("lblLink2URL"));
+  lblLink2URL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  for (QLabel* link : {lblLink1URL, lblLink2URL}) link->setCursor(Qt::PointingHandCursor);
+  auto* links = new QHBoxLayout(panLinks);
+  links->setContentsMargins(12, 0, 12, 0);
+  links->addWidget(lblLink1URL);
+  links->addStretch();
+  links->addWidget(lblLink2URL);
+
+  auto* page = new QVBoxLayout(stsMain);
+  page->setContentsMargins(0, 0, 0, 0);
+  page->setSpacing(0);
+  page->addWidget(bsSkinPanel4);
+  page->addWidget(panBanner);
+  page->addWidget(bsSkinPanel1, 1);
+  page->addWidget(panLinks);
+  pgcPrinc->addTab(stsMain, QString());
+}
+
+void TfrmMain::CreateHeaderBar() {
+  bsSkinPanel4 = Panel(stsMain, "bsSkinPanel4");
+  bsSkinPanel4->setFixedHeight(43);
+  btnMakeMoney = new QPushButton(QStringLiteral("Make Money"), bsSkinPanel4);
+  btnMakeMoney->setObjectName(QStringLiteral("btnMakeMoney"));
+  btnAbout = new QPushButton(QStringLiteral("About"), bsSkinPanel4);
+  btnAbout->setObjectName(QStringLiteral("btnAbout"));
+  for (QPushButton* button : {btnMakeMoney, btnAbout}) button->setFixedSize(125, 20);
+  btnNews = PictureButton(bsSkinPanel4, "btnNews", QStringLiteral("Check News"), QChar(0x2709));
+  bsSkinSpeedButton1 = PictureButton(bsSkinPanel4, "bsSkinSpeedButton1",
+                                     QStringLiteral("Check Updates"), QChar(0x21BB));
+  bsSkinSpeedButton2 =
+      PictureButton(bsSkinPanel4, "bsSkinSpeedButton2", QStringLiteral("Help"), QChar('?'));
+
+  auto* bar = new QHBoxLayout(bsSkinPanel4);
+  bar->setContentsMargins(10, 0, 6, 0);
+  bar->setSpacing(8);
+  bar->addWidget(btnMakeMoney);
+  bar->addWidget(btnAbout);
+  bar->addStretch();
+  bar->setSpacing(2);
+  bar->addWidget(btnNews);
+  bar->addWidget(bsSkinSpeedButton1);
+  bar->addWidget(bsSkinSpeedButton2);
+}
+
+void TfrmMain::ApplyBrandSettings() {
+  // Without a brand document the window keeps its designed state.
+}
+
+void TfrmMain::FormCreate() {
+  gifBanner->setGeometry(imgBanner->geometry());
+  ApplyBrandSettings();
+  if (BrandProfile.WelcomePage.empty()) Timer1->start();
+  NewsList = std::make_unique<UUtils::StringList>();
+}
+
+void TfrmMain::FormShow() {
+  for (int i = 0; i < pgcPrinc->count(); ++i) {
+    pgcPrinc->setCurrentIndex(i);
+    QCoreApplication::processEvents();
+  }
+  pgcPrinc->setCurrentIndex(0);
+
+  if (!BrandProfile.WelcomePage.empty()) {
+    pgcPrinc->setTabVisible(pgcPrinc->indexOf(stsWelcome), false);
+    pgcPrinc->setCurrentIndex(0);
+    prfWelcome->setHtml(ui::FromCp1252(BrandProfile.WelcomePage));
+  } else {
+    delete stsWelcome;
+    stsWelcome = nullptr;
+    prfWelcome = nullptr;
+    bsSkinPanel14 = nullptr;
+    bsSkinButton1 = nullptr;
+  }
+  pgcPrinc->setTabVisible(pgcPrinc->indexOf(stsMain), false);
+  pgcPrinc->setCurrentIndex(0);
+  FormResize();
+}
+
+void TfrmMain::FormResize() {
+  for (QLabel* banner : {imgBanner, gifBanner}) {
+    banner->move(panBanner->width() / 2 - banner->width() / 2,
+                 panBanner->height() / 2 - banner->height() / 2);
+  }
+}
+
+void TfrmMain::FormClose() { QCoreApplication::processEvents(); }
+
+void TfrmMain::FormDestroy() { NewsList.reset(); }
+
+void TfrmMain::bsSkinButton1Click() {
+  pgcPrinc->setCurrentWidget(stsMain);
+  if (!BrandProfile.WelcomePage.empty()) Timer1->start();
+}
+
+void TfrmMain::Timer1Timer() {
+  // Off first, so that every enabling of the timer gives exactly one tick.
+  Timer1->stop();
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  FormShow();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  // The banner strip follows the window's width through the layout, so the
+  // window's resizing is seen here, once the strip has its new size.
+  if (watched == panBanner && event->type() == QEvent::Resize) FormResize();
+  return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "MessageBox.h"
+#include "SplitString.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+struct OfferSettings;
+
+namespace ui {
+class ColorComboBox;
+class DateField;
+class HtmlView;
+class SpinEdit;
+}  // namespace ui
+
+// The program version.
+inline constexpr char AppVersion[] = "2.01";
+
+// The raw news entries, created with the main window and freed with it.
+extern std::unique_ptr<UUtils::StringList> NewsList;
+
+// The main window: the welcome page and the main page with the offer
+// settings panel.
+class TfrmMain : public QWidget {
+  Q_OBJECT
+ public:
+  TfrmMain();
+  ~TfrmMain() override;
+
+  // Operations.
+  void ApplyBrandSettings();
+  void GenerateScript();
+  OfferSettings GatherOfferSettings() const;
+
+  // Controls.
+  QTabWidget* pgcPrinc;
+  QWidget* stsWelcome;
+  ui::HtmlView* prfWelcome;
+  QWidget* bsSkinPanel14;
+  QPushButton* bsSkinButton1;
+  QWidget* stsMain;
+  QWidget* bsSkinPanel4;
+  QPushButton* btnMakeMoney;
+  QPushButton* btnAbout;
+  QToolButton* btnNews;
+  QToolButton* bsSkinSpeedButton1;
+  QToolButton* bsSkinSpeedButton2;
+  QWidget* panBanner;
+  QLabel* imgBanner;
+  QLabel* gifBanner;
+  QWidget* bsSkinPanel1;
+  QWidget* panLinks;
+  QLabel* lblLink1URL;
+  QLabel* lblLink2URL;
+  QTimer* Timer1;
+  ui::MessageBox msgMain;
+
+  // The offer settings panel.
+  QGroupBox* bsSkinGroupBox2;
+  QLineEdit* edtPage;
+  QPushButton* btnBrowse;
+  ui::SpinEdit* edtMaxNumSales;
+  ui::SpinEdit* edtCounterRefresh;
+  QGroupBox* bsSkinGroupBox1;
+  QRadioButton* rbtLimitNumber;
+  QRadioButton* rbtExpiryDate;
+  ui::DateField* edtExpiryDate;
+  ui::SpinEdit* edtTimeZone;
+  QRadioButton* rbtOneTimeOffer;
+  ui::SpinEdit* edtTimeOut;
+  QGroupBox* bsSkinGroupBox3;
+  QLineEdit* edtHurrexText;
+  QRadioButton* rbtOnTop;
+  QRadioButton* rbtOnBottom;
+  ui::ColorComboBox* cbxBarColor;
+  ui::SpinEdit* edtBarWidth;
+  ui::SpinEdit* edtBarHeight;
+  ui::SpinEdit* edtBarBorder;
+  QGroupBox* bsSkinGroupBox4;
+  QLineEdit* edtRedirectPage;
+  QPushButton* btnGenerateScript;
+
+  // Handlers.
+  void FormCreate();
+  void FormShow();
+  void FormResize();
+  void FormClose();
+  void FormDestroy();
+  void bsSkinButton1Click();
+  void Timer1Timer();
+  void rbtLimitNumberClick();
+  void rbtExpiryDateClick();
+  void rbtOneTimeOfferClick();
+  void btnBrowseClick();
+  void btnGenerateScriptClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateWelcomePage();
+  void CreateMainPage();
+  void CreateHeaderBar();
+  void CreateOfferPanel();
+  void SetOfferFieldsEnabled(bool expiry, bool timeOut);
+
+  bool shown_ = false;
+};

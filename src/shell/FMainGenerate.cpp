@@ -1,0 +1,37 @@
+// Generating the script package from the offer settings panel.
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "AppFolder.h"
+#include "ColorComboBox.h"
+#include "DateField.h"
+#include "FMain.h"
+#include "GenerateScript.h"
+#include "SpinEdit.h"
+
+OfferSettings TfrmMain::GatherOfferSettings() const {
+  OfferSettings settings;
+  settings.page = edtPage->text().toStdString();
+  settings.oneTimeOffer = rbtOneTimeOffer->isChecked();
+  settings.expiryDate = rbtExpiryDate->isChecked();
+  settings.timeOut = edtTimeOut->Value();
+  settings.expiryDateValue = edtExpiryDate->Value();
+  settings.timeZone = edtTimeZone->Value();
+  settings.maxNumSales = edtMaxNumSales->Value();
+  settings.counterRefresh = edtCounterRefresh->Value();
+  settings.redirectPage = edtRedirectPage->text().toStdString();
+  settings.hurrexText = edtHurrexText->text().toStdString();
+  settings.onTop = rbtOnTop->isChecked();
+  settings.barHeight = edtBarHeight->Value();
+  settings.barWidth = edtBarWidth->Value();
+  settings.barBorder = edtBarBorder->Value();
+  settings.barColor = cbxBarColor->ColorValue();
+  return settings;
+}
+
+void TfrmMain::GenerateScript() {
+  const auto outcome = ::GenerateScript(GatherOfferSettings(), UUtils::AppFolder());
+  msgMain.Show(QString::fromStdString(outcome.message), ui::MessageKind::Information);
+}
+
+void TfrmMain::btnGenerateScriptClick() { GenerateScript(); }
