@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstdint>
+
+#include "OfferSettings.h"
+#include "SplitString.h"
+
+// The 21 lines of stconfig1.php, which the server scripts read, for the given
+// settings and cookie-name suffix. Throws AppError for a number that cannot
+// be written.
+UUtils::StringList ConfigLines(const OfferSettings& settings, std::uint32_t cookieSuffix);

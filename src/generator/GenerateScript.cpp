@@ -1,0 +1,56 @@
+#include "GenerateScript.h"
+
+#include <filesystem>
+
+#include "AppError.h"
+#include "ConfigFile.h"
+#include "PageInclude.h"
+#include "ProcessRandom.h"
+#include "TextLines.h"
+
+namespace {
+
+constexpr const char* kTemplateFiles[] = {
+    "phpenabler.php", "stchmod.php",    "stiframe.php", "stiptrack.txt",
+    "stmain.php",     "stnumsales.txt", "stthanks.php",
+};
+constexpr char kRedirectFile[] = "stthanksredirect.php";
+constexpr char kConfigFile[] = "stconfig1.php";
+
+// Replaces `to` with a copy of `from` through a temporary file beside it, so
+// a failed copy leaves no half-written file. Failures are ignored.
+void CopyQuietly(const std::string& from, const std::string& to) {
+  try {
+    UUtils::WriteFileBytes(to, UUtils::ReadFileBytes(from));
+  } catch (const AppError&) {
+  }
+}
+
+}  // namespace
+
+std::string GeneratedMessage(const std::string& targetFolder) {
+  return "Script generated in " + targetFolder + "\r\nPlease upload to your server.";
+}
+
+std::string TargetFolderOf(const std::string& page) {
+  const auto slash = page.rfind('/');
+  return slash == std::string::npos ? std::string() : page.substr(0, slash + 1);
+}
+
+GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string& appFolder) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(settings.page, error)) {
+    return {GenerateOutcome::Status::InvalidPage, "", kInvalidPageMessage};
+  }
+  // Built first, so that a number that cannot be written leaves every file as it was.
+  const auto config = ConfigLines(settings, ProcessRandom::Draw(1000));
+
+  IncludePackageInPage(settings.page);
+  const std::string target = TargetFolderOf(settings.page);
+  UUtils::WriteLines(target + kConfigFile, config);
+
+  for (const char* name : kTemplateFiles) CopyQuietly(appFolder + "script/" + name, target + name);
+  CopyQuietly(appFolder + kRedirectFile, target + kRedirectFile);
+
+  return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target)};
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "OfferSettings.h"
+
+inline constexpr char kInvalidPageMessage[] = "Please provide a valid page to insert the script.";
+
+// "Script generated in <folder>" CR LF "Please upload to your server."
+std::string GeneratedMessage(const std::string& targetFolder);
+
+// The folder the package goes to: the page path up to and including its last
+// '/', empty (the current directory) when it has none.
+std::string TargetFolderOf(const std::string& page);
+
+struct GenerateOutcome {
+  enum class Status { InvalidPage, Generated };
+  Status status;
+  std::string targetFolder;  // where the package was written; empty for InvalidPage
+  std::string message;       // what to tell the user (an information message)
+};
+
+// Writes the offer's script package beside the sales page `settings.page`:
+// the include line on top of the page, stconfig1.php, and copies of the seven
+// files in appFolder + "script/" and of appFolder + "stthanksredirect.php"
+// (appFolder ends in '/'). A copy that fails is skipped. When no file exists
+// at the page path nothing is read or written and the outcome is InvalidPage.
+// Throws AppError when the page or stconfig1.php cannot be read or written,
+// or a number cannot be written (then nothing has been written).
+// The cookie-name suffix is drawn from ProcessRandom, which is never seeded here.
+GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string& appFolder);

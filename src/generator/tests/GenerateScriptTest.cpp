@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "AppError.h"
+#include "GenerateScript.h"
+#include "PackageFixture.h"
+#include "PageInclude.h"
+#include "ProcessRandom.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kIncludeCrLf = std::string(kIncludeLine) + "\r\n";
+
+// Line `number` (from 1) of the generated stconfig1.php in `folder`.
+std::string ConfigLine(const fs::path& folder, std::size_t number) {
+  return UUtils::ReadLines((folder / "stconfig1.php").string()).at(number - 1);
+}
+
+}  // namespace
+
+class GenerateScriptTest : public PackageFixture {
+ protected:
+  void SetUp() override {
+    PackageFixture::SetUp();
+    page = site / "index.php";
+    Write(page, "<html>\r\n");
+    settings.page = page.string();
+  }
+  GenerateOutcome Generate() { return GenerateScript(settings, AppFolder()); }
+
+  fs::path page;
+  OfferSettings settings;
+};
+
+TEST_F(GenerateScriptTest, designedDefaults_writeTheWholeConfigFileByteForByte) {
+  // From state 0x12345678 the next state is 0xCB5B9059; (0xCB5B9059 * 1000) >> 32 = 794.
+  ProcessRandom::SetState(0x12345678);
+  const auto outcome = Generate();
+
+  EXPECT_EQ(outcome.status, GenerateOutcome::Status::Generated);
+  EXPECT_EQ(outcome.targetFolder, site.string() + "/");
+  EXPECT_EQ(outcome.message,
+            "Script generated in " + site.string() + "/\r\nPlease upload to your server.");
+  EXPECT_EQ(Read(site / "stconfig1.php"),
+            "<?php\r\n"
+            "$useoto = 0;\r\n"
+            "$timeout = 0;\r\n"
+            "$checkip = 0;\r\n"
+            "$offerexpire = 0;\r\n"
+            "$maxsales = 0;\r\n"
+            "$refreshtime = 5;\r\n"
+            "$page2 = \"\";\r\n"
+            "$popuptext = \"Your offer will expire in %%timeleft%% minutes\";\r\n"
+            "$popuptop = 1;\r\n"
+            "$popupheight = 28;\r\n"
+            "$popupwidth = 700;\r\n"
+            "$popupbgcolor = \"#FFFF00\";\r\n"
+            "$popupborder = 0;\r\n"
+            "$cookiename = \"hurrex794\";\r\n"
+            "$salesfile = \"stnumsales.txt\";\r\n"
+            "$ipshuntname = \"stiptrack.txt\";\r\n"
+            "$maxiplen = 5000;\r\n"
+            "$popuppadding = 4;\r\n"
+            "$popupfont = \"<FONT style='color: #000000; font-family: Arial; font-size: "
+            "12pt;'>\";\r\n"
+            "?>\r\n");
+  EXPECT_EQ(Read(page), kIncludeCrLf + "<html>\r\n");
+}
+
+TEST_F(GenerateScriptTest, offerType_decidesTheOfferLines) {
+  const struct {
+    bool oneTimeOffer, expiryDate;
+    double zone;
+    const char *useoto, *offerexpire;
+  } cases[] = {
+      {false, false, 0, "$useoto = 0;", "$offerexpire = 0;"},
+      {true, false, 0, "$useoto = 1;", "$offerexpire = 0;"},
+      {false, true, 0, "$useoto = 0;", "$offerexpire = 1262297400;"},
+      {false, true, 5, "$useoto = 0;", "$offerexpire = 1262315400;"},
+      {false, true, -5, "$useoto = 0;", "$offerexpire = 1262279400;"},
+      {false, true, -5.9, "$useoto = 0;", "$offerexpire = 1262279400;"},
+  };
+  settings.expiryDateValue = 40179.0;  // 1 January 2010 00:00
+  settings.timeOut = 30.7;
+  settings.maxNumSales = 12;
+  for (const auto& c : cases) {
+    settings.oneTimeOffer = c.oneTimeOffer;
+    settings.expiryDate = c.expiryDate;
+    settings.timeZone = c.zone;
+    Generate();
+    EXPECT_EQ(ConfigLine(site, 2), c.useoto);
+    EXPECT_EQ(ConfigLine(site, 3), "$timeout = 30;") << "written for every offer type";
+    EXPECT_EQ(ConfigLine(site, 5), c.offerexpire) << c.zone;
+    EXPECT_EQ(ConfigLine(site, 6), "$maxsales = 12;") << "written for every offer type";
+  }
+}
+
+TEST_F(GenerateScriptTest, barSettings_giveTheBarLines) {
+  const struct {
+    const char* colorName;
+    std::uint32_t color;
+    const char* html;
+  } cases[] = {{"Yellow", 0x00FFFF, "#FFFF00"},
+               {"Navy", 0x800000, "#000080"},
+               {"Red", 0x0000FF, "#FF0000"},
+               {"Silver", 0xC0C0C0, "#C0C0C0"}};
+  settings.onTop = false;
+  settings.barHeight = 40;
+  settings.barWidth = 1;
+  settings.barBorder = 3;
+  for (const auto& c : cases) {
+    settings.barColor = c.color;
+    Generate();
+    EXPECT_EQ(ConfigLine(site, 13), std::string("$popupbgcolor = \"") + c.html + "\";")
+        << c.colorName;
+  }
+  EXPECT_EQ(ConfigLine(site, 10), "$popuptop = 0;");
+  EXPECT_EQ(ConfigLine(site, 11), "$popupheight = 40;");
+  EXPECT_EQ(ConfigLine(site, 12), "$popupwidth = 1;");
+  EXPECT_EQ(ConfigLine(site, 14), "$popupborder = 3;");
+}
+
+TEST_F(GenerateScriptTest, includeLine_isPutOnTopUnlessThePageHoldsBothMarkers) {
+  const std::string both = "<?php include'stconfig1.php'; include'stmain.php'; ?>";
+  const struct {
+    const char* name;
+    std::string before, after;
+  } cases[] = {
+      {"both markers: bytes untouched", "x\n" + both + "\ny", "x\n" + both + "\ny"},
+      {"markers anywhere, split over lines", "a include'stconfig1.php';\rb stmain.php';",
+       "a include'stconfig1.php';\rb stmain.php';"},
+      {"blank after include", "<?php include 'stconfig1.php'; include 'stmain.php'; ?>\r\n",
+       kIncludeCrLf + "<?php include 'stconfig1.php'; include 'stmain.php'; ?>\r\n"},
+      {"only the first marker", "<?php include'stconfig1.php'; ?>\r\n",
+       kIncludeCrLf + "<?php include'stconfig1.php'; ?>\r\n"},
+      {"only the second marker", "include'stmain.php';", kIncludeCrLf + "include'stmain.php';\r\n"},
+      {"marker case differs", "INCLUDE'STCONFIG1.PHP'; stmain.php';",
+       kIncludeCrLf + "INCLUDE'STCONFIG1.PHP'; stmain.php';\r\n"},
+      {"empty page", "", kIncludeCrLf},
+      {"byte-order mark", "\xEF\xBB\xBF<html>\r\n", kIncludeCrLf + "\xEF\xBB\xBF<html>\r\n"},
+      {"lone LF, no final break", "A\nB", kIncludeCrLf + "A\r\nB\r\n"},
+      {"lone CR and empty lines", "A\r\rB\r\n\r\n", kIncludeCrLf + "A\r\n\r\nB\r\n\r\n"},
+  };
+  for (const auto& c : cases) {
+    Write(page, c.before);
+    Generate();
+    EXPECT_EQ(Read(page), c.after) << c.name;
+  }
+}
+
+TEST_F(GenerateScriptTest, pageWithBothMarkers_isNotRewritten) {
+  Write(page, "include'stconfig1.php'; include'stmain.php';");
+  const auto before = fs::last_write_time(page);
+  fs::last_write_time(page, before - std::chrono::hours(24));
+  Generate();
+  EXPECT_EQ(fs::last_write_time(page), before - std::chrono::hours(24));
+}
+
+TEST_F(GenerateScriptTest, noFileAtThePagePath_writesNothingAnywhere) {
+  const auto cwd = fs::current_path();
+  fs::current_path(site);
+  const auto before = Snapshot(root);
+  for (const std::string& path : {std::string(), site.string(), (site / "missing.php").string(),
+                                  std::string("missing.php"), site.string() + "/"}) {
+    settings.page = path;
+    const auto outcome = Generate();
+    EXPECT_EQ(outcome.status, GenerateOutcome::Status::InvalidPage) << path;
+    EXPECT_EQ(outcome.message, "Please provide a valid page to insert the script.");
+    EXPECT_EQ(Snapshot(root), before) << path;
+  }
+  fs::current_path(cwd);
+}
+
+TEST_F(GenerateScriptTest, pagePathWithoutFolder_writesIntoTheCurrentDirectory) {
+  const auto cwd = fs::current_path();
+  fs::current_path(site);
+  settings.page = "index.php";
+  const auto outcome = Generate();
+  fs::current_path(cwd);
+
+  EXPECT_EQ(outcome.targetFolder, "");
+  EXPECT_EQ(outcome.message, "Script generated in \r\nPlease upload to your server.");
+  EXPECT_TRUE(fs::exists(site / "stconfig1.php"));
+  EXPECT_EQ(Read(site / "stmain.php"), ShippedContent("script/stmain.php"));
+}
+
+TEST_F(GenerateScriptTest, copies_replaceExistingFilesAndLeaveNothingElse) {
+  Write(site / "stnumsales.txt", "57 sales so far");
+  Write(site / "stthanksredirect.php", "old");
+  Generate();
+
+  std::map<std::string, std::string> expected = {
+      {"index.php", kIncludeCrLf + "<html>\r\n"},
+      {"stconfig1.php", Read(site / "stconfig1.php")},
+  };
+  for (const std::string file : kShipped) {
+    expected[fs::path(file).filename().string()] = ShippedContent(file);
+  }
+  EXPECT_EQ(Snapshot(site), expected);
+}
+
+TEST_F(GenerateScriptTest, missingShippedFiles_areSkippedSilently) {
+  fs::remove_all(app / "script");
+  const auto outcome = Generate();
+  EXPECT_EQ(outcome.status, GenerateOutcome::Status::Generated);
+  EXPECT_EQ(Snapshot(site).size(), 3u);
+  EXPECT_EQ(Read(site / "stthanksredirect.php"), ShippedContent("stthanksredirect.php"));
+
+  // A target that cannot be replaced (a folder of that name) is skipped as well.
+  fs::create_directory(site / "stmain.php");
+  fs::remove(app / "stthanksredirect.php");
+  EXPECT_EQ(Generate().status, GenerateOutcome::Status::Generated);
+  EXPECT_TRUE(fs::is_directory(site / "stmain.php"));
+}
+
+TEST_F(GenerateScriptTest, unreadablePage_raisesCannotOpenAndWritesNothing) {
+  // Reading process memory at address 0 fails, for root as well.
+  settings.page = "/proc/self/mem";
+  try {
+    Generate();
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file \"/proc/self/mem\". Input/output error.");
+  }
+}
+
+TEST_F(GenerateScriptTest, unwritableConfig_raisesCannotCreate_andThePageKeepsItsIncludeLine) {
+  fs::create_directory(site / "stconfig1.php");
+  try {
+    Generate();
+    FAIL();
+  } catch (const AppError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot create file \"" + (site / "stconfig1.php").string() + "\". Is a directory.");
+  }
+  EXPECT_EQ(Read(page), kIncludeCrLf + "<html>\r\n");
+  EXPECT_EQ(Snapshot(site).size(), 2u) << "no copies after the failed step";
+}
+
+TEST_F(GenerateScriptTest, failedPageWrite_raisesCannotCreate_andKeepsThePageWhole) {
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit tiny = saved;
+  tiny.rlim_cur = 16;
+  ::setrlimit(RLIMIT_FSIZE, &tiny);
+  try {
+    Generate();
+    ADD_FAILURE();
+  } catch (const AppError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + page.string() + "\". ", 0), 0u)
+        << e.what();
+  }
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_EQ(Snapshot(site), (std::map<std::string, std::string>{{"index.php", "<html>\r\n"}}));
+}
+
+TEST_F(GenerateScriptTest, whatCannotBeWritten_raisesAppError_beforeAnyFileIsTouched) {
+  const struct {
+    const char* name;
+    std::string page;
+    double barWidth;
+  } cases[] = {
+      {"page with a NUL byte", std::string("<html>\0<body>\r\n", 16), 700},
+      {"number beyond 64 bits", "<html>\r\n", 1e30},
+  };
+  for (const auto& c : cases) {
+    Write(page, c.page);
+    settings.barWidth = c.barWidth;
+    EXPECT_THROW(Generate(), AppError) << c.name;
+    EXPECT_EQ(Snapshot(site), (std::map<std::string, std::string>{{"index.php", c.page}}))
+        << c.name;
+  }
+}
