@@ -93,8 +93,8 @@ void TfrmMain::CreateWelcomePage() {
   prfWelcome->setObjectName(QStringLiteral("prfWelcome"));
   bsSkinPanel14 = Panel(stsWelcome, "bsSkinPanel14");
   bsSkinPanel14->setFixedHeight(39);
-  bsSkinButton1 = new QPushButton(QStringLiteral("Thanks, just show me the main application"),
-                                  bsSkinPanel14);
+  bsSkinButton1 =
+      new QPushButton(QStringLiteral("Thanks, just show me the main application"), bsSkinPanel14);
   bsSkinButton1->setObjectName(QStringLiteral("bsSkinButton1"));
   bsSkinButton1->setFixedSize(265, 20);
   bsSkinButton1->setDefault(true);
@@ -197,8 +197,8 @@ void TfrmMain::FormShow() {
   }
   pgcPrinc->setCurrentIndex(0);
 
+  // The page control's tab bar stays hidden, so no page ever shows a tab.
   if (!BrandProfile.WelcomePage.empty()) {
-    pgcPrinc->setTabVisible(pgcPrinc->indexOf(stsWelcome), false);
     pgcPrinc->setCurrentIndex(0);
     prfWelcome->setHtml(ui::FromCp1252(BrandProfile.WelcomePage));
   } else {
@@ -208,7 +208,6 @@ void TfrmMain::FormShow() {
     bsSkinPanel14 = nullptr;
     bsSkinButton1 = nullptr;
   }
-  pgcPrinc->setTabVisible(pgcPrinc->indexOf(stsMain), false);
   pgcPrinc->setCurrentIndex(0);
   FormResize();
 }

@@ -3,6 +3,7 @@
 #include <QRadioButton>
 
 #include "AppFolder.h"
+#include "Application.h"
 #include "ColorComboBox.h"
 #include "DateField.h"
 #include "FMain.h"
@@ -34,4 +35,6 @@ void TfrmMain::GenerateScript() {
   msgMain.Show(QString::fromStdString(outcome.message), ui::MessageKind::Information);
 }
 
-void TfrmMain::btnGenerateScriptClick() { GenerateScript(); }
+void TfrmMain::btnGenerateScriptClick() {
+  ui::Guarded([this] { GenerateScript(); });
+}

@@ -68,19 +68,19 @@ void TfrmMain::CreateOfferPanel() {
   edtPage = Place(new QLineEdit(bsSkinGroupBox2), "edtPage", 10, 49, 282, kFieldHeight);
   btnBrowse = Place(new QPushButton(QStringLiteral("Browse"), bsSkinGroupBox2), "btnBrowse", 298,
                     45, 69, kButtonHeight);
-  edtMaxNumSales = Spin(bsSkinGroupBox2, "edtMaxNumSales", 127, 75, 59, kMaxNumSalesRange,
-                        defaults.maxNumSales);
-  edtCounterRefresh = Spin(bsSkinGroupBox2, "edtCounterRefresh", 127, 104, 69,
-                           kCounterRefreshRange, defaults.counterRefresh);
+  edtMaxNumSales =
+      Spin(bsSkinGroupBox2, "edtMaxNumSales", 127, 75, 59, kMaxNumSalesRange, defaults.maxNumSales);
+  edtCounterRefresh = Spin(bsSkinGroupBox2, "edtCounterRefresh", 127, 104, 69, kCounterRefreshRange,
+                           defaults.counterRefresh);
 
   bsSkinGroupBox1 = GroupBox(bsSkinPanel1, "bsSkinGroupBox1", "Offer Type", {12, 153, 376, 153});
   Label(bsSkinGroupBox1, "Expiry date:", 38, 74);
   Label(bsSkinGroupBox1, "Time Zone:", 228, 74);
   Label(bsSkinGroupBox1, "Time Out:", 38, 123);
   Label(bsSkinGroupBox1, "minutes", 147, 123);
-  rbtLimitNumber = Radio(bsSkinGroupBox1, "rbtLimitNumber",
-                         " Only limit number of sales (you must insert the token %%copiesleft%%)",
-                         10, 27, 357);
+  rbtLimitNumber =
+      Radio(bsSkinGroupBox1, "rbtLimitNumber",
+            " Only limit number of sales (you must insert the token %%copiesleft%%)", 10, 27, 357);
   rbtExpiryDate = Radio(bsSkinGroupBox1, "rbtExpiryDate", " With expiry date", 10, 51, 149);
   edtExpiryDate =
       Place(new ui::DateField(bsSkinGroupBox1), "edtExpiryDate", 101, 71, 120, kFieldHeight);
@@ -128,18 +128,17 @@ void TfrmMain::CreateOfferPanel() {
   edtRedirectPage =
       Place(new QLineEdit(bsSkinGroupBox4), "edtRedirectPage", 10, 46, 338, kFieldHeight);
 
-  btnGenerateScript =
-      Place(new QPushButton(QStringLiteral("Generate Script"), bsSkinPanel1), "btnGenerateScript",
-            12, 313, 113, kButtonHeight);
+  btnGenerateScript = Place(new QPushButton(QStringLiteral("Generate Script"), bsSkinPanel1),
+                            "btnGenerateScript", 12, 313, 113, kButtonHeight);
   connect(btnBrowse, &QPushButton::clicked, this, &TfrmMain::btnBrowseClick);
   connect(btnGenerateScript, &QPushButton::clicked, this, &TfrmMain::btnGenerateScriptClick);
 
   // Tab order: the group boxes in turn, each in its own order.
   const QList<QWidget*> order = {
-      edtPage,        edtCounterRefresh, edtMaxNumSales,  btnBrowse,       rbtLimitNumber,
-      rbtExpiryDate,  edtExpiryDate,     rbtOneTimeOffer, edtTimeOut,      edtTimeZone,
-      edtHurrexText,  rbtOnTop,          rbtOnBottom,     cbxBarColor,     edtBarWidth,
-      edtBarHeight,   edtBarBorder,      edtRedirectPage, btnGenerateScript};
+      edtPage,       edtCounterRefresh, edtMaxNumSales,  btnBrowse,        rbtLimitNumber,
+      rbtExpiryDate, edtExpiryDate,     rbtOneTimeOffer, edtTimeOut,       edtTimeZone,
+      edtHurrexText, rbtOnTop,          rbtOnBottom,     cbxBarColor,      edtBarWidth,
+      edtBarHeight,  edtBarBorder,      edtRedirectPage, btnGenerateScript};
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -156,8 +155,7 @@ void TfrmMain::rbtExpiryDateClick() { SetOfferFieldsEnabled(true, false); }
 void TfrmMain::rbtOneTimeOfferClick() { SetOfferFieldsEnabled(false, true); }
 
 void TfrmMain::btnBrowseClick() {
-  const auto chosen = ui::FileDialog::OpenExistingFile(this, QStringLiteral("Open file"),
-                                                       QStringLiteral("All files"),
-                                                       QStringLiteral("*"));
+  const auto chosen = ui::FileDialog::OpenExistingFile(
+      this, QStringLiteral("Open file"), QStringLiteral("All files"), QStringLiteral("*"));
   if (chosen) edtPage->setText(*chosen);
 }

@@ -8,15 +8,35 @@ namespace ui {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 
+namespace {
+
+void ReportCurrentError() {
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    Application::ReportError(QString::fromUtf8(error.what()));
+  } catch (...) {
+    Application::ReportError(QStringLiteral("An unknown error occurred."));
+  }
+}
+
+}  // namespace
+
 bool Application::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
-  } catch (const std::exception& error) {
-    ReportError(QString::fromUtf8(error.what()));
   } catch (...) {
-    ReportError(QStringLiteral("An unknown error occurred."));
+    ReportCurrentError();
   }
   return false;
+}
+
+void Guarded(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (...) {
+    ReportCurrentError();
+  }
 }
 
 void Application::ReportError(const QString& text) {

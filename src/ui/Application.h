@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <functional>
 
 namespace ui {
 
@@ -14,5 +15,10 @@ class Application : public QApplication {
 
   static void ReportError(const QString& text);
 };
+
+// Runs an event handler's work and reports an error that leaves it, as the
+// application object would. Handlers called from inside the widget toolkit
+// use it, so that no error has to unwind through the toolkit's own code.
+void Guarded(const std::function<void()>& work);
 
 }  // namespace ui

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "AppError.h"
+#include "Application.h"
 
 namespace ui {
 
@@ -25,8 +26,8 @@ double DateTimeValue(const QDateTime& moment) {
 
 QDate DateOfValue(double value) { return kDayZero.addDays(qint64(std::floor(value))); }
 
-// The text part. It checks its text after each key it handles, so that an
-// error about the text leaves the key's own event handler.
+// The text part. It checks its text after each key it handles; an error
+// about the text ends that key's handling and is reported.
 class DateField::TextPart : public QLineEdit {
  public:
   TextPart(DateField* field) : QLineEdit(field), field_(field) {}
@@ -35,12 +36,12 @@ class DateField::TextPart : public QLineEdit {
   void keyPressEvent(QKeyEvent* event) override {
     const QString before = displayText();
     QLineEdit::keyPressEvent(event);
-    if (displayText() != before) field_->TextChanged(displayText());
+    if (displayText() != before) Guarded([this] { field_->TextChanged(displayText()); });
   }
   void inputMethodEvent(QInputMethodEvent* event) override {
     const QString before = displayText();
     QLineEdit::inputMethodEvent(event);
-    if (displayText() != before) field_->TextChanged(displayText());
+    if (displayText() != before) Guarded([this] { field_->TextChanged(displayText()); });
   }
 
  private:

@@ -90,7 +90,9 @@ QString DatePattern::Format(QDate date) const {
       text += monthNames_[date.month() - 1].leftJustified(width, u' ');
       continue;
     }
-    const int number = part == Part::Day ? date.day() : part == Part::Month ? date.month() : date.year();
+    const int number = part == Part::Day     ? date.day()
+                       : part == Part::Month ? date.month()
+                                             : date.year();
     text += QStringLiteral("%1").arg(number, width, 10, QLatin1Char('0'));
   }
   return text;
@@ -106,9 +108,9 @@ DatePattern::Result DatePattern::Read(const QString& text) const {
     at += width;
     if (part == Part::Month && !monthNames_.isEmpty()) {
       const QString name = piece.trimmed();
-      const auto found = std::find_if(monthNames_.begin(), monthNames_.end(), [&](const QString& m) {
-        return m.compare(name, Qt::CaseInsensitive) == 0;
-      });
+      const auto found =
+          std::find_if(monthNames_.begin(), monthNames_.end(),
+                       [&](const QString& m) { return m.compare(name, Qt::CaseInsensitive) == 0; });
       if (found == monthNames_.end()) return {Reading::Incomplete, {}};
       month = int(found - monthNames_.begin()) + 1;
       continue;

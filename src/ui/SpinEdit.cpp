@@ -23,7 +23,6 @@ bool IsAllowed(QChar c) { return c.isDigit() || c == u'-'; }
 // The number the text spells, when it is an optional "-" and digits. Texts
 // beyond the 64-bit range count as kBeyond.
 
-
 std::optional<double> WholeNumber(const QString& text) {
   const std::string digits = text.toStdString();
   const bool negative = !digits.empty() && digits[0] == '-';
@@ -84,7 +83,9 @@ QAbstractSpinBox::StepEnabled SpinEdit::stepEnabled() const {
 
 void SpinEdit::keyPressEvent(QKeyEvent* event) {
   const QString text = event->text();
-  if (!text.isEmpty() && text[0].isPrint() && !IsAllowed(text[0])) {
+  const bool shortcut =
+      event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+  if (!shortcut && !text.isEmpty() && text[0].isPrint() && !IsAllowed(text[0])) {
     QApplication::beep();
     event->accept();
     return;

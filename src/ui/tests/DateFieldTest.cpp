@@ -17,7 +17,10 @@ TEST(DatePattern, maskFollowsTheLocaleShortDateOrder) {
     QDate date;
     const char* text;
   } cases[] = {
-      {QLocale(QLocale::English, QLocale::UnitedStates), "99/99/9999; ", {2010, 1, 2}, "01/02/2010"},
+      {QLocale(QLocale::English, QLocale::UnitedStates),
+       "99/99/9999; ",
+       {2010, 1, 2},
+       "01/02/2010"},
       {QLocale(QLocale::German, QLocale::Germany), "99.99.9999; ", {2010, 1, 2}, "02.01.2010"},
       {QLocale(QLocale::Japanese, QLocale::Japan), "9999/99/99; ", {2010, 1, 2}, "2010/01/02"},
   };

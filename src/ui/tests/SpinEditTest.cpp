@@ -35,7 +35,8 @@ TEST(SpinEdit, typedTextSetsTheValueWithinTheRange) {
       {"empty keeps the last value", true, 0, 10000000, 5, "", 5, ""},
       {"lone minus keeps the last value", true, 0, 10000000, 5, "-", 5, "-"},
       {"letters are refused", true, 0, 10000000, 5, "1a2", 12, "12"},
-      {"past 64 bits without bounds", false, 0, 0, 0, "99999999999999999999", 9.2e18, "9200000000000000000"},
+      {"past 64 bits without bounds", false, 0, 0, 0, "99999999999999999999", 9.2e18,
+       "9200000000000000000"},
   };
   for (const auto& c : cases) {
     SpinEdit spin;

@@ -10,14 +10,9 @@ TEST(SplitString, piecesFollowTheSeparatorRules) {
     std::string text;
     StringList expected;
   } cases[] = {
-      {"", {}},
-      {"a", {"a"}},
-      {"a^b", {"a", "b"}},
-      {"a^", {"a"}},
-      {"^a", {"", "a"}},
-      {"a^^b", {"a", "", "b"}},
-      {"^", {""}},
-      {"^^", {"", ""}},
+      {"", {}},      {"a", {"a"}},      {"a^b", {"a", "b"}},
+      {"a^", {"a"}}, {"^a", {"", "a"}}, {"a^^b", {"a", "", "b"}},
+      {"^", {""}},   {"^^", {"", ""}},
   };
   for (const auto& c : cases) {
     StringList list{"stale"};
@@ -28,6 +23,9 @@ TEST(SplitString, piecesFollowTheSeparatorRules) {
 
 TEST(SplitString, worksWithHighByteSeparator) {
   StringList list;
-  SplitString('\xAF', "1\xAF" "two\xAF", list);
+  SplitString('\xAF',
+              "1\xAF"
+              "two\xAF",
+              list);
   EXPECT_EQ(list, (StringList{"1", "two"}));
 }

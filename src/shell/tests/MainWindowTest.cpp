@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "BrandProfile.h"
+#include "FMain.h"
+#include "HtmlView.h"
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void TearDown() override { BrandProfile = {}; }
+
+  // Counts the start-up check's ticks over a while.
+  static int TicksWithin(TfrmMain& window, int milliseconds) {
+    QSignalSpy ticks(window.Timer1, &QTimer::timeout);
+    QTest::qWait(milliseconds);
+    return int(ticks.count());
+  }
+};
+
+}  // namespace
+
+TEST_F(MainWindow, withoutBrand_showsMainPageInItsDesignedState) {
+  TfrmMain window;
+  ASSERT_TRUE(window.Timer1->isActive()) << "the start-up check waits for no welcome page";
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  EXPECT_EQ(window.windowTitle(), "Hurrex Tolvan");
+  EXPECT_EQ(window.size(), QSize(768, 514));
+  EXPECT_EQ(window.pgcPrinc->count(), 1);
+  EXPECT_EQ(window.pgcPrinc->currentWidget(), window.stsMain);
+  EXPECT_EQ(window.stsWelcome, nullptr);
+  EXPECT_FALSE(window.pgcPrinc->tabBar()->isVisible());
+  EXPECT_TRUE(window.btnNews->isVisible());
+  EXPECT_EQ(window.btnNews->toolTip(), "Check News");
+  EXPECT_EQ(window.bsSkinSpeedButton1->toolTip(), "Check Updates");
+  EXPECT_EQ(window.bsSkinSpeedButton2->toolTip(), "Help");
+  EXPECT_EQ(window.btnMakeMoney->text(), "Make Money");
+  EXPECT_EQ(window.btnAbout->text(), "About");
+  EXPECT_TRUE(window.panBanner->isVisible());
+  EXPECT_EQ(window.panBanner->height(), 65);
+  EXPECT_EQ(window.bsSkinPanel4->height(), 43);
+  EXPECT_EQ(window.panLinks->height(), 36);
+  EXPECT_FALSE(window.lblLink1URL->text().isEmpty());
+  EXPECT_FALSE(window.lblLink2URL->text().isEmpty());
+  EXPECT_EQ(window.gifBanner->geometry(), window.imgBanner->geometry());
+  ASSERT_NE(NewsList, nullptr);
+  EXPECT_TRUE(NewsList->empty());
+
+  EXPECT_EQ(TicksWithin(window, 400), 1) << "exactly one start-up check";
+  EXPECT_FALSE(window.Timer1->isActive());
+}
+
+TEST_F(MainWindow, welcomePage_holdsTheCheckUntilTheUserLeavesIt) {
+  BrandProfile.WelcomePage = "<h1>Welcome, reseller</h1>";
+  TfrmMain window;
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  EXPECT_EQ(window.pgcPrinc->currentWidget(), window.stsWelcome);
+  EXPECT_FALSE(window.pgcPrinc->tabBar()->isVisible());
+  EXPECT_TRUE(window.prfWelcome->toPlainText().contains("Welcome, reseller"));
+  EXPECT_TRUE(window.prfWelcome->isReadOnly());
+  EXPECT_EQ(window.bsSkinButton1->text(), "Thanks, just show me the main application");
+  EXPECT_EQ(TicksWithin(window, 300), 0);
+
+  QTest::mouseClick(window.bsSkinButton1, Qt::LeftButton);
+  EXPECT_EQ(window.pgcPrinc->currentWidget(), window.stsMain);
+  EXPECT_EQ(TicksWithin(window, 400), 1);
+}
+
+TEST_F(MainWindow, closingOnTheWelcomePage_neverRunsTheCheck) {
+  BrandProfile.WelcomePage = "<p>hello</p>";
+  TfrmMain window;
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.close();
+  EXPECT_EQ(TicksWithin(window, 300), 0);
+}
+
+TEST_F(MainWindow, resizing_keepsTheBannerCentred) {
+  TfrmMain window;
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  for (const QSize size : {QSize(1000, 700), QSize(640, 514), QSize(1301, 800)}) {
+    window.resize(size);
+    QCoreApplication::processEvents();
+    const int stripWidth = window.panBanner->width();
+    ASSERT_EQ(stripWidth, size.width());
+    for (QLabel* banner : {window.imgBanner, window.gifBanner}) {
+      EXPECT_EQ(banner->x(), stripWidth / 2 - banner->width() / 2) << size.width();
+      EXPECT_EQ(banner->y(), 65 / 2 - banner->height() / 2);
+    }
+  }
+}

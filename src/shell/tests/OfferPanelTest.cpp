@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <filesystem>
+
+#include "ColorComboBox.h"
+#include "DateField.h"
+#include "FMain.h"
+#include "FileDialog.h"
+#include "SpinEdit.h"
+#include "TextLines.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class OfferPanel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    ui::MessageBox::ClearShown();
+    dir = fs::temp_directory_path() / ("offerpanel-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    window = std::make_unique<TfrmMain>();
+    window->show();
+  }
+  void TearDown() override {
+    window.reset();
+    fs::remove_all(dir);
+  }
+
+  static void Retype(QWidget* field, const QString& text) {
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+  }
+
+  std::string LastMessage() const {
+    const auto& shown = ui::MessageBox::Shown();
+    return shown.empty() ? std::string() : shown.back().text.toStdString();
+  }
+
+  fs::path dir;
+  std::unique_ptr<TfrmMain> window;
+};
+
+}  // namespace
+
+TEST_F(OfferPanel, freshStart_showsTheDesignedDefaults) {
+  const auto& w = *window;
+  EXPECT_EQ(w.bsSkinGroupBox2->title(), "General");
+  EXPECT_EQ(w.bsSkinGroupBox1->title(), "Offer Type");
+  EXPECT_EQ(w.bsSkinGroupBox3->title(), "Hurrex Bar");
+  EXPECT_EQ(w.bsSkinGroupBox4->title(), "Next Page");
+  EXPECT_EQ(w.bsSkinGroupBox3->geometry(), QRect(398, 9, 356, 211));
+  EXPECT_EQ(w.btnGenerateScript->text(), "Generate Script");
+  EXPECT_EQ(w.btnGenerateScript->geometry(), QRect(12, 313, 113, 25));
+
+  EXPECT_TRUE(w.edtPage->text().isEmpty());
+  EXPECT_TRUE(w.edtRedirectPage->text().isEmpty());
+  EXPECT_EQ(w.edtMaxNumSales->Value(), 0);
+  EXPECT_EQ(w.edtCounterRefresh->Value(), 5);
+  EXPECT_TRUE(w.rbtLimitNumber->isChecked());
+  EXPECT_EQ(w.rbtLimitNumber->text(),
+            " Only limit number of sales (you must insert the token %%copiesleft%%)");
+  EXPECT_EQ(w.rbtOneTimeOffer->text(), " One Time Offer(you must insert the token %%timeleft%%):");
+  EXPECT_FALSE(w.edtExpiryDate->isEnabled());
+  EXPECT_FALSE(w.edtTimeZone->isEnabled());
+  EXPECT_FALSE(w.edtTimeOut->isEnabled());
+  EXPECT_EQ(w.edtTimeZone->Value(), 0);
+  EXPECT_EQ(w.edtTimeOut->Value(), 0);
+  EXPECT_EQ(w.edtHurrexText->text(), "Your offer will expire in %%timeleft%% minutes");
+  EXPECT_TRUE(w.rbtOnTop->isChecked());
+  EXPECT_FALSE(w.rbtOnBottom->isChecked());
+  EXPECT_EQ(w.cbxBarColor->currentText(), "Yellow");
+  EXPECT_EQ(w.cbxBarColor->count(), 16);
+  EXPECT_EQ(w.edtBarWidth->Value(), 700);
+  EXPECT_EQ(w.edtBarHeight->Value(), 28);
+  EXPECT_EQ(w.edtBarBorder->Value(), 0);
+
+  // Today, with the time of day at which the window was made.
+  const double now = ui::DateTimeValue(QDateTime::currentDateTime());
+  EXPECT_NEAR(w.edtExpiryDate->Value(), now, 60.0 / 86400);
+  EXPECT_NE(w.edtExpiryDate->Value(), std::floor(w.edtExpiryDate->Value()));
+}
+
+TEST_F(OfferPanel, offerTypeSetsTheDependentFields) {
+  const struct {
+    QRadioButton* TfrmMain::*button;
+    bool date, zone, timeOut;
+  } steps[] = {
+      {&TfrmMain::rbtExpiryDate, true, true, false},
+      {&TfrmMain::rbtExpiryDate, true, true, false},  // pressed again: nothing changes
+      {&TfrmMain::rbtOneTimeOffer, false, false, true},
+      {&TfrmMain::rbtLimitNumber, false, false, false},
+      {&TfrmMain::rbtOneTimeOffer, false, false, true},
+      {&TfrmMain::rbtExpiryDate, true, true, false},
+  };
+  for (const auto& step : steps) {
+    QRadioButton* button = (*window).*step.button;
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+    EXPECT_TRUE(button->isChecked()) << button->objectName().toStdString();
+    EXPECT_EQ(window->edtExpiryDate->isEnabled(), step.date);
+    EXPECT_EQ(window->edtTimeZone->isEnabled(), step.zone);
+    EXPECT_EQ(window->edtTimeOut->isEnabled(), step.timeOut);
+    const int selected = window->rbtLimitNumber->isChecked() + window->rbtExpiryDate->isChecked() +
+                         window->rbtOneTimeOffer->isChecked();
+    EXPECT_EQ(selected, 1);
+  }
+}
+
+TEST_F(OfferPanel, browse_fillsThePageOnlyWhenConfirmed) {
+  window->edtPage->setText("/keep/me.html");
+  ui::FileDialog::QueueAnswer(std::nullopt);
+  QTest::mouseClick(window->btnBrowse, Qt::LeftButton);
+  EXPECT_EQ(window->edtPage->text(), "/keep/me.html");
+  const auto request = ui::FileDialog::LastRequest();
+  ASSERT_TRUE(request.has_value());
+  EXPECT_EQ(request->title, "Open file");
+  EXPECT_EQ(request->filterName, "All files");
+
+  ui::FileDialog::QueueAnswer(QStringLiteral("/srv/site/index.php"));
+  QTest::mouseClick(window->btnBrowse, Qt::LeftButton);
+  EXPECT_EQ(window->edtPage->text(), "/srv/site/index.php");
+}
+
+TEST_F(OfferPanel, generate_withoutAPage_onlyAsksForOne) {
+  for (const QString& page : {QString(), QString::fromStdString(dir.string()),
+                              QString::fromStdString((dir / "missing.php").string())}) {
+    window->edtPage->setText(page);
+    QTest::mouseClick(window->btnGenerateScript, Qt::LeftButton);
+    EXPECT_EQ(LastMessage(), "Please provide a valid page to insert the script.");
+    EXPECT_EQ(ui::MessageBox::Shown().back().caption, "Information");
+  }
+  EXPECT_TRUE(fs::is_empty(dir));
+}
+
+TEST_F(OfferPanel, generate_writesWhatTheControlsHold) {
+  const auto page = dir / "sales.php";
+  UUtils::WriteFileBytes(page.string(), "<html></html>");
+  auto& w = *window;
+  w.edtPage->setText(QString::fromStdString(page.string()));
+  QTest::mouseClick(w.rbtExpiryDate, Qt::LeftButton, {}, QPoint(8, 8));
+  w.edtExpiryDate->Editor()->clear();
+  w.edtExpiryDate->Editor()->setFocus();
+  w.edtExpiryDate->Editor()->setCursorPosition(0);
+  QTest::keyClicks(w.edtExpiryDate->Editor(), "01012010");
+  Retype(w.edtTimeZone, "-5");
+  Retype(w.edtMaxNumSales, "250");
+  Retype(w.edtBarWidth, "0");
+  w.edtHurrexText->setText(QString::fromUtf8("Only %%copiesleft%% left — \"now\""));
+  w.edtRedirectPage->setText("thanks.php");
+  QTest::mouseClick(w.rbtOnBottom, Qt::LeftButton, {}, QPoint(8, 8));
+  w.cbxBarColor->SelectColor(0x800000);  // Navy
+
+  QTest::mouseClick(w.btnGenerateScript, Qt::LeftButton);
+
+  EXPECT_EQ(LastMessage(),
+            "Script generated in " + dir.string() + "/\r\nPlease upload to your server.");
+  const auto lines = UUtils::ReadLines((dir / "stconfig1.php").string());
+  ASSERT_EQ(lines.size(), 21u);
+  EXPECT_EQ(lines[1], "$useoto = 0;");
+  EXPECT_EQ(lines[4], "$offerexpire = 1262279400;");
+  EXPECT_EQ(lines[5], "$maxsales = 250;");
+  EXPECT_EQ(lines[7], "$page2 = \"thanks.php\";");
+  EXPECT_EQ(lines[8], "$popuptext = \"Only %%copiesleft%% left — \\\"now\\\"\";");
+  EXPECT_EQ(lines[9], "$popuptop = 0;");
+  EXPECT_EQ(lines[11], "$popupwidth = 1;");
+  EXPECT_EQ(lines[12], "$popupbgcolor = \"#000080\";");
+  EXPECT_EQ(UUtils::ReadLines(page.string()).front(),
+            "<?php include'stconfig1.php'; include'stmain.php'; ?>");
+}
+
+TEST_F(OfferPanel, generate_fileErrorIsReportedAndTheWindowGoesOn) {
+  const auto page = dir / "sales.php";
+  UUtils::WriteFileBytes(page.string(), "<html></html>");
+  fs::create_directory(dir / "stconfig1.php");  // no file can be written there
+  window->edtPage->setText(QString::fromStdString(page.string()));
+  QTest::mouseClick(window->btnGenerateScript, Qt::LeftButton);
+  ASSERT_FALSE(ui::MessageBox::Shown().empty());
+  EXPECT_EQ(ui::MessageBox::Shown().back().caption, "Error");
+  EXPECT_EQ(
+      LastMessage().rfind("Cannot create file \"" + (dir / "stconfig1.php").string() + "\". ", 0),
+      0u)
+      << LastMessage();
+  EXPECT_TRUE(window->isVisible());
+}
