@@ -26,10 +26,11 @@ QGroupBox* GroupBox(QWidget* parent, const char* name, const char* caption, QRec
   return box;
 }
 
-void Label(QGroupBox* box, const char* text, int left, int top) {
+QLabel* Label(QGroupBox* box, const char* text, int left, int top) {
   auto* label = new QLabel(QString::fromUtf8(text), box);
   label->move(left, top);
   label->adjustSize();
+  return label;
 }
 
 template <typename Control>
@@ -61,7 +62,8 @@ void TfrmMain::CreateOfferPanel() {
   bsSkinGroupBox2 = GroupBox(bsSkinPanel1, "bsSkinGroupBox2", "General", {11, 9, 376, 138});
   Label(bsSkinGroupBox2,
         "Page to insert the script (All the required scripts will be saved in same folder):", 11,
-        27);
+        27)
+      ->setObjectName(QStringLiteral("lblPagePrompt"));
   Label(bsSkinGroupBox2, "Max Number of Sales:", 11, 78);
   Label(bsSkinGroupBox2, "Sales Counter Refresh:", 11, 107);
   Label(bsSkinGroupBox2, "minutes", 209, 107);

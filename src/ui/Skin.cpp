@@ -2,10 +2,16 @@
 
 #include <zlib.h>
 
+#include <QtGlobal>
+
 #include <string>
 
 extern const unsigned char kBuiltInSkin[];
 extern const std::size_t kBuiltInSkinSize;
+
+// The skin's pictures live in the library's resources, which a static library
+// must register itself.
+static void RegisterSkinPictures() { Q_INIT_RESOURCE(skin); }
 
 namespace ui::Skin {
 
@@ -33,6 +39,7 @@ std::optional<QString> Inflate(std::string_view compressed) {
 }
 
 QString BuiltIn() {
+  RegisterSkinPictures();
   const auto* bytes = reinterpret_cast<const char*>(kBuiltInSkin);
   return Inflate(std::string_view(bytes, kBuiltInSkinSize)).value_or(QString());
 }
