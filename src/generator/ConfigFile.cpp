@@ -10,7 +10,12 @@ std::string Number(double value) { return std::to_string(WholeNumber(value)); }
 
 std::string Flag(bool value) { return value ? "1" : "0"; }
 
-std::string Quoted(const std::string& text) { return "\"" + PhpStringBody(text) + "\""; }
+std::string Quoted(const std::string& text) {
+  std::string quoted = "\"";
+  quoted += PhpStringBody(text);
+  quoted += '"';
+  return quoted;
+}
 
 }  // namespace
 

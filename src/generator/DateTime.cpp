@@ -24,11 +24,14 @@ double LocalDateTimeNow() {
 
 std::optional<double> EncodeDateTime(int year, int month, int day, int hour, int minute) {
   using namespace std::chrono;
-  if (year < 1 || year > 9999 || hour < 0 || hour > 23 || minute < 0 || minute > 59) return {};
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
+      hour > 23 || minute < 0 || minute > 59) {
+    return {};
+  }
   const year_month_day date{std::chrono::year{year},
                             std::chrono::month(static_cast<unsigned>(month)),
                             std::chrono::day(static_cast<unsigned>(day))};
-  if (month < 1 || day < 1 || !date.ok()) return {};
+  if (!date.ok()) return {};
   const auto days = (sys_days{date} - kEpoch).count();
   return static_cast<double>(days) + (hour * 60 + minute) / 1440.0;
 }

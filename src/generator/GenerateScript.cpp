@@ -17,6 +17,15 @@ constexpr const char* kTemplateFiles[] = {
 constexpr char kRedirectFile[] = "stthanksredirect.php";
 constexpr char kConfigFile[] = "stconfig1.php";
 
+// The package replaces every file of these names in the target folder.
+bool IsPackageFileName(const std::string& name) {
+  if (name == kConfigFile || name == kRedirectFile) return true;
+  for (const char* file : kTemplateFiles) {
+    if (name == file) return true;
+  }
+  return false;
+}
+
 // Replaces `to` with a copy of `from` through a temporary file beside it, so
 // a failed copy leaves no half-written file. Failures are ignored.
 void CopyQuietly(const std::string& from, const std::string& to) {
@@ -42,11 +51,16 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
   if (!std::filesystem::is_regular_file(settings.page, error)) {
     return {GenerateOutcome::Status::InvalidPage, "", kInvalidPageMessage};
   }
+  const std::string target = TargetFolderOf(settings.page);
+  if (IsPackageFileName(settings.page.substr(target.size()))) {
+    throw AppError("Cannot insert the script into \"" + settings.page +
+                   "\". The package would overwrite the page with a file of the same name; "
+                   "nothing was written.");
+  }
   // Built first, so that a number that cannot be written leaves every file as it was.
   const auto config = ConfigLines(settings, ProcessRandom::Draw(1000));
 
   IncludePackageInPage(settings.page);
-  const std::string target = TargetFolderOf(settings.page);
   UUtils::WriteLines(target + kConfigFile, config);
 
   for (const char* name : kTemplateFiles) CopyQuietly(appFolder + "script/" + name, target + name);

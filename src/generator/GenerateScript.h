@@ -25,7 +25,8 @@ struct GenerateOutcome {
 // files in appFolder + "script/" and of appFolder + "stthanksredirect.php"
 // (appFolder ends in '/'). A copy that fails is skipped. When no file exists
 // at the page path nothing is read or written and the outcome is InvalidPage.
-// Throws AppError when the page or stconfig1.php cannot be read or written,
-// or a number cannot be written (then nothing has been written).
+// Throws AppError when the page or stconfig1.php cannot be read or written;
+// and before anything is written when a number cannot be written or the page
+// bears the name of a package file (the package would overwrite it).
 // The cookie-name suffix is drawn from ProcessRandom, which is never seeded here.
 GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string& appFolder);

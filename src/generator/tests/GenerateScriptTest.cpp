@@ -277,3 +277,15 @@ TEST_F(GenerateScriptTest, whatCannotBeWritten_raisesAppError_beforeAnyFileIsTou
         << c.name;
   }
 }
+
+TEST_F(GenerateScriptTest, pageNamedLikeAPackageFile_isRefusedBeforeAnythingIsWritten) {
+  for (const char* name : {"stconfig1.php", "stmain.php", "stthanksredirect.php"}) {
+    const auto namesake = site / name;
+    Write(namesake, "<html>my sales page</html>");
+    const auto before = Snapshot(root);
+    settings.page = namesake.string();
+    EXPECT_THROW(Generate(), AppError) << name;
+    EXPECT_EQ(Snapshot(root), before) << name;
+    fs::remove(namesake);
+  }
+}

@@ -1,0 +1,48 @@
+// tolvan generate: the window's "Generate Script" from the command line.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "AppError.h"
+#include "AppFolder.h"
+#include "GenerateOptions.h"
+#include "GenerateScript.h"
+#include "ProcessRandom.h"
+
+namespace {
+
+// The window's message with this platform's line breaks.
+std::string ForTerminal(std::string message) {
+  for (auto at = message.find("\r\n"); at != std::string::npos; at = message.find("\r\n", at)) {
+    message.erase(at, 1);
+  }
+  return message + "\n";
+}
+
+}  // namespace
+
+int RunGenerate(const std::vector<std::string>& args) {
+  GenerateRequest request;
+  try {
+    request = ParseGenerateOptions(args);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "tolvan generate: %s\n", e.what());
+    return 2;
+  }
+  if (request.help) {
+    std::fputs(GenerateHelp().c_str(), stdout);
+    return 0;
+  }
+  // Every run is a fresh process; without a seed each package would get the
+  // same cookie name.
+  ProcessRandom::Seed();
+  try {
+    const auto outcome = GenerateScript(request.settings, UUtils::AppFolder());
+    const bool generated = outcome.status == GenerateOutcome::Status::Generated;
+    std::fputs(ForTerminal(outcome.message).c_str(), generated ? stdout : stderr);
+    return generated ? 0 : 1;
+  } catch (const AppError& e) {
+    std::fprintf(stderr, "tolvan generate: %s\n", e.what());
+    return 1;
+  }
+}

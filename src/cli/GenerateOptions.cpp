@@ -1,0 +1,260 @@
+#include "GenerateOptions.h"
+
+#include <charconv>
+#include <cstdint>
+#include <optional>
+
+#include "AppError.h"
+#include "ScriptValues.h"
+
+namespace {
+
+struct NumberOption {
+  const char* name;
+  double OfferSettings::*field;
+  SpinRange range;
+  const char* meaning;
+};
+
+const NumberOption kNumberOptions[] = {
+    {"--max-sales", &OfferSettings::maxNumSales, kMaxNumSalesRange, "most sales"},
+    {"--refresh", &OfferSettings::counterRefresh, kCounterRefreshRange, "counter refresh, minutes"},
+    {"--timeout", &OfferSettings::timeOut, kTimeOutRange, "time-out per visitor, minutes"},
+    {"--zone", &OfferSettings::timeZone, kTimeZoneRange, "expiry time zone, hours"},
+    {"--width", &OfferSettings::barWidth, kBarWidthRange, "bar width"},
+    {"--height", &OfferSettings::barHeight, kBarHeightRange, "bar height"},
+    {"--border", &OfferSettings::barBorder, kBarBorderRange, "bar border"},
+};
+
+std::string FormatWhole(double value) { return std::to_string(static_cast<std::int64_t>(value)); }
+
+std::string Bounds(const SpinRange& range) {
+  return range.bounded ? FormatWhole(range.min) + " to " + FormatWhole(range.max) : "any";
+}
+
+std::string Accepts(const SpinRange& range) {
+  return range.bounded ? "a whole number from " + Bounds(range) : "a whole number";
+}
+
+[[noreturn]] void Refuse(const std::string& option, const std::string& accepts,
+                         const std::string& value) {
+  throw UsageError(option + " accepts " + accepts + ", not '" + value + "'");
+}
+
+double ParseNumber(const NumberOption& option, const std::string& text) {
+  std::int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  const bool whole = !text.empty() && result.ec == std::errc() && result.ptr == end;
+  if (!whole || (option.range.bounded && (static_cast<double>(value) < option.range.min ||
+                                          static_cast<double>(value) > option.range.max))) {
+    Refuse(option.name, Accepts(option.range), text);
+  }
+  return static_cast<double>(value);
+}
+
+bool IsDigits(const std::string& text, std::size_t from, std::size_t count) {
+  for (std::size_t i = from; i < from + count; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+  }
+  return true;
+}
+
+int Digits(const std::string& text, std::size_t from, std::size_t count) {
+  return std::stoi(text.substr(from, count));
+}
+
+double ParseExpiry(const std::string& text) {
+  // YYYY-MM-DD or YYYY-MM-DDTHH:MM
+  const bool dateShape = (text.size() == 10 || text.size() == 16) && IsDigits(text, 0, 4) &&
+                         text[4] == '-' && IsDigits(text, 5, 2) && text[7] == '-' &&
+                         IsDigits(text, 8, 2);
+  const bool timeShape =
+      text.size() == 10 || (text.size() == 16 && text[10] == 'T' && IsDigits(text, 11, 2) &&
+                            text[13] == ':' && IsDigits(text, 14, 2));
+  std::optional<double> value;
+  if (dateShape && timeShape) {
+    const bool hasTime = text.size() == 16;
+    value = EncodeDateTime(Digits(text, 0, 4), Digits(text, 5, 2), Digits(text, 8, 2),
+                           hasTime ? Digits(text, 11, 2) : 0, hasTime ? Digits(text, 14, 2) : 0);
+  }
+  if (!value) Refuse("--expiry", "a real day as YYYY-MM-DD or YYYY-MM-DDTHH:MM", text);
+  return *value;
+}
+
+std::optional<unsigned> HexByte(const std::string& text, std::size_t from) {
+  unsigned value = 0;
+  const auto result = std::from_chars(text.data() + from, text.data() + from + 2, value, 16);
+  if (result.ec != std::errc() || result.ptr != text.data() + from + 2) return {};
+  return value;
+}
+
+bool SameLetters(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::uint32_t ParseColor(const std::string& text) {
+  for (const auto& color : kBarColors) {
+    if (SameLetters(text, color.name)) return color.value;
+  }
+  if (text.size() == 7 && text[0] == '#') {
+    const auto red = HexByte(text, 1), green = HexByte(text, 3), blue = HexByte(text, 5);
+    if (red && green && blue) return *red | *green << 8 | *blue << 16;
+  }
+  std::string names;
+  for (const auto& color : kBarColors) names += std::string(names.empty() ? "" : ", ") + color.name;
+  Refuse("--color", "#RRGGBB or one of " + names, text);
+}
+
+bool IsUtf8(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t length;
+    std::uint32_t code;
+    if (c < 0x80) {
+      length = 1, code = c;
+    } else if ((c & 0xE0) == 0xC0) {
+      length = 2, code = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      length = 3, code = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      length = 4, code = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = code << 6 | (next & 0x3F);
+    }
+    const std::uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+std::string ParseText(const std::string& option, const std::string& text) {
+  if (!IsUtf8(text)) throw UsageError(option + " accepts UTF-8 text only");
+  return text;
+}
+
+// Applies one option; false when `name` is no option of this command.
+bool Apply(const std::string& name, const std::string& value, OfferSettings& s) {
+  for (const auto& option : kNumberOptions) {
+    if (name == option.name) {
+      s.*option.field = ParseNumber(option, value);
+      return true;
+    }
+  }
+  if (name == "--page") {
+    s.page = value;
+  } else if (name == "--offer") {
+    if (value != "limit" && value != "expiry" && value != "oto") {
+      Refuse(name, "limit, expiry or oto", value);
+    }
+    s.expiryDate = value == "expiry";
+    s.oneTimeOffer = value == "oto";
+  } else if (name == "--expiry") {
+    s.expiryDateValue = ParseExpiry(value);
+  } else if (name == "--text") {
+    s.hurrexText = ParseText(name, value);
+  } else if (name == "--next-page") {
+    s.redirectPage = ParseText(name, value);
+  } else if (name == "--position") {
+    if (value != "top" && value != "bottom") Refuse(name, "top or bottom", value);
+    s.onTop = value == "top";
+  } else if (name == "--color") {
+    s.barColor = ParseColor(value);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+GenerateRequest ParseGenerateOptions(const std::vector<std::string>& args) {
+  GenerateRequest request;
+  bool hasPage = false;
+  std::string zone = "0";
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") return {true, {}};
+    if (arg.rfind("--", 0) != 0) {
+      throw UsageError("unexpected argument '" + arg + "'; options are given as --name VALUE");
+    }
+    const auto equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    std::string value;
+    if (equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      throw UsageError(name + " needs a value; run 'tolvan generate --help' for the options");
+    }
+    if (!Apply(name, value, request.settings)) {
+      throw UsageError("unknown option '" + name +
+                       "'; run 'tolvan generate --help' for the options");
+    }
+    hasPage = hasPage || name == "--page";
+    if (name == "--zone") zone = value;
+  }
+  if (!hasPage) throw UsageError("--page is required: the sales page to insert the script into");
+
+  const OfferSettings& s = request.settings;
+  if (s.expiryDate) {
+    try {
+      ExpiryTimestamp(s.expiryDateValue, WholeNumber(s.timeZone));
+    } catch (const AppError&) {
+      Refuse("--zone", "a number of hours that keeps the expiry date within 64-bit time", zone);
+    }
+  }
+  return request;
+}
+
+std::string GenerateHelp() {
+  std::string help =
+      "Usage: tolvan generate --page PATH [OPTIONS]\n"
+      "\n"
+      "Writes the offer's script package beside the sales page PATH: the include line on\n"
+      "top of the page, stconfig1.php and the shipped server files. Options take\n"
+      "'--name VALUE' or '--name=VALUE'; each defaults to the window's designed value.\n"
+      "\n"
+      "  --page PATH            the sales page to insert the script into (required)\n"
+      "  --offer TYPE           limit (default; limit the number of sales), expiry, oto\n"
+      "                         (one-time offer with a time-out per visitor)\n"
+      "  --expiry DATE          expiry date, YYYY-MM-DD or YYYY-MM-DDTHH:MM\n"
+      "                         (default: now, local time)\n"
+      "  --text TEXT            bar text, default:\n"
+      "                         \"Your offer will expire in %%timeleft%% minutes\"\n"
+      "  --position WHERE       top (default) or bottom of the page\n"
+      "  --color COLOR          #RRGGBB or a colour name (default: Yellow):";
+  for (std::size_t i = 0; i < kBarColors.size(); ++i) {
+    help += std::string(i % 8 == 0 ? "\n                        " : "") + " " + kBarColors[i].name;
+  }
+  help += "\n  --next-page PAGE       page after a sale, e.g. nextpage.php (default: none)\n";
+  const OfferSettings defaults;
+  for (const auto& option : kNumberOptions) {
+    std::string line = std::string("  ") + option.name + " N";
+    line.resize(25, ' ');
+    help += line + option.meaning + ": " + Bounds(option.range) + " (default " +
+            FormatWhole(defaults.*option.field) + ")\n";
+  }
+  help +=
+      "  --help                 show this help\n"
+      "\n"
+      "Numbers are whole. Exit codes: 0 generated; 1 no valid page or a file error;\n"
+      "2 a bad option (nothing is written).\n";
+  return help;
+}

@@ -1,0 +1,270 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+
+#include "GenerateScript.h"
+#include "ProcessRandom.h"
+#include "TextLines.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kPage = "<html>\n";
+
+struct RunResult {
+  int exitCode;
+  std::string out, err;
+};
+
+std::string Read(const fs::path& path) { return UUtils::ReadFileBytes(path.string()); }
+
+// Every file below `folder` with its bytes, the cookie name blanked out.
+std::map<std::string, std::string> Package(const fs::path& folder) {
+  static const std::regex cookie("hurrex[0-9]{1,3}\"");
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    files[entry.path().filename().string()] =
+        std::regex_replace(Read(entry.path()), cookie, "hurrexK\"");
+  }
+  return files;
+}
+
+}  // namespace
+
+// A program folder with a copy of the built tolvan and stand-ins for the
+// shipped server files, and a site folder holding a sales page.
+class GenerateCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tolvan-XXXXXX";
+    root = ::mkdtemp(pattern);
+    app = root / "app";
+    site = root / "site";
+    fs::create_directories(app / "script");
+    fs::create_directories(site);
+    fs::copy_file(TEST_APP_DIR "tolvan", app / "tolvan");
+    for (const char* file : {"script/phpenabler.php", "script/stchmod.php", "script/stiframe.php",
+                             "script/stiptrack.txt", "script/stmain.php", "script/stnumsales.txt",
+                             "script/stthanks.php", "stthanksredirect.php"}) {
+      UUtils::WriteFileBytes((app / file).string(), std::string("shipped ") + file);
+    }
+    page = site / "index.php";
+    UUtils::WriteFileBytes(page.string(), kPage);
+  }
+  void TearDown() override { fs::remove_all(root); }
+
+  RunResult Tolvan(const std::vector<std::string>& args) {
+    const auto outPath = root / "stdout", errPath = root / "stderr";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+      ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+      std::vector<char*> argv{const_cast<char*>("tolvan")};
+      for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+      argv.push_back(nullptr);
+      ::execv((app / "tolvan").c_str(), argv.data());
+      ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(outPath), Read(errPath)};
+    fs::remove(outPath);
+    fs::remove(errPath);
+    return result;
+  }
+
+  // Runs GenerateScript in this process on a fresh page of the same content.
+  fs::path GenerateHere(OfferSettings settings) {
+    const auto folder = root / "here";
+    fs::create_directory(folder);
+    UUtils::WriteFileBytes((folder / "index.php").string(), kPage);
+    settings.page = (folder / "index.php").string();
+    GenerateScript(settings, app.string() + "/");
+    return folder;
+  }
+
+  std::string ConfigLine(std::size_t number) {
+    return UUtils::ReadLines((site / "stconfig1.php").string()).at(number - 1);
+  }
+
+  fs::path root, app, site, page;
+};
+
+TEST_F(GenerateCommandTest, defaults_writeTheSamePackageAsTheGenerator) {
+  const auto result = Tolvan({"generate", "--page", page.string()});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "Script generated in " + site.string() + "/\nPlease upload to your server.\n");
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(Package(site), Package(GenerateHere(OfferSettings{})));
+  EXPECT_EQ(Package(site).size(), 10u);
+}
+
+TEST_F(GenerateCommandTest, everyOption_writesTheSamePackageAsTheGenerator) {
+  const auto result = Tolvan({"generate",    "--page=" + page.string(),
+                              "--offer",     "expiry",
+                              "--expiry",    "2010-01-01T06:30",
+                              "--zone",      "-5",
+                              "--max-sales", "10000000",
+                              "--refresh",   "0",
+                              "--timeout",   "9",
+                              "--text",      "Only \"$5\" left \\ Grüße",
+                              "--position",  "bottom",
+                              "--color",     "navy",
+                              "--width",     "1",
+                              "--height",    "0",
+                              "--border",    "7",
+                              "--next-page", "next.php"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+
+  OfferSettings settings;
+  settings.expiryDate = true;
+  settings.expiryDateValue = 40179.0 + 6.5 / 24;
+  settings.timeZone = -5;
+  settings.maxNumSales = 10000000;
+  settings.counterRefresh = 0;
+  settings.timeOut = 9;
+  settings.hurrexText = "Only \"$5\" left \\ Grüße";
+  settings.onTop = false;
+  settings.barColor = 0x800000;
+  settings.barWidth = 1;
+  settings.barHeight = 0;
+  settings.barBorder = 7;
+  settings.redirectPage = "next.php";
+  EXPECT_EQ(Package(site), Package(GenerateHere(settings)));
+  // 1 January 2010 06:30 at zone -5: 1262304000 + 23400 - 18000 - 6600.
+  EXPECT_EQ(ConfigLine(5), "$offerexpire = 1262302800;");
+}
+
+TEST_F(GenerateCommandTest, options_reachTheirLines) {
+  const struct {
+    std::vector<std::string> args;
+    std::size_t line;
+    std::string expected;
+  } cases[] = {
+      {{"--offer", "oto"}, 2, "$useoto = 1;"},
+      {{"--offer", "oto"}, 5, "$offerexpire = 0;"},
+      {{"--offer", "limit", "--expiry", "2010-01-01"}, 5, "$offerexpire = 0;"},
+      {{"--offer", "expiry", "--expiry", "2010-01-01", "--zone", "5"},
+       5,
+       "$offerexpire = 1262315400;"},
+      {{"--offer=expiry", "--expiry=2010-01-01", "--zone=-5"}, 5, "$offerexpire = 1262279400;"},
+      {{"--color", "Silver"}, 13, "$popupbgcolor = \"#C0C0C0\";"},
+      {{"--color", "#1a2B3c"}, 13, "$popupbgcolor = \"#1A2B3C\";"},
+      {{"--text", ""}, 9, "$popuptext = \"\";"},
+      {{"--position", "top"}, 10, "$popuptop = 1;"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"generate", "--page", page.string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto result = Tolvan(args);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ConfigLine(c.line), c.expected) << c.args.back();
+  }
+}
+
+TEST_F(GenerateCommandTest, expiryDefault_isNowInLocalTime) {
+  // A zone 5 hours 30 minutes east of UTC, written out so that no zone data is needed.
+  ::setenv("TZ", "XYZ-05:30", 1);
+  const auto result = Tolvan({"generate", "--page", page.string(), "--offer", "expiry"});
+  ::unsetenv("TZ");
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+
+  const std::string line = ConfigLine(5);
+  const long long written = std::stoll(line.substr(line.find('=') + 2));
+  const long long expected = static_cast<long long>(std::time(nullptr)) + 19800 - 6600;
+  EXPECT_NEAR(static_cast<double>(written), static_cast<double>(expected), 5.0) << line;
+}
+
+TEST_F(GenerateCommandTest, badValue_namesTheOption_exits2_andWritesNothing) {
+  const struct {
+    std::vector<std::string> args;
+    std::string option;
+  } cases[] = {
+      {{"--offer", "forever"}, "--offer"},
+      {{"--max-sales", "-1"}, "--max-sales"},
+      {{"--max-sales", "10000001"}, "--max-sales"},
+      {{"--refresh", "1.5"}, "--refresh"},
+      {{"--timeout", "99999999999999999999"}, "--timeout"},
+      {{"--width", "0"}, "--width"},
+      {{"--height", "+3"}, "--height"},
+      {{"--border", ""}, "--border"},
+      {{"--zone", "2h"}, "--zone"},
+      {{"--offer", "expiry", "--zone", "9223372036854775807"}, "--zone"},
+      {{"--expiry", "2010-02-30"}, "--expiry"},
+      {{"--expiry", "2010-1-1"}, "--expiry"},
+      {{"--expiry", "2010-01-01T24:00"}, "--expiry"},
+      {{"--expiry", "2010-01-01 10:00"}, "--expiry"},
+      {{"--position", "middle"}, "--position"},
+      {{"--color", "pink"}, "--color"},
+      {{"--color", "#12345"}, "--color"},
+      {{"--color", "#GG0000"}, "--color"},
+      {{"--text", "caf\xE9"}, "--text"},
+      {{"--next-page", "\xC0\xAF"}, "--next-page"},
+      {{"--width"}, "--width"},
+      {{"--colour", "red"}, "--colour"},
+      {{"index.php"}, "index.php"},
+  };
+  const auto before = Package(site);
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"generate", "--page", page.string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto result = Tolvan(args);
+    EXPECT_EQ(result.exitCode, 2) << c.option;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err.rfind("tolvan generate: ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find(c.option), std::string::npos) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_EQ(Package(site), before) << c.option;
+  }
+  EXPECT_EQ(Tolvan({"generate", "--offer", "oto"}).err,
+            "tolvan generate: --page is required: the sales page to insert the script into\n");
+}
+
+TEST_F(GenerateCommandTest, noFileAtThePage_reportsOnStderr_exits1_andWritesNothing) {
+  const auto before = Package(site);
+  const auto result = Tolvan({"generate", "--page", (site / "missing.php").string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "Please provide a valid page to insert the script.\n");
+  EXPECT_EQ(Package(site), before);
+}
+
+TEST_F(GenerateCommandTest, fileError_reportsOnStderr_andExits1) {
+  fs::create_directory(site / "stconfig1.php");
+  const auto result = Tolvan({"generate", "--page", page.string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "tolvan generate: Cannot create file \"" + site.string() +
+                            "/stconfig1.php\". Is a directory.\n");
+}
+
+TEST_F(GenerateCommandTest, help_listsEveryOption) {
+  const auto result = Tolvan({"generate", "--help"});
+  EXPECT_EQ(result.exitCode, 0);
+  for (const char* option :
+       {"--page", "--offer", "--max-sales", "--refresh", "--expiry", "--zone", "--timeout",
+        "--text", "--position", "--color", "--width", "--height", "--border", "--next-page"}) {
+    EXPECT_NE(result.out.find(option), std::string::npos) << option;
+  }
+  EXPECT_NE(result.out.find("--width N              bar width: 1 to 10000000 (default 700)"),
+            std::string::npos)
+      << result.out;
+}
+
+TEST_F(GenerateCommandTest, separateRuns_drawDifferentCookieNames) {
+  std::set<std::string> cookies;
+  for (int run = 0; run < 5; ++run) {
+    ASSERT_EQ(Tolvan({"generate", "--page", page.string()}).exitCode, 0);
+    cookies.insert(ConfigLine(15));
+  }
+  EXPECT_GT(cookies.size(), 1u);
+}
