@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
@@ -23,26 +23,46 @@ std::unique_ptr<UUtils::StringList> NewsList;
 
 namespace {
 
-// A picture button's glyph: a symbol drawn in white.
-QIcon Glyph(QChar symbol) {
+// The picture buttons' glyphs, drawn in white: a letter, two arrows chasing
+// each other, a question mark.
+enum class GlyphKind { News, Update, Help };
+
+QIcon Glyph(GlyphKind kind) {
   QPixmap pixmap(26, 26);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setPixelSize(20);
-  font.setBold(true);
-  painter.setFont(font);
-  painter.setPen(Qt::white);
-  painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(symbol));
+  painter.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  switch (kind) {
+    case GlyphKind::News:
+      painter.drawRoundedRect(QRectF(4, 7, 18, 13), 2, 2);
+      painter.drawPolyline(QPolygonF({{5, 8.5}, {13, 14.5}, {21, 8.5}}));
+      break;
+    case GlyphKind::Update:
+      painter.drawArc(QRectF(5, 5, 16, 16), 100 * 16, 250 * 16);
+      painter.setBrush(Qt::white);
+      painter.drawPolygon(QPolygonF({{11, 2.5}, {15.5, 5}, {11, 7.5}}));
+      break;
+    case GlyphKind::Help: {
+      QPainterPath mark;
+      mark.moveTo(8.5, 9);
+      mark.cubicTo(8.5, 4, 17.5, 4, 17.5, 9);
+      mark.cubicTo(17.5, 12.5, 13, 12.5, 13, 16.5);
+      painter.drawPath(mark);
+      painter.setBrush(Qt::white);
+      painter.drawEllipse(QPointF(13, 21), 1.3, 1.3);
+      break;
+    }
+  }
   return QIcon(pixmap);
 }
 
-QToolButton* PictureButton(QWidget* parent, const char* name, const QString& hint, QChar symbol) {
+QToolButton* PictureButton(QWidget* parent, const char* name, const QString& hint,
+                           GlyphKind glyph) {
   auto* button = new QToolButton(parent);
   button->setObjectName(QLatin1String(name));
   button->setFixedSize(41, 34);
-  button->setIcon(Glyph(symbol));
+  button->setIcon(Glyph(glyph));
   button->setIconSize(QSize(26, 26));
   button->setToolTip(hint);
   button->setAutoRaise(true);
@@ -89,8 +109,6 @@ TfrmMain::~TfrmMain() { FormDestroy(); }
 
 void TfrmMain::CreateWelcomePage() {
   stsWelcome = Panel(nullptr, "stsWelcome");
-  prfWelcome = new ui::HtmlView(stsWelcome);
-  prfWelcome->setObjectName(QStringLiteral("prfWelcome"));
   bsSkinPanel14 = Panel(stsWelcome, "bsSkinPanel14");
   bsSkinPanel14->setFixedHeight(39);
   bsSkinButton1 =
@@ -107,7 +125,7 @@ void TfrmMain::CreateWelcomePage() {
   auto* page = new QVBoxLayout(stsWelcome);
   page->setContentsMargins(0, 0, 0, 0);
   page->setSpacing(0);
-  page->addWidget(prfWelcome, 1);
+  page->addStretch(1);  // the HTML view goes here when there is a welcome page
   page->addWidget(bsSkinPanel14);
   pgcPrinc->addTab(stsWelcome, QString());
 }
@@ -161,11 +179,11 @@ void TfrmMain::CreateHeaderBar() {
   btnAbout = new QPushButton(QStringLiteral("About"), bsSkinPanel4);
   btnAbout->setObjectName(QStringLiteral("btnAbout"));
   for (QPushButton* button : {btnMakeMoney, btnAbout}) button->setFixedSize(125, 20);
-  btnNews = PictureButton(bsSkinPanel4, "btnNews", QStringLiteral("Check News"), QChar(0x2709));
+  btnNews = PictureButton(bsSkinPanel4, "btnNews", QStringLiteral("Check News"), GlyphKind::News);
   bsSkinSpeedButton1 = PictureButton(bsSkinPanel4, "bsSkinSpeedButton1",
-                                     QStringLiteral("Check Updates"), QChar(0x21BB));
+                                     QStringLiteral("Check Updates"), GlyphKind::Update);
   bsSkinSpeedButton2 =
-      PictureButton(bsSkinPanel4, "bsSkinSpeedButton2", QStringLiteral("Help"), QChar('?'));
+      PictureButton(bsSkinPanel4, "bsSkinSpeedButton2", QStringLiteral("Help"), GlyphKind::Help);
 
   auto* bar = new QHBoxLayout(bsSkinPanel4);
   bar->setContentsMargins(10, 0, 6, 0);
@@ -200,11 +218,17 @@ void TfrmMain::FormShow() {
   // The page control's tab bar stays hidden, so no page ever shows a tab.
   if (!BrandProfile.WelcomePage.empty()) {
     pgcPrinc->setCurrentIndex(0);
+    // The HTML view is made only for a page it will show: it is the
+    // heaviest control of the window.
+    prfWelcome = new ui::HtmlView(stsWelcome);
+    prfWelcome->setObjectName(QStringLiteral("prfWelcome"));
+    auto* page = static_cast<QVBoxLayout*>(stsWelcome->layout());
+    delete page->takeAt(0);
+    page->insertWidget(0, prfWelcome, 1);
     prfWelcome->setHtml(ui::FromCp1252(BrandProfile.WelcomePage));
   } else {
     delete stsWelcome;
     stsWelcome = nullptr;
-    prfWelcome = nullptr;
     bsSkinPanel14 = nullptr;
     bsSkinButton1 = nullptr;
   }

@@ -45,7 +45,7 @@ class TfrmMain : public QWidget {
   // Controls.
   QTabWidget* pgcPrinc;
   QWidget* stsWelcome;
-  ui::HtmlView* prfWelcome;
+  ui::HtmlView* prfWelcome = nullptr;
   QWidget* bsSkinPanel14;
   QPushButton* bsSkinButton1;
   QWidget* stsMain;

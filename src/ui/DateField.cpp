@@ -52,9 +52,7 @@ DateField::DateField(QWidget* parent, const QLocale& locale)
     : QWidget(parent),
       pattern_(locale),
       editor_(new TextPart(this)),
-      dropDown_(new QToolButton(this)),
-      popup_(new QWidget(this, Qt::Popup)),
-      calendar_(new QCalendarWidget(popup_)) {
+      dropDown_(new QToolButton(this)) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
@@ -65,7 +63,15 @@ DateField::DateField(QWidget* parent, const QLocale& locale)
   dropDown_->setFocusPolicy(Qt::NoFocus);
   dropDown_->setObjectName(QStringLiteral("dateDropDown"));
   connect(dropDown_, &QToolButton::clicked, this, &DateField::ShowCalendar);
+  setFocusProxy(editor_);
+}
 
+QLineEdit* DateField::Editor() const { return editor_; }
+
+QCalendarWidget* DateField::Calendar() {
+  if (calendar_) return calendar_;
+  popup_ = new QWidget(this, Qt::Popup);
+  calendar_ = new QCalendarWidget(popup_);
   auto* box = new QVBoxLayout(popup_);
   box->setContentsMargins(0, 0, 0, 0);
   box->addWidget(calendar_);
@@ -74,10 +80,8 @@ DateField::DateField(QWidget* parent, const QLocale& locale)
   calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
   connect(calendar_, &QCalendarWidget::clicked, this, &DateField::Picked);
   connect(calendar_, &QCalendarWidget::activated, this, &DateField::Picked);
-  setFocusProxy(editor_);
+  return calendar_;
 }
-
-QLineEdit* DateField::Editor() const { return editor_; }
 
 void DateField::SetValue(double value) {
   value_ = value;
@@ -85,7 +89,7 @@ void DateField::SetValue(double value) {
 }
 
 void DateField::ShowCalendar() {
-  calendar_->setSelectedDate(DateOfValue(value_));
+  Calendar()->setSelectedDate(DateOfValue(value_));
   popup_->move(mapToGlobal(QPoint(0, height())));
   popup_->show();
   calendar_->setFocus();

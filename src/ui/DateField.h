@@ -28,7 +28,8 @@ class DateField : public QWidget {
   void SetValue(double value);
 
   QLineEdit* Editor() const;
-  QCalendarWidget* Calendar() const { return calendar_; }
+  // The drop-down calendar, made the first time it is needed.
+  QCalendarWidget* Calendar();
   const DatePattern& Pattern() const { return pattern_; }
 
   void ShowCalendar();
@@ -42,8 +43,8 @@ class DateField : public QWidget {
   double value_ = 0;
   TextPart* editor_;
   QToolButton* dropDown_;
-  QWidget* popup_;
-  QCalendarWidget* calendar_;
+  QWidget* popup_ = nullptr;
+  QCalendarWidget* calendar_ = nullptr;
 };
 
 }  // namespace ui

@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <QtGlobal>
-
 #include <string>
 
 extern const unsigned char kBuiltInSkin[];
