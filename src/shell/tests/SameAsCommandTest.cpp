@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+
+#include "ColorComboBox.h"
+#include "DateField.h"
+#include "FMain.h"
+#include "SpinEdit.h"
+#include "TextLines.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string WithoutCookieSuffix(const fs::path& file) {
+  static const std::regex cookie("hurrex[0-9]{1,3}\"");
+  return std::regex_replace(UUtils::ReadFileBytes(file.string()), cookie, "hurrexK\"");
+}
+
+void Retype(QWidget* field, const char* text) {
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(field, Qt::Key_Delete);
+  QTest::keyClicks(field, text);
+}
+
+}  // namespace
+
+// The window and `tolvan generate` are two faces of one generator: the same
+// settings must give the same page and configuration.
+TEST(WindowAndCommand, sameSettingsWriteTheSamePackage) {
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  const fs::path root = fs::temp_directory_path() / ("same-" + std::to_string(::getpid()));
+  fs::remove_all(root);
+  for (const char* site : {"window", "command"}) {
+    fs::create_directories(root / site);
+    UUtils::WriteFileBytes((root / site / "index.php").string(), "<html>\n<body>Buy</body>\n");
+  }
+  const std::string text = "Only %%copiesleft%% left, \"hurry\" $5 \\o/";
+
+  TfrmMain w;
+  w.show();
+  w.edtPage->setText(QString::fromStdString((root / "window" / "index.php").string()));
+  // A time-out typed for a one-time offer stays in force, though its field is
+  // disabled once the expiry offer is chosen.
+  QTest::mouseClick(w.rbtOneTimeOffer, Qt::LeftButton, {}, QPoint(8, 8));
+  Retype(w.edtTimeOut, "15");
+  QTest::mouseClick(w.rbtExpiryDate, Qt::LeftButton, {}, QPoint(8, 8));
+  w.edtExpiryDate->Editor()->clear();
+  w.edtExpiryDate->Editor()->setCursorPosition(0);
+  QTest::keyClicks(w.edtExpiryDate->Editor(), "01012010");
+  Retype(w.edtTimeZone, "3");
+  Retype(w.edtMaxNumSales, "99");
+  Retype(w.edtCounterRefresh, "7");
+  Retype(w.edtBarWidth, "500");
+  Retype(w.edtBarHeight, "30");
+  Retype(w.edtBarBorder, "2");
+  w.edtHurrexText->setText(QString::fromStdString(text));
+  w.edtRedirectPage->setText("next.php");
+  QTest::mouseClick(w.rbtOnBottom, Qt::LeftButton, {}, QPoint(8, 8));
+  w.cbxBarColor->SelectColor(0x800000);
+  QTest::mouseClick(w.btnGenerateScript, Qt::LeftButton);
+
+  const std::string command =
+      std::string("'") + TEST_APP_DIR + "tolvan' generate --page '" +
+      (root / "command" / "index.php").string() +
+      "' --offer expiry --expiry 2010-01-01 --zone 3 --timeout 15 --max-sales 99 --refresh 7"
+      " --width 500 --height 30 --border 2 --text 'Only %%copiesleft%% left, \"hurry\" $5 \\o/'"
+      " --next-page next.php --position bottom --color Navy > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+
+  for (const char* file : {"index.php", "stconfig1.php"}) {
+    EXPECT_EQ(WithoutCookieSuffix(root / "window" / file),
+              WithoutCookieSuffix(root / "command" / file))
+        << file;
+  }
+  EXPECT_NE(UUtils::ReadFileBytes((root / "window" / "stconfig1.php").string())
+                .find("$offerexpire = 1262308200;"),
+            std::string::npos);
+  fs::remove_all(root);
+}
