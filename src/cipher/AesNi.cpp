@@ -6,6 +6,8 @@
 
 #include <immintrin.h>
 
+#include "SecureMemory.h"
+
 #define AESNI_TARGET __attribute__((target("aes,sse4.1")))
 
 namespace AesLib {
@@ -35,6 +37,7 @@ AESNI_TARGET void AesNiEncryptBlock(const std::uint8_t in[16], std::uint8_t out[
   LoadRoundKeys(schedule, keys);
   const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), EncryptOne(block, keys, schedule.rounds));
+  SecureWipe(keys, sizeof keys);
 }
 
 AESNI_TARGET void AesNiCtrBlocks(const AesKeySchedule& schedule, std::uint8_t counter[16],
@@ -74,6 +77,7 @@ AESNI_TARGET void AesNiCtrBlocks(const AesKeySchedule& schedule, std::uint8_t co
   }
   _mm_storeu_si128(reinterpret_cast<__m128i*>(counter), ctr);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(lastKeystream), keystream);
+  SecureWipe(keys, sizeof keys);
 }
 
 }  // namespace AesLib
