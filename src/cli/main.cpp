@@ -8,16 +8,19 @@
 
 // Each subcommand lives in its own file.
 int RunGenerate(const std::vector<std::string>& args);
+int RunBrand(const std::vector<std::string>& args);
 
 namespace {
 
 const Command kCommands[] = {
     {"generate", "write the script package beside a sales page", RunGenerate},
+    {"brand", "encrypt or decrypt a brand settings file", RunBrand},
 };
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "Usage: tolvan COMMAND [OPTIONS]\n\nCommands:\n");
-  for (const auto& command : kCommands) std::fprintf(out, "  %-10s %s\n", command.name, command.summary);
+  for (const auto& command : kCommands)
+    std::fprintf(out, "  %-10s %s\n", command.name, command.summary);
   std::fprintf(out, "\nRun 'tolvan COMMAND --help' for a command's options.\n");
 }
 
@@ -36,6 +39,7 @@ int main(int argc, char** argv) {
   for (const auto& command : kCommands) {
     if (name == command.name) return command.run(std::vector<std::string>(argv + 2, argv + argc));
   }
-  std::fprintf(stderr, "tolvan: unknown command '%s'; run 'tolvan --help' for the list\n", name.c_str());
+  std::fprintf(stderr, "tolvan: unknown command '%s'; run 'tolvan --help' for the list\n",
+               name.c_str());
   return 2;
 }

@@ -3,5 +3,6 @@
 // The program's shared routines.
 #include "AppError.h"
 #include "AppFolder.h"
+#include "CipherFiles.h"
 #include "SplitString.h"
 #include "TextLines.h"

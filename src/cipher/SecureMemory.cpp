@@ -1,0 +1,22 @@
+#include "SecureMemory.h"
+
+#include <cstdint>
+
+namespace AesLib {
+
+void SecureWipe(void* data, std::size_t size) {
+  volatile auto* bytes = static_cast<volatile std::uint8_t*>(data);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
+  // Keeps the stores even when the object dies right after.
+  asm volatile("" : : "r"(data) : "memory");
+}
+
+bool ConstantTimeEqual(const void* a, const void* b, std::size_t size) {
+  const auto* x = static_cast<const volatile std::uint8_t*>(a);
+  const auto* y = static_cast<const volatile std::uint8_t*>(b);
+  std::uint8_t difference = 0;
+  for (std::size_t i = 0; i < size; ++i) difference |= x[i] ^ y[i];
+  return difference == 0;
+}
+
+}  // namespace AesLib

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Hardware.h"
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes Hex(std::string_view hex) {
+  Bytes bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes.push_back(
+        static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+  }
+  return bytes;
+}
+
+inline std::string ToHex(const std::uint8_t* data, std::size_t size) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (std::size_t i = 0; i < size; ++i) {
+    hex += kDigits[data[i] >> 4];
+    hex += kDigits[data[i] & 15];
+  }
+  return hex;
+}
+
+inline std::string ToHex(const Bytes& bytes) { return ToHex(bytes.data(), bytes.size()); }
+
+inline Bytes AsBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+// How a vector is fed: whole (0), or in pieces of this many bytes.
+inline constexpr std::size_t kFeedings[] = {0, 1, 3, 20, 63, 64, 65};
+
+template <class Feed>
+void FeedInPieces(const Bytes& data, std::size_t piece, Feed feed) {
+  if (piece == 0 || data.empty()) {
+    feed(data.data(), data.size());
+    return;
+  }
+  for (std::size_t at = 0; at < data.size(); at += piece) {
+    feed(data.data() + at, std::min(piece, data.size() - at));
+  }
+}
+
+// Runs a test once on the CPU's instructions (skipped where absent) and once
+// on the portable code.
+class BothPaths : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    if (GetParam() && !AesLib::HardwareAesAvailable() && !AesLib::HardwareShaAvailable()) {
+      GTEST_SKIP() << "this CPU has neither AES nor SHA instructions";
+    }
+    AesLib::SetHardwareEnabled(GetParam());
+  }
+  void TearDown() override { AesLib::SetHardwareEnabled(true); }
+};
+
+inline std::string PathName(const ::testing::TestParamInfo<bool>& info) {
+  return info.param ? "Hardware" : "Portable";
+}
+
+#define INSTANTIATE_BOTH_PATHS(Fixture) \
+  INSTANTIATE_TEST_SUITE_P(, Fixture, ::testing::Bool(), PathName)

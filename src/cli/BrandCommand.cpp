@@ -1,0 +1,84 @@
+// tolvan brand: encrypts and decrypts brand settings files with the built-in
+// password.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Crypt.h"
+#include "FileStream.h"
+#include "UUtils.h"
+
+namespace {
+
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+constexpr int kNotAContainer = 3;
+constexpr int kDamaged = 4;
+
+const char kUsageText[] =
+    "Usage: tolvan brand encrypt PLAIN OUT\n"
+    "       tolvan brand decrypt IN OUT\n"
+    "\n"
+    "Encrypts a brand settings document into a settings file (dbsettings.dat) with\n"
+    "the program's built-in password, or decrypts one. OUT is written only when\n"
+    "the whole operation succeeds.\n"
+    "\n"
+    "Exit codes: 0 done, 1 a file cannot be read or written, 2 bad usage,\n"
+    "3 IN is not a settings file of this program (or has another password),\n"
+    "4 IN fails its authentication code: the data is damaged.\n";
+
+int Fail(int code, const std::string& message) {
+  std::fprintf(stderr, "tolvan brand: %s\n", message.c_str());
+  return code;
+}
+
+int Decrypt(const std::string& in, const std::string& out) {
+  using UUtils::FileStream;
+  FileStream source = FileStream::OpenForReading(in);
+  const std::int64_t size = source.Size();
+  AesLib::TEncryption crypt(UUtils::kBuiltInPassword, UUtils::kCipherBufferSize);
+
+  // The verifier first, so that a foreign file leaves OUT alone.
+  const std::int64_t overhead =
+      AesLib::ModeSaltLength(crypt.Mode()) + AesLib::kVerifierSize + AesLib::kMacSize;
+  FileStream probe = FileStream::OpenForReading(in);
+  if (size < overhead || !crypt.ReadHeader(probe)) {
+    return Fail(kNotAContainer, "\"" + in +
+                                    "\" is not a brand settings file, or it was encrypted with "
+                                    "another password; nothing written");
+  }
+
+  UUtils::ReplacementFile target(out);
+  if (!crypt.DecryptStream(source, target.Stream(), size)) {
+    if (source.Error() != 0) UUtils::ThrowCannotOpen(in, source.Error());
+    if (target.Stream().Error() != 0) UUtils::ThrowCannotCreate(out, target.Stream().Error());
+    return Fail(kDamaged, "the authentication code of \"" + in +
+                              "\" does not match: the data is damaged; nothing written");
+  }
+  target.Commit();
+  return 0;
+}
+
+}  // namespace
+
+int RunBrand(const std::vector<std::string>& args) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kUsageText, stdout);
+    return 0;
+  }
+  if (args.size() != 3 || (args[0] != "encrypt" && args[0] != "decrypt")) {
+    std::fputs(kUsageText, stderr);
+    return kUsage;
+  }
+  try {
+    if (args[0] == "encrypt") {
+      UUtils::EncryptToFile(args[1], args[2]);
+      return 0;
+    }
+    return Decrypt(args[1], args[2]);
+  } catch (const AppError& e) {
+    return Fail(kFailed, e.what());
+  } catch (const AesLib::StreamError&) {
+    return Fail(kFailed, "cannot read \"" + args[1] + "\"");
+  }
+}

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "Crypt.h"
+#include "FileStream.h"
+#include "UUtils.h"
+
+using namespace UUtils;
+namespace fs = std::filesystem;
+
+class BrandCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("brandcommand-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  std::string Path(const char* name) const { return (dir / name).string(); }
+
+  // Runs tolvan; returns its exit code and keeps its error output.
+  int Tolvan(const std::string& arguments) {
+    const std::string command =
+        std::string(TEST_APP_DIR) + "tolvan " + arguments + " 2>" + Path("stderr") + " >/dev/null";
+    const int status = std::system(command.c_str());
+    stderrText = ReadFileBytes(Path("stderr"));
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  fs::path dir;
+  std::string stderrText;
+};
+
+TEST_F(BrandCommand, encryptThenDecryptGivesThePlainFileBack) {
+  const std::string plain = "<AppName>Tolvan</AppName>\r\n<Tier>Gold</Tier>\r\n";
+  WriteFileBytes(Path("brand.txt"), plain);
+  EXPECT_EQ(Tolvan("brand encrypt " + Path("brand.txt") + " " + Path("dbsettings.dat")), 0);
+  EXPECT_EQ(fs::file_size(Path("dbsettings.dat")), plain.size() + 20);
+  EXPECT_EQ(Tolvan("brand decrypt " + Path("dbsettings.dat") + " " + Path("back.txt")), 0);
+  EXPECT_EQ(ReadFileBytes(Path("back.txt")), plain);
+  // What the program itself reads.
+  DecryptToFile(Path("dbsettings.dat"), Path("program.txt"));
+  EXPECT_EQ(ReadFileBytes(Path("program.txt")), plain);
+}
+
+TEST_F(BrandCommand, foreignOrDamagedFilesAreReportedAndNothingIsWritten) {
+  WriteFileBytes(Path("brand.txt"), std::string(3000, 'x'));
+  {
+    AesLib::TEncryption crypt("another password", 4096);
+    FileStream in = FileStream::OpenForReading(Path("brand.txt"));
+    FileStream out = FileStream::CreateExclusive(Path("foreign.dat"));
+    ASSERT_TRUE(crypt.EncryptStream(in, out));
+  }
+  WriteFileBytes(Path("tiny.dat"), "abc");
+  for (const char* name : {"foreign.dat", "tiny.dat"}) {
+    EXPECT_EQ(Tolvan("brand decrypt " + Path(name) + " " + Path("out.txt")), 3) << name;
+    EXPECT_NE(stderrText.find("another password"), std::string::npos) << stderrText;
+    EXPECT_FALSE(fs::exists(Path("out.txt")));
+  }
+
+  EncryptToFile(Path("brand.txt"), Path("dbsettings.dat"));
+  std::string container = ReadFileBytes(Path("dbsettings.dat"));
+  container[100] ^= 4;
+  WriteFileBytes(Path("dbsettings.dat"), container);
+  WriteFileBytes(Path("out.txt"), "previous");
+  EXPECT_EQ(Tolvan("brand decrypt " + Path("dbsettings.dat") + " " + Path("out.txt")), 4);
+  EXPECT_NE(stderrText.find("damaged"), std::string::npos) << stderrText;
+  EXPECT_EQ(ReadFileBytes(Path("out.txt")), "previous");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 6)
+      << "a temporary file was left";
+}
+
+TEST_F(BrandCommand, badUsageAndMissingFilesSayWhatIsWrong) {
+  EXPECT_EQ(Tolvan("brand"), 2);
+  EXPECT_EQ(Tolvan("brand scramble a b"), 2);
+  EXPECT_EQ(Tolvan("brand decrypt only-one"), 2);
+  EXPECT_NE(stderrText.find("Usage: tolvan brand"), std::string::npos);
+  EXPECT_EQ(Tolvan("brand decrypt " + Path("missing.dat") + " " + Path("out")), 1);
+  EXPECT_EQ(stderrText, "tolvan brand: Cannot open file \"" + Path("missing.dat") +
+                            "\". No such file or directory.\n");
+}

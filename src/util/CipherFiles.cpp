@@ -1,0 +1,54 @@
+#include "CipherFiles.h"
+
+#include <cerrno>
+
+#include "AppError.h"
+#include "Crypt.h"
+#include "FileStream.h"
+
+namespace UUtils {
+
+namespace {
+
+// A failed read or write is reported as the file error of its side; a
+// wrong password or damaged data is not an error here.
+void ThrowStreamFailure(const std::string& source, const FileStream& in, const std::string& target,
+                        const FileStream& out) {
+  if (in.Error() != 0) ThrowCannotOpen(source, in.Error());
+  if (out.Error() != 0) ThrowCannotCreate(target, out.Error());
+}
+
+}  // namespace
+
+void DecryptToFile(const std::string& source, const std::string& target) {
+  FileStream in = FileStream::OpenForReading(source);
+  FileStream out = FileStream::CreateExclusive(target);
+  {
+    AesLib::TEncryption crypt(kBuiltInPassword, kCipherBufferSize);
+    std::int64_t size = 0;
+    try {
+      size = in.Size();
+    } catch (const AesLib::StreamError&) {
+      ThrowCannotOpen(source, in.Error());
+    }
+    crypt.DecryptStream(in, out, size);
+  }
+  ThrowStreamFailure(source, in, target, out);
+}
+
+void EncryptToFile(const std::string& source, const std::string& target) {
+  FileStream in = FileStream::OpenForReading(source);
+  ReplacementFile out(target);
+  bool written;
+  {
+    AesLib::TEncryption crypt(kBuiltInPassword, kCipherBufferSize);
+    written = crypt.EncryptStream(in, out.Stream());
+  }
+  if (!written) {
+    ThrowStreamFailure(source, in, target, out.Stream());
+    ThrowCannotCreate(target, EIO);
+  }
+  out.Commit();
+}
+
+}  // namespace UUtils

@@ -1,0 +1,125 @@
+#include "FileStream.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "AppError.h"
+
+namespace UUtils {
+
+namespace {
+
+std::string ResolvedTarget(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_symlink(path, error)) {
+    const auto target = std::filesystem::canonical(path, error);
+    if (!error) return target.string();
+  }
+  return path;
+}
+
+int MakeTemp(std::string& temp, const std::string& path) {
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) ThrowCannotCreate(path, errno);
+  return fd;
+}
+
+}  // namespace
+
+FileStream FileStream::OpenForReading(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) ThrowCannotOpen(path, errno);
+  return FileStream(fd);
+}
+
+FileStream FileStream::CreateExclusive(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) ThrowCannotCreate(path, errno);
+  FileStream stream(fd);
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) ThrowCannotCreate(path, errno);
+  // Devices such as /dev/null cannot be cut; only regular files need it.
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0) {
+    ThrowCannotCreate(path, errno);
+  }
+  return stream;
+}
+
+FileStream::FileStream(FileStream&& other) noexcept : fd_(other.fd_), error_(other.error_) {
+  other.fd_ = -1;
+}
+
+FileStream::~FileStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::size_t FileStream::Read(std::uint8_t* data, std::size_t n) {
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t got = ::read(fd_, data + done, n - done);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      error_ = errno;
+      throw AesLib::StreamError("read failed");
+    }
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+std::size_t FileStream::Write(const std::uint8_t* data, std::size_t n) {
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t put = ::write(fd_, data + done, n - done);
+    if (put <= 0) {
+      if (put < 0 && errno == EINTR) continue;
+      error_ = put < 0 ? errno : ENOSPC;
+      break;
+    }
+    done += static_cast<std::size_t>(put);
+  }
+  return done;
+}
+
+std::int64_t FileStream::Size() {
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) {
+    error_ = errno;
+    throw AesLib::StreamError("cannot read the file size");
+  }
+  return info.st_size;
+}
+
+ReplacementFile::ReplacementFile(const std::string& path)
+    : path_(path),
+      target_(ResolvedTarget(path)),
+      temp_(target_ + ".XXXXXX"),
+      stream_(MakeTemp(temp_, path)) {}
+
+ReplacementFile::~ReplacementFile() {
+  if (!committed_) ::unlink(temp_.c_str());
+}
+
+void ReplacementFile::Commit() {
+  struct stat existing {};
+  mode_t mode;
+  if (::stat(target_.c_str(), &existing) == 0) {
+    mode = existing.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  const int fd = stream_.Descriptor();
+  if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) ThrowCannotCreate(path_, errno);
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) ThrowCannotCreate(path_, errno);
+  committed_ = true;
+}
+
+}  // namespace UUtils

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+
+#include "ByteStream.h"
+
+namespace UUtils {
+
+// A byte stream on an open file, which it closes. Reads fill the request
+// unless the file ends and raise AesLib::StreamError on failure; writes
+// return the count written, short on failure. Error() keeps the last errno.
+class FileStream : public AesLib::ByteStream {
+ public:
+  // Opens for reading; other processes may go on reading and writing the file.
+  // Throws "Cannot open file ...".
+  static FileStream OpenForReading(const std::string& path);
+  // A new file, or an existing one cut to length 0, held with an exclusive
+  // lock while it is written. Throws "Cannot create file ...".
+  static FileStream CreateExclusive(const std::string& path);
+
+  explicit FileStream(int fd) : fd_(fd) {}
+  FileStream(FileStream&& other) noexcept;
+  FileStream& operator=(FileStream&&) = delete;
+  ~FileStream() override;
+
+  std::size_t Read(std::uint8_t* data, std::size_t n) override;
+  std::size_t Write(const std::uint8_t* data, std::size_t n) override;
+  std::int64_t Size() override;
+
+  int Error() const { return error_; }
+  int Descriptor() const { return fd_; }
+
+ private:
+  int fd_;
+  int error_ = 0;
+};
+
+// A temporary file beside `path` that replaces it on Commit() and is removed
+// otherwise, so `path` is never left half written. Keeps the permissions of
+// the file it replaces and follows a symbolic link to its target.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(const std::string& path);  // throws "Cannot create file ..."
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  FileStream& Stream() { return stream_; }
+  // Throws "Cannot create file ..." when the data cannot be made durable.
+  void Commit();
+
+ private:
+  std::string path_;
+  std::string target_;
+  std::string temp_;
+  FileStream stream_;
+  bool committed_ = false;
+};
+
+}  // namespace UUtils

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+
+#include "AppError.h"
+#include "CipherFiles.h"
+#include "Crypt.h"
+#include "FileStream.h"
+#include "TextLines.h"
+
+using namespace UUtils;
+namespace fs = std::filesystem;
+
+class CipherFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("cipherfiles-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  std::string Path(const char* name) const { return (dir / name).string(); }
+
+  static std::string Plain(std::size_t size) {
+    std::string plain(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) plain[i] = static_cast<char>(i * 7 + 3);
+    return plain;
+  }
+
+  // Encrypts with any password through the stream classes.
+  void EncryptWith(const std::string& password, const std::string& plain, const std::string& path) {
+    WriteFileBytes(Path("in.tmp"), plain);
+    AesLib::TEncryption crypt(password, 4096);
+    FileStream in = FileStream::OpenForReading(Path("in.tmp"));
+    FileStream out = FileStream::CreateExclusive(path);
+    ASSERT_TRUE(crypt.EncryptStream(in, out));
+    fs::remove(Path("in.tmp"));
+  }
+
+  static std::string ErrorOf(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const AppError& e) {
+      return e.what();
+    }
+    return "no error";
+  }
+
+  fs::path dir;
+};
+
+TEST_F(CipherFiles, roundTripWithTheBuiltInPassword) {
+  for (const std::size_t size : {0, 1, 262145}) {
+    const std::string plain = Plain(size);
+    WriteFileBytes(Path("plain"), plain);
+    EncryptToFile(Path("plain"), Path("dbsettings.dat"));
+    EXPECT_EQ(fs::file_size(Path("dbsettings.dat")), size + 20);
+    WriteFileBytes(Path("dbsettings.sim"), "stale content that must go");
+    DecryptToFile(Path("dbsettings.dat"), Path("dbsettings.sim"));
+    EXPECT_EQ(ReadFileBytes(Path("dbsettings.sim")), plain) << size;
+  }
+  // Nothing else is left in the folder (no temporary files).
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3);
+}
+
+TEST_F(CipherFiles, otherPasswordEmptiesTheTargetWithoutAnError) {
+  EncryptWith("not the built-in one", Plain(500), Path("foreign.dat"));
+  WriteFileBytes(Path("target"), "old");
+  DecryptToFile(Path("foreign.dat"), Path("target"));
+  EXPECT_EQ(fs::file_size(Path("target")), 0u);
+
+  // Too short to be a container at all.
+  WriteFileBytes(Path("short.dat"), "0123456789");
+  WriteFileBytes(Path("target"), "old");
+  DecryptToFile(Path("short.dat"), Path("target"));
+  EXPECT_EQ(fs::file_size(Path("target")), 0u);
+}
+
+TEST_F(CipherFiles, damagedCodeStillWritesAllTheData) {
+  const std::string plain = Plain(1000);
+  EncryptWith(std::string(kBuiltInPassword), plain, Path("dbsettings.dat"));
+  std::string container = ReadFileBytes(Path("dbsettings.dat"));
+  container.back() ^= 1;
+  WriteFileBytes(Path("dbsettings.dat"), container);
+  DecryptToFile(Path("dbsettings.dat"), Path("plain"));
+  EXPECT_EQ(ReadFileBytes(Path("plain")), plain);
+}
+
+TEST_F(CipherFiles, missingSourceRaisesCannotOpenAndLeavesTheTarget) {
+  WriteFileBytes(Path("target"), "keep");
+  const std::string missing = Path("missing.dat");
+  const std::string expected = "Cannot open file \"" + missing + "\". No such file or directory.";
+  EXPECT_EQ(ErrorOf([&] { DecryptToFile(missing, Path("target")); }), expected);
+  EXPECT_EQ(ErrorOf([&] { EncryptToFile(missing, Path("target")); }), expected);
+  EXPECT_EQ(ReadFileBytes(Path("target")), "keep");
+}
+
+TEST_F(CipherFiles, uncreatableTargetRaisesCannotCreate) {
+  WriteFileBytes(Path("source"), Plain(100));
+  const std::string target = (dir / "nowhere" / "file").string();
+  const std::string expected = "Cannot create file \"" + target + "\". No such file or directory.";
+  EXPECT_EQ(ErrorOf([&] { DecryptToFile(Path("source"), target); }), expected);
+  EXPECT_EQ(ErrorOf([&] { EncryptToFile(Path("source"), target); }), expected);
+}
+
+TEST_F(CipherFiles, fullDiskWhileDecryptingRaisesCannotCreate) {
+  WriteFileBytes(Path("plain"), Plain(5000));
+  EncryptToFile(Path("plain"), Path("container"));
+  EXPECT_EQ(ErrorOf([&] { DecryptToFile(Path("container"), "/dev/full"); }),
+            "Cannot create file \"/dev/full\". No space left on device.");
+}
+
+TEST_F(CipherFiles, failedEncryptionKeepsTheOldContainerWhole) {
+  WriteFileBytes(Path("plain"), Plain(5000));
+  WriteFileBytes(Path("dbsettings.dat"), "old");
+  // A file-size limit makes the write fail half-way, as a full disk would.
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit tiny = saved;
+  tiny.rlim_cur = 1000;
+  ::setrlimit(RLIMIT_FSIZE, &tiny);
+  const std::string error = ErrorOf([&] { EncryptToFile(Path("plain"), Path("dbsettings.dat")); });
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_EQ(error, "Cannot create file \"" + Path("dbsettings.dat") + "\". File too large.");
+  EXPECT_EQ(ReadFileBytes(Path("dbsettings.dat")), "old");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+}
+
+TEST_F(CipherFiles, encryptingAFileOntoItselfKeepsItsData) {
+  const std::string plain = Plain(3000);
+  WriteFileBytes(Path("file"), plain);
+  EncryptToFile(Path("file"), Path("file"));
+  DecryptToFile(Path("file"), Path("back"));
+  EXPECT_EQ(ReadFileBytes(Path("back")), plain);
+}
