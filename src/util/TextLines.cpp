@@ -1,13 +1,12 @@
 #include "TextLines.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
 
 #include "AppError.h"
+#include "FileStream.h"
 
 namespace UUtils {
 
@@ -59,61 +58,12 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-namespace {
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return true;
-}
-
-// The file that a write to `path` must replace: a link's target, not the link.
-std::string ResolvedTarget(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::is_symlink(path, error)) {
-    const auto target = std::filesystem::canonical(path, error);
-    if (!error) return target.string();
-  }
-  return path;
-}
-
-}  // namespace
-
 void WriteFileBytes(const std::string& path, std::string_view bytes) {
-  const std::string target = ResolvedTarget(path);
-  std::string temp = target + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) ThrowCannotCreate(path, errno);
-
-  // Keep the permissions of the file being replaced, or the usual ones of a
-  // new file.
-  struct stat existing {};
-  mode_t mode;
-  if (::stat(target.c_str(), &existing) == 0) {
-    mode = existing.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-
-  const bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-  const int error = errno;
-  if (::close(fd) != 0 || !ok) {
-    ::unlink(temp.c_str());
-    ThrowCannotCreate(path, ok ? errno : error);
-  }
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    const int renameError = errno;
-    ::unlink(temp.c_str());
-    ThrowCannotCreate(path, renameError);
-  }
+  ReplacementFile file(path);
+  FileStream& stream = file.Stream();
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  if (stream.Write(data, bytes.size()) != bytes.size()) ThrowCannotCreate(path, stream.Error());
+  file.Commit();
 }
 
 StringList ReadLines(const std::string& path) { return SplitLines(ReadFileBytes(path)); }
