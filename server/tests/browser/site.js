@@ -110,11 +110,14 @@ class Site {
     const port = await freePort();
     const php = ['php', '-S', `127.0.0.1:${port}`, '-t', this.web, '-d', 'display_errors=1',
       '-d', 'display_startup_errors=1', '-d', 'error_reporting=-1', '-d', 'html_errors=0',
-      '-d', 'log_errors=1', '-d', `error_log=${this.errorLog}`];
+      '-d', 'log_errors=1', '-d', `error_log=${this.errorLog}`,
+      // The tests rewrite stconfig1.php within a second; no cached copy may hide that.
+      '-d', 'opcache.enable=0'];
     const command = asRoot
       ? ['setpriv', '--reuid=nobody', '--regid=nogroup', '--clear-groups', ...php] : php;
+    // Its own process group, so that stopping it stops its workers too.
     this.server = spawn(command[0], command.slice(1), {
-      stdio: 'ignore', env: { ...process.env, PHP_CLI_SERVER_WORKERS: String(workers) },
+      stdio: 'ignore', detached: true, env: { ...process.env, PHP_CLI_SERVER_WORKERS: String(workers) },
     });
     this.url = `http://127.0.0.1:${port}/`;
     for (let i = 0; i < 100; i++) {
@@ -127,7 +130,7 @@ class Site {
   async stop() {
     if (this.server && this.server.exitCode === null) {
       const exited = new Promise((r) => this.server.once('exit', r));
-      this.server.kill('SIGTERM');
+      process.kill(-this.server.pid, 'SIGTERM');  // the server and its workers
       await exited;
     }
     fs.rmSync(this.root, { recursive: true, force: true });
