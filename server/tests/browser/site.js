@@ -1,7 +1,7 @@
 // Test fixture: a folder with a sales page, a thank-you page and the offer package, served by
 // PHP's built-in server on 127.0.0.1, and Debian's chromium to visit it.
 'use strict';
-const { spawn } = require('node:child_process');
+const { execFileSync, spawn } = require('node:child_process');
 const fs = require('node:fs');
 const net = require('node:net');
 const os = require('node:os');
@@ -133,6 +133,7 @@ class Site {
       process.kill(-this.server.pid, 'SIGTERM');  // the server and its workers
       await exited;
     }
+    if (!asRoot) execFileSync('chmod', ['-R', 'u+w', this.root]);
     fs.rmSync(this.root, { recursive: true, force: true });
   }
 

@@ -6,6 +6,10 @@ if ($appDir === false || !is_file($appDir . '/script/stmain.php')) {
     fwrite(STDERR, "HURREX_APP_DIR must name the built program folder\n");
     exit(1);
 }
-ini_set('error_log', tempnam(sys_get_temp_dir(), 'hurrex-log'));
+$errorLog = tempnam(sys_get_temp_dir(), 'hurrex-log');
+ini_set('error_log', $errorLog);
+register_shutdown_function(function () use ($errorLog) {
+    unlink($errorLog);
+});
 $hurrexLibraryOnly = true;
 require $appDir . '/script/stmain.php';
