@@ -8,22 +8,22 @@
     $rows = [['PHP version', version_compare(PHP_VERSION, '7.4.0', '>='), PHP_VERSION
         . ' (the package needs 7.4 or newer)']];
     $rows[] = hurrex_check_config(__DIR__ . '/stconfig1.php');
-    $cfg = hurrex_guarded('hurrex_load_config');
-    $cfg = $cfg === null ? hurrex_config(['cookiename' => 'hurrex']) : $cfg;
-    foreach (hurrex_data_files($cfg) as $label => list($path, , $holdsCount)) {
-        list($fine, $found) = hurrex_guarded(function () use ($path, $holdsCount) {
-            return hurrex_data_file_report($path, $holdsCount);
+    $cfg = Hurrex::guarded('Hurrex::loadConfig');
+    $cfg = $cfg === null ? Hurrex::config(['cookiename' => 'hurrex']) : $cfg;
+    foreach (Hurrex::dataFiles($cfg) as $label => list($path, , $holdsCount)) {
+        list($fine, $found) = Hurrex::guarded(function () use ($path, $holdsCount) {
+            return Hurrex::dataFileReport($path, $holdsCount);
         }, [false, 'could not be checked (see the PHP error log)']);
         if (!$fine) {
-            hurrex_log(basename($path) . ' ' . $found);
+            Hurrex::log(basename($path) . ' ' . $found);
         }
         $rows[] = [$label . ' (' . basename($path) . ')', $fine, $found
             . ($fine ? '' : '; open stchmod.php to repair it')];
     }
-    $secret = hurrex_guarded('hurrex_secret');
-    $rows[] = ['secret (' . HURREX_SECRET_FILE . ')', $secret !== null, $secret !== null
+    $secret = Hurrex::guarded('Hurrex::secret');
+    $rows[] = ['secret (' . Hurrex::SECRET_FILE . ')', $secret !== null, $secret !== null
         ? 'is in place' : 'is missing and cannot be made; open stchmod.php'];
-    hurrex_report_page('Offer package self-check', $rows, <<<'HTML'
+    Hurrex::reportPage('Offer package self-check', $rows, <<<'HTML'
 <h2>Letting .html pages run PHP</h2>
 <p>The sales page starts with a line of PHP. A page whose name ends in <code>.php</code> runs it
 on every PHP host. For a page ending in <code>.html</code> or <code>.htm</code>, tell the server
@@ -49,7 +49,7 @@ HTML
 function hurrex_check_config($file)
 {
     if (!is_file($file)) {
-        hurrex_log($file . ' is missing');
+        Hurrex::log($file . ' is missing');
         return ['stconfig1.php', false, 'is missing: generate the package again and upload it'];
     }
     $problems = [];
@@ -68,13 +68,13 @@ function hurrex_check_config($file)
     } finally {
         restore_error_handler();
     }
-    $defaults = hurrex_config_defaults();
+    $defaults = Hurrex::configDefaults();
     $missing = array_keys(array_diff_key($defaults['numbers'] + $defaults['texts'], $vars));
     if ($missing) {
         $problems[] = 'it does not set $' . implode(', $', $missing);
     }
     foreach ($problems as $problem) {
-        hurrex_log('stconfig1.php: ' . $problem);
+        Hurrex::log('stconfig1.php: ' . $problem);
     }
     return ['stconfig1.php', !$problems, $problems ? 'loads with problems: '
         . implode('; ', $problems) : 'loads and sets every setting'];

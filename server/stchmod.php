@@ -6,22 +6,22 @@
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
     $rows = [];
-    $cfg = hurrex_guarded('hurrex_load_config');
+    $cfg = Hurrex::guarded('Hurrex::loadConfig');
     if ($cfg === null) {
         $rows[] = ['stconfig1.php', false, 'cannot be read (see the PHP error log); the default '
             . 'file names are checked'];
-        $cfg = hurrex_config(['cookiename' => 'hurrex']);
+        $cfg = Hurrex::config(['cookiename' => 'hurrex']);
     }
-    foreach (hurrex_data_files($cfg) as $label => list($path, $initial, $holdsCount)) {
-        $rows[] = hurrex_guarded(function () use ($label, $path, $initial, $holdsCount) {
+    foreach (Hurrex::dataFiles($cfg) as $label => list($path, $initial, $holdsCount)) {
+        $rows[] = Hurrex::guarded(function () use ($label, $path, $initial, $holdsCount) {
             return hurrex_prepare_data_file($label, $path, $initial, $holdsCount);
         }, [$label, false, 'could not be checked (see the PHP error log)']);
     }
-    $secret = hurrex_guarded('hurrex_secret');
-    $rows[] = ['secret (' . HURREX_SECRET_FILE . ')', $secret !== null, $secret !== null
+    $secret = Hurrex::guarded('Hurrex::secret');
+    $rows[] = ['secret (' . Hurrex::SECRET_FILE . ')', $secret !== null, $secret !== null
         ? 'is in place' : 'cannot be made: let the web server write to this folder once, then '
         . 'run this page again; until then one-time-offer visitors are not remembered'];
-    hurrex_report_page('Offer package set-up', $rows);
+    Hurrex::reportPage('Offer package set-up', $rows);
 })();
 
 function hurrex_prepare_data_file($label, $path, $initial, $holdsCount)
@@ -36,9 +36,9 @@ function hurrex_prepare_data_file($label, $path, $initial, $holdsCount)
             . 'permissions to 666 with your FTP program; ';
         clearstatcache(true, $path);
     }
-    list($fine, $found) = hurrex_data_file_report($path, $holdsCount);
+    list($fine, $found) = Hurrex::dataFileReport($path, $holdsCount);
     if (!$fine) {
-        hurrex_log(basename($path) . ' ' . $found);
+        Hurrex::log(basename($path) . ' ' . $found);
     }
     return [$label . ' (' . basename($path) . ')', $fine, $did . $found];
 }

@@ -6,9 +6,9 @@
 (static function () {
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
-    $offer = hurrex_guarded(function () {
-        $cfg = hurrex_load_config();
-        return $cfg === null ? null : hurrex_current_offer($cfg, time(), false);
+    $offer = Hurrex::guarded(function () {
+        $cfg = Hurrex::loadConfig();
+        return $cfg === null ? null : Hurrex::currentOffer($cfg, time(), false);
     });
     header('Cache-Control: private, no-store');
     if ($offer === null) {

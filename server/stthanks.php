@@ -5,10 +5,10 @@
 (static function () {
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
-    hurrex_guarded(function () {
-        $cfg = hurrex_load_config();
+    Hurrex::guarded(function () {
+        $cfg = Hurrex::loadConfig();
         if ($cfg !== null) {
-            hurrex_thanks($cfg);
+            Hurrex::thanks($cfg);
         }
     });
 })();

@@ -5,16 +5,16 @@
 (static function () {
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
-    $next = hurrex_guarded(function () {
-        $cfg = hurrex_load_config();
+    $next = Hurrex::guarded(function () {
+        $cfg = Hurrex::loadConfig();
         if ($cfg === null) {
             return '';
         }
-        hurrex_thanks($cfg);
+        Hurrex::thanks($cfg);
         return $cfg['page2'];
     }, '');
     if ($next !== '') {
-        hurrex_redirect($next);
+        Hurrex::redirect($next);
         return;
     }
     header('Cache-Control: private, no-store');

@@ -26,7 +26,7 @@ const faults = [
     what: 'sales file missing',
     settings: { maxsales: 10 },
     prepare: (site) => fs.unlinkSync(path.join(site.web, 'stnumsales.txt')),
-    logged: /stnumsales\.txt is missing/,
+    logged: /stnumsales\.txt is missing or cannot be read/,
     enabler: row(sales, 'PROBLEM'),
     chmod: row(sales, 'OK'), // the set-up page creates it
     countAfterSale: '1',
@@ -35,7 +35,7 @@ const faults = [
     what: 'sales file is a folder',
     settings: { maxsales: 10 },
     prepare: (site) => { fs.unlinkSync(path.join(site.web, 'stnumsales.txt')); fs.mkdirSync(path.join(site.web, 'stnumsales.txt')); },
-    logged: /stnumsales\.txt is missing or not a file/,
+    logged: /stnumsales\.txt is not a file/,
     enabler: row(sales, 'PROBLEM'),
     chmod: row(sales, 'PROBLEM'),
     countAfterSale: null,

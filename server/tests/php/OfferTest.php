@@ -5,7 +5,7 @@ final class OfferTest extends TestCase
 {
     private static function settings(array $values)
     {
-        return hurrex_config($values + ['useoto' => 0, 'timeout' => 0, 'offerexpire' => 0,
+        return Hurrex::config($values + ['useoto' => 0, 'timeout' => 0, 'offerexpire' => 0,
             'maxsales' => 0, 'cookiename' => 'hurrex7']);
     }
 
@@ -50,7 +50,7 @@ final class OfferTest extends TestCase
     public function testOffer_givesCopiesAndTimeLeft(array $values, $now, $sold, $firstView,
         array $expected)
     {
-        $offer = hurrex_offer(self::settings($values), $now, $sold, $firstView);
+        $offer = Hurrex::offer(self::settings($values), $now, $sold, $firstView);
         $this->assertSame($expected, [$offer['copiesleft'], $offer['secondsleft'],
             $offer['open']]);
     }
@@ -59,7 +59,7 @@ final class OfferTest extends TestCase
     {
         $cases = [[null, null], [0, 0], [1, 1], [59, 1], [60, 1], [61, 2], [900, 15]];
         foreach ($cases as list($seconds, $minutes)) {
-            $this->assertSame($minutes, hurrex_minutes_left($seconds), "$seconds s");
+            $this->assertSame($minutes, Hurrex::minutesLeft($seconds), "$seconds s");
         }
     }
 
@@ -68,13 +68,13 @@ final class OfferTest extends TestCase
         $cases = ['0' => 0, '' => 0, " 12\r\n" => 12, '4711' => 4711, 'abc' => null,
             '-1' => null, '1e3' => null, '12 13' => null, '3.5' => null];
         foreach ($cases as $text => $count) {
-            $this->assertSame($count, hurrex_parse_count((string)$text), "'$text'");
+            $this->assertSame($count, Hurrex::parseCount((string)$text), "'$text'");
         }
     }
 
     public function testConfig_fillsMissingAndRejectsUnsafeValues()
     {
-        $cfg = hurrex_config(['maxsales' => '12', 'page2' => " next.php\r\nX-Evil: 1\0 ",
+        $cfg = Hurrex::config(['maxsales' => '12', 'page2' => " next.php\r\nX-Evil: 1\0 ",
             'popupbgcolor' => 'red;}', 'cookiename' => 'a b', 'popupheight' => -5]);
         $this->assertSame(12, $cfg['maxsales']);
         $this->assertSame('next.phpX-Evil: 1', $cfg['page2']);
@@ -82,38 +82,38 @@ final class OfferTest extends TestCase
         $this->assertSame('hurrex', $cfg['cookiename']);
         $this->assertSame(0, $cfg['popupheight']);
         $this->assertSame(5000, $cfg['maxiplen']);
-        $this->assertNull(hurrex_config(['unrelated' => 1]));
+        $this->assertNull(Hurrex::config(['unrelated' => 1]));
     }
 
     public function testVisitorCookie_onlyItsOwnSignatureCounts()
     {
         $secret = str_repeat('ab', 32);
-        $good = hurrex_visitor_cookie('hurrex7', 1800000000, $secret);
-        $this->assertSame(1800000000, hurrex_parse_visitor_cookie('hurrex7', $good, $secret));
+        $good = Hurrex::visitorCookie('hurrex7', 1800000000, $secret);
+        $this->assertSame(1800000000, Hurrex::parseVisitorCookie('hurrex7', $good, $secret));
         list($time, $signature) = explode('.', $good);
         $refused = [
             'later first view' => ['hurrex7', '1800009999.' . $signature],
             'other cookie name' => ['hurrex8', $good],
             'other secret' => ['hurrex7',
-                hurrex_visitor_cookie('hurrex7', 1800000000, str_repeat('cd', 32))],
+                Hurrex::visitorCookie('hurrex7', 1800000000, str_repeat('cd', 32))],
             'no signature' => ['hurrex7', $time],
             'garbage' => ['hurrex7', "<script>\0"],
             'array' => ['hurrex7', ['1800000000']],
         ];
         foreach ($refused as $what => list($name, $value)) {
-            $this->assertNull(hurrex_parse_visitor_cookie($name, $value, $secret), $what);
+            $this->assertNull(Hurrex::parseVisitorCookie($name, $value, $secret), $what);
         }
     }
 
     public function testAddressKey_countsIpv6ByNetwork()
     {
-        $this->assertSame('203.0.113.9', hurrex_address_key('203.0.113.9'));
-        $this->assertSame('203.0.113.9', hurrex_address_key('::ffff:203.0.113.9'));
-        $this->assertSame(hurrex_address_key('2001:db8:1:2::1'),
-            hurrex_address_key('2001:db8:1:2:ffff:ffff:ffff:ffff'));
-        $this->assertNotSame(hurrex_address_key('2001:db8:1:2::1'),
-            hurrex_address_key('2001:db8:1:3::1'));
-        $this->assertNull(hurrex_address_key('not an address'));
+        $this->assertSame('203.0.113.9', Hurrex::addressKey('203.0.113.9'));
+        $this->assertSame('203.0.113.9', Hurrex::addressKey('::ffff:203.0.113.9'));
+        $this->assertSame(Hurrex::addressKey('2001:db8:1:2::1'),
+            Hurrex::addressKey('2001:db8:1:2:ffff:ffff:ffff:ffff'));
+        $this->assertNotSame(Hurrex::addressKey('2001:db8:1:2::1'),
+            Hurrex::addressKey('2001:db8:1:3::1'));
+        $this->assertNull(Hurrex::addressKey('not an address'));
     }
 
     public function insertions()
@@ -121,7 +121,8 @@ final class OfferTest extends TestCase
         return [
             'after the body tag' => ["<!DOCTYPE html><html><body class=\"a\"><p>x</p></body>",
                 "<!DOCTYPE html><html><body class=\"a\">[H]<p>x</p>[T]</body>"],
-            'upper-case tags' => ["<HTML><BODY>x</BODY></HTML>", "<HTML><BODY>[H]x[T]</BODY></HTML>"],
+            'upper-case tags' => ["<HTML><BODY>x</BODY></HTML>",
+                "<HTML><BODY>[H]x[T]</BODY></HTML>"],
             'not a look-alike tag' => ["<bodyguard>x", "[H]<bodyguard>x[T]"],
             'no body: after doctype and head' => ["<!doctype html>\n<html><head><title>t</title>"
                 . "</head>\n<p>x</p>", "<!doctype html>\n<html><head><title>t</title></head>\n"
@@ -134,6 +135,6 @@ final class OfferTest extends TestCase
     /** @dataProvider insertions */
     public function testInject_putsBarAfterBodyTag($html, $expected)
     {
-        $this->assertSame($expected, hurrex_inject($html, '[H]', '[T]'));
+        $this->assertSame($expected, Hurrex::inject($html, '[H]', '[T]'));
     }
 }
