@@ -133,6 +133,8 @@ final class Hurrex
         return ($name !== '' && $name[0] === '/') ? $name : __DIR__ . '/' . $name;
     }
 
+    // ---- set-up pages ----
+
     // The package's data files: label => [path, content of a new file, holds a count].
     public static function dataFiles(array $cfg)
     {
@@ -676,7 +678,7 @@ final class Hurrex
             $held = '';
             return '';
         }
-        $held .= $chunk;
+        $held = $held === '' ? $chunk : $held . $chunk;  // a whole page: no copy
         $final = ($phase & PHP_OUTPUT_HANDLER_FINAL) !== 0;
         if (!$final && !preg_match('/<body(?:\s[^>]*)?>/i', $held)) {
             return '';
