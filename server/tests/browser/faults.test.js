@@ -1,0 +1,123 @@
+// Broken data files, settings and permissions: the sales page still renders, no PHP message
+// reaches a visitor, the problem is in PHP's error log, and the set-up pages report it.
+'use strict';
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const { Site, phpMessage } = require('./site');
+
+let browser;
+let browserSite;
+before(async () => {
+  browserSite = new Site({});
+  browser = await Site.browser(browserSite.profile());
+});
+after(async () => {
+  await browser?.close();
+  await browserSite?.stop();
+});
+
+const row = (label, state) => new RegExp(`<th>${label}</th><td>${state}</td>`);
+const sales = 'sales file \\(stnumsales.txt\\)';
+
+const faults = [
+  {
+    what: 'sales file missing',
+    settings: { maxsales: 10 },
+    prepare: (site) => fs.unlinkSync(path.join(site.web, 'stnumsales.txt')),
+    logged: /stnumsales\.txt is missing or cannot be read/,
+    enabler: row(sales, 'PROBLEM'),
+    chmod: row(sales, 'OK'), // the set-up page creates it
+    countAfterSale: '1',
+  },
+  {
+    what: 'sales file is a folder',
+    settings: { maxsales: 10 },
+    prepare: (site) => { fs.unlinkSync(path.join(site.web, 'stnumsales.txt')); fs.mkdirSync(path.join(site.web, 'stnumsales.txt')); },
+    logged: /stnumsales\.txt is not a file/,
+    enabler: row(sales, 'PROBLEM'),
+    chmod: row(sales, 'PROBLEM'),
+    countAfterSale: null,
+  },
+  {
+    what: 'sales file garbled',
+    settings: { maxsales: 10 },
+    prepare: (site) => site.write('stnumsales.txt', '12abc'),
+    logged: /stnumsales\.txt does not hold a whole number/,
+    enabler: row(sales, 'PROBLEM'),
+    chmod: row(sales, 'PROBLEM'),
+    countAfterSale: '12abc', // kept as it was, never overwritten
+  },
+  {
+    what: 'sales file not writable',
+    settings: { maxsales: 10 },
+    prepare: (site) => { site.write('stnumsales.txt', '4'); site.takeFromServer('stnumsales.txt'); },
+    logged: /a sale was not counted/,
+    enabler: row(sales, 'PROBLEM'),
+    chmod: row(sales, 'PROBLEM'),
+    countAfterSale: '4',
+  },
+  {
+    what: 'folder not writable, one-time offer',
+    settings: { useoto: 1, timeout: 10 },
+    prepare: (site) => site.takeFromServer('.'),
+    logged: /secret cannot be made/,
+    enabler: row('secret \\(stsecret.php\\)', 'PROBLEM'),
+    chmod: row('secret \\(stsecret.php\\)', 'PROBLEM'),
+    countAfterSale: '1', // written in place
+  },
+  {
+    what: 'IP file is a folder',
+    settings: { useoto: 1, timeout: 10, checkip: 1 },
+    prepare: (site) => { fs.unlinkSync(path.join(site.web, 'stiptrack.txt')); fs.mkdirSync(path.join(site.web, 'stiptrack.txt')); },
+    logged: /stiptrack\.txt is a folder/,
+    enabler: row('IP file \\(stiptrack.txt\\)', 'PROBLEM'),
+    chmod: row('IP file \\(stiptrack.txt\\)', 'PROBLEM'),
+    countAfterSale: '1',
+  },
+  {
+    what: 'a setting missing from stconfig1.php',
+    settings: {},
+    prepare: (site) => site.write('stconfig1.php', site.read('stconfig1.php').replace(/\$maxsales = 0;\r\n/, '')),
+    logged: /lacks a usable value for \$maxsales/,
+    enabler: row('stconfig1.php', 'PROBLEM'),
+    chmod: row(sales, 'OK'),
+    countAfterSale: '1',
+  },
+];
+
+async function get(site, file) {
+  const response = await fetch(site.url + file);
+  const body = await response.text();
+  assert.equal(response.status, 200, file);
+  assert.doesNotMatch(body, phpMessage, file);
+  return body;
+}
+
+for (const fault of faults) {
+  test(`${fault.what}: the page renders, the log and the set-up pages tell`, async () => {
+    const site = new Site(fault.settings);
+    fault.prepare(site);
+    await site.start();
+    try {
+      const page = await browser.newPage();
+      const response = await page.goto(site.url + 'index.php');
+      assert.equal(response.status(), 200);
+      assert.doesNotMatch(await page.content(), phpMessage);
+      assert.equal(await page.locator('#first').textContent(), 'Buy the book');
+      assert.match(await page.locator('#hurrex-bar').textContent(), /^Your offer will expire in/);
+      await page.close();
+
+      assert.match(await get(site, 'phpenabler.php'), fault.enabler);
+      assert.match(await get(site, 'thanks.php'), /Thank you/);
+      assert.match(site.log(), fault.logged);
+      assert.match(await get(site, 'stchmod.php'), fault.chmod);
+      const salesFile = path.join(site.web, 'stnumsales.txt');
+      const count = fs.statSync(salesFile).isFile() ? site.read('stnumsales.txt') : null;
+      assert.equal(count, fault.countAfterSale);
+    } finally {
+      await site.stop();
+    }
+  });
+}

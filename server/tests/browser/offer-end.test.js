@@ -1,0 +1,117 @@
+// Ended offers: the visitor is sent on before any of the page; a one-time offer keeps each
+// visitor's deadline, whatever the browser sends.
+'use strict';
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const { Site, offerExpire, now } = require('./site');
+
+let site;
+before(async () => { site = await new Site({}).start(); });
+after(async () => { await site?.stop(); });
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+test('an ended offer answers 302 to the next page without a byte of the page', async () => {
+  const ended = {
+    'expiry in the past': { offerexpire: offerExpire(now() - 1) },
+    'sold out': { maxsales: 5 },
+    'one-time offer of 0 minutes': { useoto: 1, timeout: 0 },
+  };
+  site.write('stnumsales.txt', '5');
+  for (const [what, settings] of Object.entries(ended)) {
+    site.configure({ page2: 'next.html', ...settings });
+    const response = await fetch(site.url + 'index.php', { redirect: 'manual' });
+    assert.equal(response.status, 302, what);
+    assert.equal(response.headers.get('location'), 'next.html', what);
+    assert.equal(await response.text(), '', what);
+  }
+  site.configure({ page2: 'next.html', maxsales: 5 });
+  const browser = await Site.browser(site.profile());
+  const page = await browser.newPage();
+  await page.goto(site.url + 'index.php');
+  assert.equal(await page.locator('h1').textContent(), 'The next page');
+  await browser.close();
+});
+
+test('an ended offer without a next page shows the page with the closed bar', async () => {
+  site.configure({ page2: '', maxsales: 5, popuptext: '%%timeleft%% minutes, %%copiesleft%% copies' });
+  site.write('stnumsales.txt', '7');
+  const browser = await Site.browser(site.profile());
+  const page = await browser.newPage();
+  await page.goto(site.url + 'index.php');
+  await page.evaluate(() => { window.notReloaded = true; });
+  assert.equal(await page.locator('#hurrex-bar').textContent(), '0 minutes, 0 copies');
+  assert.equal(await page.locator('#first').textContent(), 'Buy the book');
+  await sleep(1500);
+  assert.equal(await page.evaluate(() => window.notReloaded), true);
+  await browser.close();
+});
+
+test('an open page reloads when its time runs out and the visitor is sent on', async () => {
+  site.configure({ page2: 'next.html', offerexpire: offerExpire(now() + 3) });
+  const browser = await Site.browser(site.profile());
+  const page = await browser.newPage();
+  await page.goto(site.url + 'index.php');
+  assert.match(await page.locator('#hurrex-bar').textContent(), /expire in 1 minutes/);
+  await page.waitForURL(/next\.html$/, { timeout: 15000 });
+  await browser.close();
+});
+
+// Visits the sales page in a browser profile and returns the seconds its visitor has left.
+async function secondsLeft(browser, headers = {}) {
+  const page = await browser.newPage();
+  await page.setExtraHTTPHeaders(headers);
+  await page.goto(site.url + 'index.php');
+  const offer = await page.evaluate(() => fetch('stiframe.php?format=json').then((r) => r.json()));
+  await page.close();
+  return offer.secondsleft;
+}
+
+async function visitorCookie(browser) {
+  return (await browser.cookies()).find((c) => c.name === 'hurrex42');
+}
+
+test('a one-time offer keeps a browser profile\'s deadline over reloads and restarts', async () => {
+  site.configure({ page2: 'next.html', useoto: 1, timeout: 10 });
+  const profile = site.profile();
+  let browser = await Site.browser(profile);
+  const first = await secondsLeft(browser);
+  assert.ok(first >= 599 && first <= 600, `${first}`);
+  await sleep(2100);
+  assert.ok(await secondsLeft(browser) <= first - 2, 'reload');
+  await browser.close();
+  browser = await Site.browser(profile);
+  assert.ok(await secondsLeft(browser) <= first - 2, 'restart');
+
+  const fresh = await Site.browser(site.profile());
+  assert.ok(await secondsLeft(fresh) >= 599, 'a fresh profile starts anew');
+  await fresh.close();
+
+  // A forged cookie counts as none: at most a fresh start, never more.
+  const cookie = await visitorCookie(browser);
+  const signature = cookie.value.split('.')[1];
+  for (const value of [`${now() + 100000}.${signature}`, `${now() + 100000}`, 'x']) {
+    await browser.addCookies([{ ...cookie, value }]);
+    assert.ok(await secondsLeft(browser) <= 600, value);
+  }
+  await browser.close();
+});
+
+test('with the IP check a forged cookie or X-Forwarded-For gains no time', async () => {
+  site.configure({ page2: 'next.html', useoto: 1, timeout: 10, checkip: 1 });
+  site.write('stiptrack.txt', '');
+  const browser = await Site.browser(site.profile());
+  const first = await secondsLeft(browser);
+  await sleep(2100);
+  const cookie = await visitorCookie(browser);
+  await browser.addCookies([{ ...cookie, value: `${now()}.${cookie.value.split('.')[1]}` }]);
+  assert.ok(await secondsLeft(browser) <= first - 2, 'forged cookie');
+  await browser.close();
+
+  const other = await Site.browser(site.profile());
+  const forged = await secondsLeft(other, { 'X-Forwarded-For': '203.0.113.7' });
+  assert.ok(forged <= first - 2, `X-Forwarded-For: ${forged}`);
+  await other.close();
+  assert.doesNotMatch(site.read('stiptrack.txt'), /127\.0\.0\.1|203\.0\.113/);
+  assert.equal(site.read('stiptrack.txt').trim().split('\n').length, 1);
+});

@@ -1,0 +1,177 @@
+// Test fixture: a folder with a sales page, a thank-you page and the offer package, served by
+// PHP's built-in server on 127.0.0.1, and Debian's chromium to visit it.
+'use strict';
+const { execFileSync, spawn } = require('node:child_process');
+const fs = require('node:fs');
+const net = require('node:net');
+const os = require('node:os');
+const path = require('node:path');
+const { chromium } = require('playwright-core');
+
+const appDir = process.env.HURREX_APP_DIR;
+if (!appDir || !fs.existsSync(path.join(appDir, 'script', 'stmain.php'))) {
+  throw new Error('HURREX_APP_DIR must name the built program folder');
+}
+const packageFiles = ['phpenabler.php', 'stchmod.php', 'stiframe.php', 'stiptrack.txt',
+  'stmain.php', 'stnumsales.txt', 'stthanks.php'].map((f) => path.join(appDir, 'script', f))
+  .concat(path.join(appDir, 'stthanksredirect.php'));
+
+// As root, PHP runs as nobody so that file permissions bind it as on a web host.
+const asRoot = process.getuid() === 0;
+const nobody = 65534;
+
+const includeLine = "<?php include'stconfig1.php'; include'stmain.php'; ?>";
+
+const defaultSettings = {
+  useoto: 0, timeout: 0, checkip: 0, offerexpire: 0, maxsales: 0, refreshtime: 5, page2: '',
+  popuptext: 'Your offer will expire in %%timeleft%% minutes', popuptop: 1, popupheight: 28,
+  popupwidth: 700, popupbgcolor: '#FFFF00', popupborder: 0, cookie: 42,
+};
+
+// stconfig1.php exactly as the tool writes it: 21 lines, each ending in CR LF.
+function configText(values) {
+  const s = { ...defaultSettings, ...values };
+  return ['<?php', `$useoto = ${s.useoto};`, `$timeout = ${s.timeout};`,
+    `$checkip = ${s.checkip};`, `$offerexpire = ${s.offerexpire};`, `$maxsales = ${s.maxsales};`,
+    `$refreshtime = ${s.refreshtime};`, `$page2 = "${s.page2}";`,
+    `$popuptext = "${s.popuptext}";`, `$popuptop = ${s.popuptop};`,
+    `$popupheight = ${s.popupheight};`, `$popupwidth = ${s.popupwidth};`,
+    `$popupbgcolor = "${s.popupbgcolor}";`, `$popupborder = ${s.popupborder};`,
+    `$cookiename = "hurrex${s.cookie}";`, '$salesfile = "stnumsales.txt";',
+    '$ipshuntname = "stiptrack.txt";', '$maxiplen = 5000;', '$popuppadding = 4;',
+    '$popupfont = "<FONT style=\'color: #000000; font-family: Arial; font-size: 12pt;\'>";',
+    '?>'].map((line) => line + '\r\n').join('');
+}
+
+// The expiry as the tool writes it for an offer that ends at Unix second `end`.
+const offerExpire = (end) => end - 6600;
+const now = () => Math.floor(Date.now() / 1000);
+
+const content = Array.from({ length: 60 }, (_, i) => `<p class="line">Line ${i + 1}</p>`).join('\n');
+const pages = {
+  'index.php': `${includeLine}\r\n<!DOCTYPE html>\r\n<html><head><meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1"><title>Sales page</title>
+<style>body{font-family:sans-serif} h1{margin:0;background:#eee}</style></head>
+<body>\n<h1 id="first">Buy the book</h1>\n${content}\n<p id="last">Order now</p>\n</body></html>\n`,
+  'nobody.php': `${includeLine}\r\n<p id="first">A page without a body tag</p>\n`,
+  'data.php': `${includeLine}<?php header('Content-Type: application/json'); ?>{"a": "<body>"}`,
+  'thanks.php': `<?php include 'stthanks.php'; ?><!DOCTYPE html>\n<html><body><h1>Thank you</h1></body></html>\n`,
+  'next.html': '<!DOCTYPE html>\n<html><body><h1 id="next">The next page</h1></body></html>\n',
+};
+
+class Site {
+  constructor(settings) {
+    this.root = fs.mkdtempSync(path.join(os.tmpdir(), 'hurrex-site-'));
+    this.web = path.join(this.root, 'www');
+    this.errorLog = path.join(this.root, 'php-error.log');
+    fs.chmodSync(this.root, 0o755);
+    fs.mkdirSync(this.web);
+    for (const file of packageFiles) fs.copyFileSync(file, path.join(this.web, path.basename(file)));
+    for (const [name, text] of Object.entries(pages)) this.write(name, text);
+    fs.writeFileSync(this.errorLog, '');
+    this.configure(settings);
+    this.giveToServer('.');
+    this.giveToServer(this.errorLog);
+  }
+
+  configure(settings) { this.write('stconfig1.php', configText(settings)); }
+
+  // Writes a file of the site that the server may change.
+  write(name, text) {
+    fs.writeFileSync(path.join(this.web, name), text);
+    this.giveToServer(name);
+  }
+
+  read(name) { return fs.readFileSync(path.join(this.web, name), 'utf8'); }
+
+  // Lets the server's user own a file or folder of the site.
+  giveToServer(name) {
+    const target = path.isAbsolute(name) ? name : path.join(this.web, name);
+    if (asRoot) {
+      for (const p of [target].concat(fs.statSync(target).isDirectory()
+        ? fs.readdirSync(target).map((f) => path.join(target, f)) : [])) {
+        fs.chownSync(p, nobody, nobody);
+      }
+    }
+  }
+
+  // Takes a file or folder away from the server: it can read it, not write it.
+  takeFromServer(name) {
+    const target = path.join(this.web, name);
+    if (asRoot) fs.chownSync(target, 0, 0);
+    fs.chmodSync(target, fs.statSync(target).isDirectory() ? 0o755 : 0o644);
+    if (!asRoot) fs.chmodSync(target, fs.statSync(target).isDirectory() ? 0o555 : 0o444);
+  }
+
+  log() { return fs.readFileSync(this.errorLog, 'utf8'); }
+  clearLog() { fs.writeFileSync(this.errorLog, ''); }
+
+  async start({ workers = 2 } = {}) {
+    const port = await freePort();
+    const php = ['php', '-S', `127.0.0.1:${port}`, '-t', this.web, '-d', 'display_errors=1',
+      '-d', 'display_startup_errors=1', '-d', 'error_reporting=-1', '-d', 'html_errors=0',
+      '-d', 'log_errors=1', '-d', `error_log=${this.errorLog}`,
+      // The tests rewrite stconfig1.php within a second; no cached copy may hide that.
+      '-d', 'opcache.enable=0'];
+    const command = asRoot
+      ? ['setpriv', '--reuid=nobody', '--regid=nogroup', '--clear-groups', ...php] : php;
+    // Its own process group, so that stopping it stops its workers too.
+    this.server = spawn(command[0], command.slice(1), {
+      stdio: 'ignore', detached: true, env: { ...process.env, PHP_CLI_SERVER_WORKERS: String(workers) },
+    });
+    this.url = `http://127.0.0.1:${port}/`;
+    for (let i = 0; i < 100; i++) {
+      if (await canConnect(port)) return this;
+      await new Promise((r) => setTimeout(r, 50));
+    }
+    throw new Error('PHP server did not start');
+  }
+
+  async stop() {
+    if (this.server && this.server.exitCode === null) {
+      const exited = new Promise((r) => this.server.once('exit', r));
+      process.kill(-this.server.pid, 'SIGTERM');  // the server and its workers
+      await exited;
+    }
+    if (!asRoot) execFileSync('chmod', ['-R', 'u+w', this.root]);
+    fs.rmSync(this.root, { recursive: true, force: true });
+  }
+
+  // A fresh browser profile folder, removed with the site; the same folder again is the same
+  // profile, as after a restart of the browser.
+  profile() { return fs.mkdtempSync(path.join(this.root, 'profile-')); }
+
+  static async browser(profile, options = {}) {
+    return chromium.launchPersistentContext(profile, {
+      executablePath: '/usr/bin/chromium',
+      headless: true,
+      args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+        '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+      ...options,
+    });
+  }
+}
+
+function freePort() {
+  return new Promise((resolve, reject) => {
+    const probe = net.createServer();
+    probe.on('error', reject);
+    probe.listen(0, '127.0.0.1', () => {
+      const { port } = probe.address();
+      probe.close(() => resolve(port));
+    });
+  });
+}
+
+function canConnect(port) {
+  return new Promise((resolve) => {
+    const socket = net.connect(port, '127.0.0.1');
+    socket.on('connect', () => { socket.destroy(); resolve(true); });
+    socket.on('error', () => resolve(false));
+  });
+}
+
+// What PHP puts into a page when it displays an error.
+const phpMessage = /(Warning|Notice|Deprecated|Fatal error|Parse error|Uncaught)\b/;
+
+module.exports = { Site, offerExpire, now, phpMessage };

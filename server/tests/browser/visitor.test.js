@@ -1,0 +1,115 @@
+// What a visitor of the sales page sees, in headless chromium.
+'use strict';
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const { Site, offerExpire, now, phpMessage } = require('./site');
+
+let site;
+let browser;
+before(async () => {
+  site = await new Site({}).start();
+  browser = await Site.browser(site.profile());
+});
+after(async () => {
+  await browser?.close();
+  await site?.stop();
+});
+
+// The bar's box and computed style, and the boxes of the first and last page content.
+async function layout(page) {
+  return page.evaluate(() => {
+    const bar = document.getElementById('hurrex-bar');
+    const style = getComputedStyle(bar);
+    const box = (e) => { const r = e.getBoundingClientRect(); return { top: r.top, bottom: r.bottom, left: r.left, width: r.width, height: r.height }; };
+    return {
+      bar: box(bar), first: box(document.getElementById('first')),
+      last: box(document.getElementById('last')), viewport: { width: innerWidth, height: innerHeight },
+      position: style.position, background: style.backgroundColor, border: style.borderTopWidth,
+      digits: style.fontVariantNumeric, text: bar.textContent, standards: document.compatMode,
+    };
+  });
+}
+
+test('bar at the top: configured colour, size and border, tokens filled, content and doctype kept', async () => {
+  site.configure({ offerexpire: offerExpire(now() + 90), maxsales: 10, popupheight: 40,
+    popupwidth: 600, popupborder: 2, popupbgcolor: '#00FF80',
+    popuptext: 'Only %%copiesleft%% copies, <b>%%timeleft%%</b> minutes left' });
+  site.write('stnumsales.txt', '3');
+  const page = await browser.newPage();
+  const response = await page.goto(site.url + 'index.php');
+  const html = await response.text();
+  assert.match(html, /^<!DOCTYPE html>/);
+  assert.doesNotMatch(html, phpMessage);
+  assert.equal(response.headers()['cache-control'], 'private, no-store');
+  const l = await layout(page);
+  assert.equal(l.standards, 'CSS1Compat');
+  assert.equal(l.text, 'Only 7 copies, 2 minutes left');
+  assert.equal(l.position, 'fixed');
+  assert.equal(l.background, 'rgb(0, 255, 128)');
+  assert.equal(l.border, '2px');
+  assert.equal(l.digits, 'tabular-nums');
+  assert.deepEqual([l.bar.top, l.bar.width, l.bar.height], [0, 600, 40]);
+  assert.equal(l.bar.left, (l.viewport.width - 600) / 2);
+  assert.ok(l.first.top >= l.bar.bottom, `content at ${l.first.top} under the bar`);
+  await page.close();
+});
+
+test('minutes and copies count down in the open page without a reload', async () => {
+  site.configure({ offerexpire: offerExpire(now() + 150), maxsales: 10, refreshtime: 1,
+    popuptext: '%%timeleft%% minutes, %%copiesleft%% copies' });
+  site.write('stnumsales.txt', '3');
+  const page = await browser.newPage();
+  await page.clock.install();
+  await page.goto(site.url + 'index.php');
+  const bar = page.locator('#hurrex-bar');
+  assert.equal(await bar.textContent(), '3 minutes, 7 copies');
+  await page.evaluate(() => { window.notReloaded = true; });
+  await page.clock.fastForward(31000);
+  await page.waitForFunction(() => document.getElementById('hurrex-bar').textContent === '2 minutes, 7 copies');
+  site.write('stnumsales.txt', '5');
+  await page.clock.fastForward(60000);
+  await page.waitForFunction(() => document.getElementById('hurrex-bar').textContent === '1 minutes, 5 copies');
+  assert.equal(await page.evaluate(() => window.notReloaded), true);
+  await page.close();
+});
+
+test('bar at the bottom leaves the end of the page uncovered', async () => {
+  site.configure({ popuptop: 0, popupheight: 50 });
+  const page = await browser.newPage();
+  await page.goto(site.url + 'index.php');
+  await page.evaluate(() => window.scrollTo(0, document.documentElement.scrollHeight));
+  const l = await layout(page);
+  assert.equal(l.bar.bottom, l.viewport.height);
+  assert.equal(l.bar.height, 50);
+  assert.equal(l.text, 'Your offer will expire in  minutes');
+  assert.ok(l.last.bottom <= l.bar.top, `last line ends at ${l.last.bottom}, bar at ${l.bar.top}`);
+  await page.close();
+});
+
+test('on a phone-width window the bar fits the width and its wrapped text covers nothing', async () => {
+  site.configure({ popuptext: 'A long offer text that cannot fit into one line of a phone '
+    + 'screen, so it wraps onto several lines: %%copiesleft%% copies left', maxsales: 99 });
+  site.write('stnumsales.txt', '0');
+  const page = await browser.newPage();
+  await page.setViewportSize({ width: 360, height: 640 });
+  await page.goto(site.url + 'index.php');
+  const l = await layout(page);
+  assert.equal(l.bar.width, 360);
+  assert.ok(l.bar.height > 28, 'the text wraps');
+  assert.ok(l.first.top >= l.bar.bottom, `content at ${l.first.top} under the bar`);
+  await page.close();
+});
+
+test('a page without a body tag gets the bar; a JSON response passes untouched', async () => {
+  site.configure({});
+  const page = await browser.newPage();
+  await page.goto(site.url + 'nobody.php');
+  const l = await page.evaluate(() => [document.getElementById('hurrex-bar').getBoundingClientRect().bottom,
+    document.getElementById('first').getBoundingClientRect().top]);
+  assert.ok(l[1] >= l[0]);
+  const json = await fetch(site.url + 'data.php');
+  assert.equal(json.headers.get('content-type'), 'application/json');
+  assert.equal(await json.text(), '{"a": "<body>"}');
+  assert.equal(site.log(), '');
+  await page.close();
+});

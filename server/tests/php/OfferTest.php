@@ -1,0 +1,140 @@
+<?php
+use PHPUnit\Framework\TestCase;
+
+final class OfferTest extends TestCase
+{
+    private static function settings(array $values)
+    {
+        return Hurrex::config($values + ['useoto' => 0, 'timeout' => 0, 'offerexpire' => 0,
+            'maxsales' => 0, 'cookiename' => 'hurrex7']);
+    }
+
+    public function offers()
+    {
+        $now = 1800000000;
+        // The tool writes 1 January 2010 00:00 as 1262297400 in zone 0, 1262315400 in zone 5
+        // and 1262279400 in zone -5: the offer ends 6600 s later.
+        return [
+            'no limits: open for ever' => [[], $now, 0, null, [null, null, true]],
+            'copies left' => [['maxsales' => 10], $now, 3, null, [7, null, true]],
+            'last copy' => [['maxsales' => 10], $now, 9, null, [1, null, true]],
+            'sold out' => [['maxsales' => 10], $now, 10, null, [0, null, false]],
+            'oversold never negative' => [['maxsales' => 10], $now, 12, null, [0, null, false]],
+            'expiry zone 0, one second before' => [['offerexpire' => 1262297400], 1262303999, 0,
+                null, [null, 1, true]],
+            'expiry zone 0, at the end' => [['offerexpire' => 1262297400], 1262304000, 0, null,
+                [null, 0, false]],
+            'expiry zone 5 ends five hours later' => [['offerexpire' => 1262315400],
+                1262304000, 0, null, [null, 18000, true]],
+            'expiry zone -5 ended five hours earlier' => [['offerexpire' => 1262279400],
+                1262286000, 0, null, [null, 0, false]],
+            'expiry long past' => [['offerexpire' => 1262297400], $now, 0, null,
+                [null, 0, false]],
+            'expiry and sold out' => [['offerexpire' => $now, 'maxsales' => 5], $now, 5, null,
+                [0, 6600, false]],
+            'one-time offer, new visitor' => [['useoto' => 1, 'timeout' => 15], $now, 0, null,
+                [null, 900, true]],
+            'one-time offer, returning visitor' => [['useoto' => 1, 'timeout' => 15], $now, 0,
+                $now - 600, [null, 300, true]],
+            'one-time offer, timed out' => [['useoto' => 1, 'timeout' => 15], $now, 0,
+                $now - 900, [null, 0, false]],
+            'one-time offer, first view in the future gains nothing' => [['useoto' => 1,
+                'timeout' => 15], $now, 0, $now + 600, [null, 900, true]],
+            'one-time offer of 0 minutes' => [['useoto' => 1], $now, 0, null, [null, 0, false]],
+            'one-time offer with a copy limit' => [['useoto' => 1, 'timeout' => 1,
+                'maxsales' => 3], $now, 1, $now - 30, [2, 30, true]],
+        ];
+    }
+
+    /** @dataProvider offers */
+    public function testOffer_givesCopiesAndTimeLeft(array $values, $now, $sold, $firstView,
+        array $expected)
+    {
+        $offer = Hurrex::offer(self::settings($values), $now, $sold, $firstView);
+        $this->assertSame($expected, [$offer['copiesleft'], $offer['secondsleft'],
+            $offer['open']]);
+    }
+
+    public function testMinutesLeft_roundUp()
+    {
+        $cases = [[null, null], [0, 0], [1, 1], [59, 1], [60, 1], [61, 2], [900, 15]];
+        foreach ($cases as list($seconds, $minutes)) {
+            $this->assertSame($minutes, Hurrex::minutesLeft($seconds), "$seconds s");
+        }
+    }
+
+    public function testParseCount_acceptsOnlyOneWholeNumber()
+    {
+        $cases = ['0' => 0, '' => 0, " 12\r\n" => 12, '4711' => 4711, 'abc' => null,
+            '-1' => null, '1e3' => null, '12 13' => null, '3.5' => null];
+        foreach ($cases as $text => $count) {
+            $this->assertSame($count, Hurrex::parseCount((string)$text), "'$text'");
+        }
+    }
+
+    public function testConfig_fillsMissingAndRejectsUnsafeValues()
+    {
+        $cfg = Hurrex::config(['maxsales' => '12', 'page2' => " next.php\r\nX-Evil: 1\0 ",
+            'popupbgcolor' => 'red;}', 'cookiename' => 'a b', 'popupheight' => -5]);
+        $this->assertSame(12, $cfg['maxsales']);
+        $this->assertSame('next.phpX-Evil: 1', $cfg['page2']);
+        $this->assertSame('#FFFF00', $cfg['popupbgcolor']);
+        $this->assertSame('hurrex', $cfg['cookiename']);
+        $this->assertSame(0, $cfg['popupheight']);
+        $this->assertSame(5000, $cfg['maxiplen']);
+        $this->assertNull(Hurrex::config(['unrelated' => 1]));
+    }
+
+    public function testVisitorCookie_onlyItsOwnSignatureCounts()
+    {
+        $secret = str_repeat('ab', 32);
+        $good = Hurrex::visitorCookie('hurrex7', 1800000000, $secret);
+        $this->assertSame(1800000000, Hurrex::parseVisitorCookie('hurrex7', $good, $secret));
+        list($time, $signature) = explode('.', $good);
+        $refused = [
+            'later first view' => ['hurrex7', '1800009999.' . $signature],
+            'other cookie name' => ['hurrex8', $good],
+            'other secret' => ['hurrex7',
+                Hurrex::visitorCookie('hurrex7', 1800000000, str_repeat('cd', 32))],
+            'no signature' => ['hurrex7', $time],
+            'garbage' => ['hurrex7', "<script>\0"],
+            'array' => ['hurrex7', ['1800000000']],
+        ];
+        foreach ($refused as $what => list($name, $value)) {
+            $this->assertNull(Hurrex::parseVisitorCookie($name, $value, $secret), $what);
+        }
+    }
+
+    public function testAddressKey_countsIpv6ByNetwork()
+    {
+        $this->assertSame('203.0.113.9', Hurrex::addressKey('203.0.113.9'));
+        $this->assertSame('203.0.113.9', Hurrex::addressKey('::ffff:203.0.113.9'));
+        $this->assertSame(Hurrex::addressKey('2001:db8:1:2::1'),
+            Hurrex::addressKey('2001:db8:1:2:ffff:ffff:ffff:ffff'));
+        $this->assertNotSame(Hurrex::addressKey('2001:db8:1:2::1'),
+            Hurrex::addressKey('2001:db8:1:3::1'));
+        $this->assertNull(Hurrex::addressKey('not an address'));
+    }
+
+    public function insertions()
+    {
+        return [
+            'after the body tag' => ["<!DOCTYPE html><html><body class=\"a\"><p>x</p></body>",
+                "<!DOCTYPE html><html><body class=\"a\">[H]<p>x</p>[T]</body>"],
+            'upper-case tags' => ["<HTML><BODY>x</BODY></HTML>",
+                "<HTML><BODY>[H]x[T]</BODY></HTML>"],
+            'not a look-alike tag' => ["<bodyguard>x", "[H]<bodyguard>x[T]"],
+            'no body: after doctype and head' => ["<!doctype html>\n<html><head><title>t</title>"
+                . "</head>\n<p>x</p>", "<!doctype html>\n<html><head><title>t</title></head>\n"
+                . "[H]<p>x</p>[T]"],
+            'no tags at all: at the very start' => ["plain", "[H]plain[T]"],
+            'empty' => ["", "[H][T]"],
+        ];
+    }
+
+    /** @dataProvider insertions */
+    public function testInject_putsBarAfterBodyTag($html, $expected)
+    {
+        $this->assertSame($expected, Hurrex::inject($html, '[H]', '[T]'));
+    }
+}
