@@ -57,6 +57,13 @@ final class Hurrex
         ];
     }
 
+    // The settings as the tool writes them by default, for when stconfig1.php cannot be read.
+    public static function defaults()
+    {
+        $defaults = self::configDefaults();
+        return $defaults['numbers'] + $defaults['texts'];
+    }
+
     // The settings from the variables of stconfig1.php, checked and with defaults for missing
     // values; null when none of them is there.
     public static function config(array $vars)
@@ -355,8 +362,19 @@ final class Hurrex
         return $counted;
     }
 
-    // Counts the sale of the browser sending this request, unless that browser was counted already.
-    public static function thanks(array $cfg)
+    // Counts the sale of the browser sending this request, unless that browser was counted
+    // already; when stconfig1.php cannot be read, in the sales file that the tool always names.
+    // Returns the settings, null when they cannot be read.
+    public static function thanks()
+    {
+        $cfg = self::guarded([self::class, 'loadConfig']);
+        self::guarded(function () use ($cfg) {
+            self::countBuyer($cfg === null ? self::defaults() : $cfg);
+        });
+        return $cfg;
+    }
+
+    private static function countBuyer(array $cfg)
     {
         $mark = $cfg['cookiename'] . '_counted';
         if (isset($_COOKIE[$mark]) || !self::countSale($cfg)) {
