@@ -9,7 +9,7 @@
         . ' (the package needs 7.4 or newer)']];
     $rows[] = hurrex_check_config(__DIR__ . '/stconfig1.php');
     $cfg = Hurrex::guarded('Hurrex::loadConfig');
-    $cfg = $cfg === null ? Hurrex::config(['cookiename' => 'hurrex']) : $cfg;
+    $cfg = $cfg === null ? Hurrex::defaults() : $cfg;
     foreach (Hurrex::dataFiles($cfg) as $label => list($path, , $holdsCount)) {
         list($fine, $found) = Hurrex::guarded(function () use ($path, $holdsCount) {
             return Hurrex::dataFileReport($path, $holdsCount);

@@ -10,7 +10,7 @@
     if ($cfg === null) {
         $rows[] = ['stconfig1.php', false, 'cannot be read (see the PHP error log); the default '
             . 'file names are checked'];
-        $cfg = Hurrex::config(['cookiename' => 'hurrex']);
+        $cfg = Hurrex::defaults();
     }
     foreach (Hurrex::dataFiles($cfg) as $label => list($path, $initial, $holdsCount)) {
         $rows[] = Hurrex::guarded(function () use ($label, $path, $initial, $holdsCount) {

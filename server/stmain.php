@@ -57,6 +57,13 @@ final class Hurrex
         ];
     }
 
+    // The settings as the tool writes them by default, for when stconfig1.php cannot be read.
+    public static function defaults()
+    {
+        $defaults = self::configDefaults();
+        return $defaults['numbers'] + $defaults['texts'];
+    }
+
     // The settings from the variables of stconfig1.php, checked and with defaults for missing
     // values; null when none of them is there.
     public static function config(array $vars)
@@ -128,7 +135,7 @@ final class Hurrex
     }
 
     // A data file named in the settings: relative names are beside this file.
-    public static function dataPath($name)
+    private static function dataPath($name)
     {
         return ($name !== '' && $name[0] === '/') ? $name : __DIR__ . '/' . $name;
     }
@@ -242,7 +249,7 @@ final class Hurrex
     }
 
     // The number in a count file, read under a shared lock; null (logged) when it cannot be read.
-    public static function readCount($path)
+    private static function readCount($path)
     {
         $text = self::readLocked($path, 64);
         if ($text === null) {
@@ -257,7 +264,7 @@ final class Hurrex
 
     // A data file's content, read under a shared lock; at most $limit bytes when given. Null
     // (logged) when it cannot be read.
-    public static function readLocked($path, $limit = null)
+    private static function readLocked($path, $limit = null)
     {
         $handle = fopen($path, 'r');
         if ($handle === false) {
@@ -278,7 +285,7 @@ final class Hurrex
     // returns the new content, or null to refuse (the file stays as it was). The new content
     // replaces the file whole: through a renamed temporary file when the folder is writable,
     // else in place while the lock keeps every reader out. False when nothing was written.
-    public static function updateFile($path, callable $change)
+    private static function updateFile($path, callable $change)
     {
         if (is_dir($path)) {
             self::log($path . ' is a folder, not a data file');
@@ -315,7 +322,7 @@ final class Hurrex
         return false;
     }
 
-    public static function replaceLocked($path, $handle, array $locked, $data)
+    private static function replaceLocked($path, $handle, array $locked, $data)
     {
         $folder = dirname($path);
         if (is_writable($folder)) {
@@ -338,7 +345,7 @@ final class Hurrex
     }
 
     // Counts one sale in the sales file; false (logged) when it could not be counted.
-    public static function countSale(array $cfg)
+    private static function countSale(array $cfg)
     {
         $path = self::dataPath($cfg['salesfile']);
         $counted = self::updateFile($path, function ($old) use ($path) {
@@ -355,8 +362,19 @@ final class Hurrex
         return $counted;
     }
 
-    // Counts the sale of the browser sending this request, unless that browser was counted already.
-    public static function thanks(array $cfg)
+    // Counts the sale of the browser sending this request, unless that browser was counted
+    // already; when stconfig1.php cannot be read, in the sales file that the tool always names.
+    // Returns the settings, null when they cannot be read.
+    public static function thanks()
+    {
+        $cfg = self::guarded([self::class, 'loadConfig']);
+        self::guarded(function () use ($cfg) {
+            self::countBuyer($cfg === null ? self::defaults() : $cfg);
+        });
+        return $cfg;
+    }
+
+    private static function countBuyer(array $cfg)
     {
         $mark = $cfg['cookiename'] . '_counted';
         if (isset($_COOKIE[$mark]) || !self::countSale($cfg)) {
@@ -391,13 +409,14 @@ final class Hurrex
         return $secret = $value;
     }
 
-    public static function createSecret($file)
+    private static function createSecret($file)
     {
         if (!is_writable(dirname($file))) {
             self::log('the folder of ' . $file . ' is not writable, so the secret cannot be made');
             return false;
         }
-        $temp = $file . '.' . bin2hex(random_bytes(6)) . '.tmp';
+        // A .php name even for the moment before the link: never served as text.
+        $temp = dirname($file) . '/stsecret-' . bin2hex(random_bytes(6)) . '.php';
         $text = "<?php\nreturn '" . bin2hex(random_bytes(32)) . "';\n";
         if (file_put_contents($temp, $text) !== strlen($text)) {
             return false;
@@ -411,7 +430,7 @@ final class Hurrex
         return $made;
     }
 
-    public static function signature($what, $secret)
+    private static function signature($what, $secret)
     {
         return hash_hmac('sha256', $what, $secret);
     }
@@ -448,7 +467,7 @@ final class Hurrex
 
     // ---- the visitor ----
 
-    public static function cookieOptions($expires)
+    private static function cookieOptions($expires)
     {
         $folder = str_replace('\\', '/', dirname(isset($_SERVER['SCRIPT_NAME'])
             ? $_SERVER['SCRIPT_NAME'] : '/'));
@@ -459,7 +478,7 @@ final class Hurrex
 
     // The visitor's first view: the earliest that the signed cookie and (with $checkip) the IP file
     // remember, else now. With $remember both learn it.
-    public static function firstView(array $cfg, $now, $remember)
+    private static function firstView(array $cfg, $now, $remember)
     {
         $secret = self::secret();
         if ($secret === null) {
@@ -488,7 +507,7 @@ final class Hurrex
     }
 
     // The IP file holds one "hash first-view" line per address, oldest first, at most $maxiplen.
-    public static function parseAddressLines($text)
+    private static function parseAddressLines($text)
     {
         $entries = [];
         foreach (preg_split('/\R/', $text, -1, PREG_SPLIT_NO_EMPTY) as $line) {
@@ -499,7 +518,7 @@ final class Hurrex
         return $entries;
     }
 
-    public static function addressFirstView(array $cfg, $hash, $first, $remember)
+    private static function addressFirstView(array $cfg, $hash, $first, $remember)
     {
         $path = self::dataPath($cfg['ipshuntname']);
         if (!$remember) {
@@ -527,7 +546,7 @@ final class Hurrex
 
     // ---- the sales page ----
 
-    public static function isHtmlResponse()
+    private static function isHtmlResponse()
     {
         $code = http_response_code();
         if ($code !== false && ($code < 200 || $code >= 300 || $code === 204)) {
@@ -564,7 +583,7 @@ final class Hurrex
     }
 
     // The bar's markup: the part after <body> and the part before </body>.
-    public static function bar(array $cfg, array $offer)
+    private static function bar(array $cfg, array $offer)
     {
         $open = $offer['open'];
         $minutes = $open ? self::minutesLeft($offer['secondsleft']) : 0;
@@ -592,7 +611,7 @@ final class Hurrex
     // Keeps the room as tall as the bar, counts the minutes down from the seconds the server gave
     // (elapsed time, not the visitor's clock), refreshes the copies left and reloads the page when
     // the offer ends, so that the server decides.
-    public static function barScript(array $cfg, array $offer)
+    private static function barScript(array $cfg, array $offer)
     {
         $folder = dirname(isset($_SERVER['SCRIPT_NAME']) ? $_SERVER['SCRIPT_NAME'] : '/');
         $url = rtrim(str_replace('\\', '/', $folder), '/') . '/stiframe.php?format=json';
@@ -668,7 +687,7 @@ final class Hurrex
 
     // The output handler: holds the page until its <body> tag (or its end) has passed, then puts
     // the bar in, once, when the response is HTML.
-    public static function filterOutput($chunk, $phase, $head, $tail)
+    private static function filterOutput($chunk, $phase, $head, $tail)
     {
         static $held = '', $done = false;
         if ($done) {

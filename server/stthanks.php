@@ -5,10 +5,5 @@
 (static function () {
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
-    Hurrex::guarded(function () {
-        $cfg = Hurrex::loadConfig();
-        if ($cfg !== null) {
-            Hurrex::thanks($cfg);
-        }
-    });
+    Hurrex::thanks();
 })();

@@ -5,14 +5,8 @@
 (static function () {
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
-    $next = Hurrex::guarded(function () {
-        $cfg = Hurrex::loadConfig();
-        if ($cfg === null) {
-            return '';
-        }
-        Hurrex::thanks($cfg);
-        return $cfg['page2'];
-    }, '');
+    $cfg = Hurrex::thanks();
+    $next = $cfg === null ? '' : $cfg['page2'];
     if ($next !== '') {
         Hurrex::redirect($next);
         return;

@@ -121,3 +121,21 @@ for (const fault of faults) {
     }
   });
 }
+
+// A double quote typed into the bar text breaks stconfig1.php's PHP; the sales page's own
+// include of it fails before the package runs, but the package's scripts survive and tell.
+test('a stconfig1.php that does not parse: sales still counted, the package scripts answer and the self-check tells', async () => {
+  const site = new Site({ popuptext: 'Say "hi" now' });
+  await site.start();
+  try {
+    assert.match(await get(site, 'phpenabler.php'), /<th>stconfig1.php<\/th><td>PROBLEM<\/td><td>loads with problems: syntax error/);
+    const json = await fetch(site.url + 'stiframe.php?format=json');
+    assert.equal(json.status, 503);
+    assert.doesNotMatch(await json.text(), phpMessage);
+    assert.match(await get(site, 'thanks.php'), /Thank you/);
+    assert.equal(site.read('stnumsales.txt'), '1', 'counted in the default sales file');
+    assert.match(site.log(), /hurrex: ParseError/);
+  } finally {
+    await site.stop();
+  }
+});
