@@ -122,10 +122,11 @@ for (const fault of faults) {
   });
 }
 
-// A double quote typed into the bar text breaks stconfig1.php's PHP; the sales page's own
-// include of it fails before the package runs, but the package's scripts survive and tell.
+// A hand edit that breaks stconfig1.php's PHP: the sales page's own include of it fails
+// before the package runs, but the package's scripts survive and tell.
 test('a stconfig1.php that does not parse: sales still counted, the package scripts answer and the self-check tells', async () => {
-  const site = new Site({ popuptext: 'Say "hi" now' });
+  const site = new Site({});
+  site.write('stconfig1.php', site.read('stconfig1.php').replace('$popuptext = "', '$popuptext = "Say "hi" '));
   await site.start();
   try {
     assert.match(await get(site, 'phpenabler.php'), /<th>stconfig1.php<\/th><td>PROBLEM<\/td><td>loads with problems: syntax error/);

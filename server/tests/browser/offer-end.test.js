@@ -68,7 +68,7 @@ async function secondsLeft(browser, headers = {}) {
 }
 
 async function visitorCookie(browser) {
-  return (await browser.cookies()).find((c) => c.name === 'hurrex42');
+  return (await browser.cookies()).find((c) => c.name === site.cookieName());
 }
 
 test('a one-time offer keeps a browser profile\'s deadline over reloads and restarts', async () => {

@@ -12,9 +12,7 @@ const appDir = process.env.HURREX_APP_DIR;
 if (!appDir || !fs.existsSync(path.join(appDir, 'script', 'stmain.php'))) {
   throw new Error('HURREX_APP_DIR must name the built program folder');
 }
-const packageFiles = ['phpenabler.php', 'stchmod.php', 'stiframe.php', 'stiptrack.txt',
-  'stmain.php', 'stnumsales.txt', 'stthanks.php'].map((f) => path.join(appDir, 'script', f))
-  .concat(path.join(appDir, 'stthanksredirect.php'));
+const tolvan = path.join(appDir, 'tolvan');
 
 // As root, PHP runs as nobody so that file permissions bind it as on a web host.
 const asRoot = process.getuid() === 0;
@@ -25,22 +23,37 @@ const includeLine = "<?php include'stconfig1.php'; include'stmain.php'; ?>";
 const defaultSettings = {
   useoto: 0, timeout: 0, checkip: 0, offerexpire: 0, maxsales: 0, refreshtime: 5, page2: '',
   popuptext: 'Your offer will expire in %%timeleft%% minutes', popuptop: 1, popupheight: 28,
-  popupwidth: 700, popupbgcolor: '#FFFF00', popupborder: 0, cookie: 42,
+  popupwidth: 700, popupbgcolor: '#FFFF00', popupborder: 0,
 };
 
-// stconfig1.php exactly as the tool writes it: 21 lines, each ending in CR LF.
-function configText(values) {
+// Runs the tool's real generator on `page`: the include line on top of it, stconfig1.php and
+// the eight package files beside it. Values the tool cannot write (the IP check, an expiry to
+// the second, an expiry together with a one-time offer) are then edited into stconfig1.php, as
+// a seller would do by hand.
+function generate(page, values) {
   const s = { ...defaultSettings, ...values };
-  return ['<?php', `$useoto = ${s.useoto};`, `$timeout = ${s.timeout};`,
-    `$checkip = ${s.checkip};`, `$offerexpire = ${s.offerexpire};`, `$maxsales = ${s.maxsales};`,
-    `$refreshtime = ${s.refreshtime};`, `$page2 = "${s.page2}";`,
-    `$popuptext = "${s.popuptext}";`, `$popuptop = ${s.popuptop};`,
-    `$popupheight = ${s.popupheight};`, `$popupwidth = ${s.popupwidth};`,
-    `$popupbgcolor = "${s.popupbgcolor}";`, `$popupborder = ${s.popupborder};`,
-    `$cookiename = "hurrex${s.cookie}";`, '$salesfile = "stnumsales.txt";',
-    '$ipshuntname = "stiptrack.txt";', '$maxiplen = 5000;', '$popuppadding = 4;',
-    '$popupfont = "<FONT style=\'color: #000000; font-family: Arial; font-size: 12pt;\'>";',
-    '?>'].map((line) => line + '\r\n').join('');
+  const end = s.offerexpire ? s.offerexpire + 6600 : 0;
+  const minute = end - (end % 60);
+  const args = ['generate', '--page', page,
+    '--offer', s.useoto ? 'oto' : s.offerexpire ? 'expiry' : 'limit',
+    '--timeout', String(s.timeout), '--max-sales', String(s.maxsales),
+    '--refresh', String(s.refreshtime), '--next-page', s.page2, '--text', s.popuptext,
+    '--position', s.popuptop ? 'top' : 'bottom', '--height', String(s.popupheight),
+    '--width', String(s.popupwidth), '--border', String(s.popupborder),
+    '--color', s.popupbgcolor];
+  if (s.offerexpire && !s.useoto) {
+    // The date as UTC wall-clock time in zone 0 is that very instant.
+    args.push('--expiry', new Date(minute * 1000).toISOString().slice(0, 16), '--zone', '0');
+  }
+  execFileSync(tolvan, args, { stdio: ['ignore', 'ignore', 'inherit'] });
+  const config = path.join(path.dirname(page), 'stconfig1.php');
+  let text = fs.readFileSync(config, 'utf8');
+  const edit = (name, value) => {
+    text = text.replace(new RegExp(`^\\$${name} = .*;\r$`, 'm'), () => `$${name} = ${value};\r`);
+  };
+  if (s.checkip) edit('checkip', 1);
+  if (s.offerexpire && (s.useoto || end !== minute)) edit('offerexpire', s.offerexpire);
+  fs.writeFileSync(config, text);
 }
 
 // The expiry as the tool writes it for an offer that ends at Unix second `end`.
@@ -49,7 +62,8 @@ const now = () => Math.floor(Date.now() / 1000);
 
 const content = Array.from({ length: 60 }, (_, i) => `<p class="line">Line ${i + 1}</p>`).join('\n');
 const pages = {
-  'index.php': `${includeLine}\r\n<!DOCTYPE html>\r\n<html><head><meta charset="utf-8">
+  // The generator puts the include line on top of this one.
+  'index.php': `<!DOCTYPE html>\r\n<html><head><meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1"><title>Sales page</title>
 <style>body{font-family:sans-serif} h1{margin:0;background:#eee}</style></head>
 <body>\n<h1 id="first">Buy the book</h1>\n${content}\n<p id="last">Order now</p>\n</body></html>\n`,
@@ -66,15 +80,25 @@ class Site {
     this.errorLog = path.join(this.root, 'php-error.log');
     fs.chmodSync(this.root, 0o755);
     fs.mkdirSync(this.web);
-    for (const file of packageFiles) fs.copyFileSync(file, path.join(this.web, path.basename(file)));
     for (const [name, text] of Object.entries(pages)) this.write(name, text);
     fs.writeFileSync(this.errorLog, '');
-    this.configure(settings);
+    generate(path.join(this.web, 'index.php'), settings);
     this.giveToServer('.');
     this.giveToServer(this.errorLog);
   }
 
-  configure(settings) { this.write('stconfig1.php', configText(settings)); }
+  // New settings: a stconfig1.php generated for them replaces the site's; the data files stay.
+  configure(settings) {
+    const scratch = fs.mkdtempSync(path.join(this.root, 'generate-'));
+    const page = path.join(scratch, 'page.php');
+    fs.writeFileSync(page, '');
+    generate(page, settings);
+    this.write('stconfig1.php', fs.readFileSync(path.join(scratch, 'stconfig1.php'), 'utf8'));
+    fs.rmSync(scratch, { recursive: true });
+  }
+
+  // The visitor cookie's name, which the generator draws anew for every stconfig1.php.
+  cookieName() { return /\$cookiename = "(hurrex\d+)";/.exec(this.read('stconfig1.php'))[1]; }
 
   // Writes a file of the site that the server may change.
   write(name, text) {

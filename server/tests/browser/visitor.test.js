@@ -100,6 +100,16 @@ test('on a phone-width window the bar fits the width and its wrapped text covers
   await page.close();
 });
 
+test('the bar shows the text exactly as the seller typed it', async () => {
+  const typed = 'Say "hi": $5 off, {$x} \\o/ — naïve';
+  site.configure({ popuptext: typed });
+  const page = await browser.newPage();
+  await page.goto(site.url + 'index.php');
+  assert.equal((await layout(page)).text, typed);
+  assert.equal(site.log(), '');
+  await page.close();
+});
+
 test('a page without a body tag gets the bar; a JSON response passes untouched', async () => {
   site.configure({});
   const page = await browser.newPage();
