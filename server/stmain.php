@@ -28,7 +28,10 @@ final class Hurrex
     public static function guarded(callable $work, $fallback = null)
     {
         set_error_handler(function ($level, $message, $file, $line) {
-            self::log($message . ' in ' . $file . ' on line ' . $line);
+            // A warning silenced with @ is one the package expects and handles itself.
+            if (error_reporting() & $level) {
+                self::log($message . ' in ' . $file . ' on line ' . $line);
+            }
             return true;
         });
         try {
@@ -421,8 +424,9 @@ final class Hurrex
         if (file_put_contents($temp, $text) !== strlen($text)) {
             return false;
         }
-        // link() never replaces, so two first visitors at once agree on one secret.
-        $made = (function_exists('link') && link($temp, $file)) || is_file($file)
+        // link() never replaces, so two first visitors at once agree on one secret; the one
+        // that comes second finds the file there.
+        $made = (function_exists('link') && @link($temp, $file)) || is_file($file)
             || rename($temp, $file);
         if (file_exists($temp)) {
             unlink($temp);
