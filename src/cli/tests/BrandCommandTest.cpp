@@ -7,6 +7,7 @@
 
 #include "Crypt.h"
 #include "FileStream.h"
+#include "TestFolders.h"
 #include "UUtils.h"
 
 using namespace UUtils;
@@ -14,14 +15,8 @@ namespace fs = std::filesystem;
 
 class BrandCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("brandcommand-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  std::string Path(const char* name) const { return (dir / name).string(); }
+  std::string Path(const char* name) const { return folder.Path(name); }
+  testing_support::TempFolder folder;
 
   // Runs tolvan; returns its exit code and keeps its error output.
   int Tolvan(const std::string& arguments) {
@@ -32,7 +27,7 @@ class BrandCommand : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  fs::path dir;
+  const fs::path& dir = folder.Root();
   std::string stderrText;
 };
 

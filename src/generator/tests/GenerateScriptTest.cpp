@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
-
-#include <csignal>
 
 #include "AppError.h"
 #include "GenerateScript.h"
 #include "PackageFixture.h"
 #include "PageInclude.h"
 #include "ProcessRandom.h"
+#include "TestFolders.h"
 
 namespace fs = std::filesystem;
 
@@ -243,20 +241,17 @@ TEST_F(GenerateScriptTest, unwritableConfig_raisesCannotCreate_andThePageKeepsIt
 }
 
 TEST_F(GenerateScriptTest, failedPageWrite_raisesCannotCreate_andKeepsThePageWhole) {
-  ::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit tiny = saved;
-  tiny.rlim_cur = 16;
-  ::setrlimit(RLIMIT_FSIZE, &tiny);
-  try {
-    Generate();
-    ADD_FAILURE();
-  } catch (const AppError& e) {
-    EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + page.string() + "\". ", 0), 0u)
-        << e.what();
+  {
+    const testing_support::FileSizeLimit limit(16);
+    try {
+      Generate();
+      ADD_FAILURE();
+    } catch (const AppError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + page.string() + "\". ", 0),
+                0u)
+          << e.what();
+    }
   }
-  ::setrlimit(RLIMIT_FSIZE, &saved);
   EXPECT_EQ(Snapshot(site), (std::map<std::string, std::string>{{"index.php", "<html>\r\n"}}));
 }
 

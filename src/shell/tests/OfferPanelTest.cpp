@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QDateTime>
 #include <QGroupBox>
@@ -14,6 +13,7 @@
 #include "FMain.h"
 #include "FileDialog.h"
 #include "SpinEdit.h"
+#include "TestFolders.h"
 #include "TextLines.h"
 
 namespace fs = std::filesystem;
@@ -25,16 +25,10 @@ class OfferPanel : public ::testing::Test {
   void SetUp() override {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     ui::MessageBox::ClearShown();
-    dir = fs::temp_directory_path() / ("offerpanel-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
     window = std::make_unique<TfrmMain>();
     window->show();
   }
-  void TearDown() override {
-    window.reset();
-    fs::remove_all(dir);
-  }
+  void TearDown() override { window.reset(); }
 
   static void Retype(QWidget* field, const QString& text) {
     field->setFocus();
@@ -48,7 +42,8 @@ class OfferPanel : public ::testing::Test {
     return shown.empty() ? std::string() : shown.back().text.toStdString();
   }
 
-  fs::path dir;
+  testing_support::TempFolder folder;
+  const fs::path& dir = folder.Root();
   std::unique_ptr<TfrmMain> window;
 };
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +12,7 @@
 #include "DateField.h"
 #include "FMain.h"
 #include "SpinEdit.h"
+#include "TestFolders.h"
 #include "TextLines.h"
 
 namespace fs = std::filesystem;
@@ -37,8 +37,8 @@ void Retype(QWidget* field, const char* text) {
 // settings must give the same page and configuration.
 TEST(WindowAndCommand, sameSettingsWriteTheSamePackage) {
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-  const fs::path root = fs::temp_directory_path() / ("same-" + std::to_string(::getpid()));
-  fs::remove_all(root);
+  const testing_support::TempFolder folder;
+  const fs::path& root = folder.Root();
   for (const char* site : {"window", "command"}) {
     fs::create_directories(root / site);
     UUtils::WriteFileBytes((root / site / "index.php").string(), "<html>\n<body>Buy</body>\n");
@@ -84,5 +84,4 @@ TEST(WindowAndCommand, sameSettingsWriteTheSamePackage) {
   EXPECT_NE(UUtils::ReadFileBytes((root / "window" / "stconfig1.php").string())
                 .find("$offerexpire = 1262308200;"),
             std::string::npos);
-  fs::remove_all(root);
 }

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <functional>
 
@@ -10,6 +8,7 @@
 #include "CipherFiles.h"
 #include "Crypt.h"
 #include "FileStream.h"
+#include "TestFolders.h"
 #include "TextLines.h"
 
 using namespace UUtils;
@@ -17,14 +16,8 @@ namespace fs = std::filesystem;
 
 class CipherFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("cipherfiles-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  std::string Path(const char* name) const { return (dir / name).string(); }
+  std::string Path(const char* name) const { return folder.Path(name); }
+  testing_support::TempFolder folder;
 
   static std::string Plain(std::size_t size) {
     std::string plain(size, '\0');
@@ -51,7 +44,7 @@ class CipherFiles : public ::testing::Test {
     return "no error";
   }
 
-  fs::path dir;
+  const fs::path& dir = folder.Root();
 };
 
 TEST_F(CipherFiles, roundTripWithTheBuiltInPassword) {
@@ -119,14 +112,11 @@ TEST_F(CipherFiles, failedEncryptionKeepsTheOldContainerWhole) {
   WriteFileBytes(Path("plain"), Plain(5000));
   WriteFileBytes(Path("dbsettings.dat"), "old");
   // A file-size limit makes the write fail half-way, as a full disk would.
-  ::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit tiny = saved;
-  tiny.rlim_cur = 1000;
-  ::setrlimit(RLIMIT_FSIZE, &tiny);
-  const std::string error = ErrorOf([&] { EncryptToFile(Path("plain"), Path("dbsettings.dat")); });
-  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::string error;
+  {
+    const testing_support::FileSizeLimit limit(1000);
+    error = ErrorOf([&] { EncryptToFile(Path("plain"), Path("dbsettings.dat")); });
+  }
   EXPECT_EQ(error, "Cannot create file \"" + Path("dbsettings.dat") + "\". File too large.");
   EXPECT_EQ(ReadFileBytes(Path("dbsettings.dat")), "old");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);

@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 
 #include "AppError.h"
+#include "TestFolders.h"
 #include "TextLines.h"
 
 using namespace UUtils;
@@ -37,16 +36,8 @@ TEST(TextLines, joinPutsCrLfAfterEveryLine) {
 
 class TextFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("textlines-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override {
-    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir);
-  }
-  fs::path dir;
+  testing_support::TempFolder folder;
+  const fs::path& dir = folder.Root();
 };
 
 TEST_F(TextFiles, writeThenReadRoundTrips) {
@@ -71,15 +62,10 @@ TEST_F(TextFiles, readMissingFile_raisesCannotOpenWithPathAndReason) {
 TEST_F(TextFiles, failedWrite_keepsTheOldFileWhole) {
   const auto path = (dir / "page.html").string();
   WriteLines(path, {"old"});
-  // A file-size limit makes the write fail half-way, as a full disk would.
-  ::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved{};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit tiny = saved;
-  tiny.rlim_cur = 4;
-  ::setrlimit(RLIMIT_FSIZE, &tiny);
-  EXPECT_THROW(WriteLines(path, {"a much longer new content"}), AppError);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
+  {
+    const testing_support::FileSizeLimit limit(4);
+    EXPECT_THROW(WriteLines(path, {"a much longer new content"}), AppError);
+  }
   EXPECT_EQ(ReadFileBytes(path), "old\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
