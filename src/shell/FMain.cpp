@@ -187,11 +187,11 @@ void TfrmMain::CreateHeaderBar() {
 
   auto* bar = new QHBoxLayout(bsSkinPanel4);
   bar->setContentsMargins(10, 0, 6, 0);
-  bar->setSpacing(8);
+  bar->setSpacing(2);
   bar->addWidget(btnMakeMoney);
+  bar->addSpacing(6);
   bar->addWidget(btnAbout);
   bar->addStretch();
-  bar->setSpacing(2);
   bar->addWidget(btnNews);
   bar->addWidget(bsSkinSpeedButton1);
   bar->addWidget(bsSkinSpeedButton2);
@@ -217,7 +217,6 @@ void TfrmMain::FormShow() {
 
   // The page control's tab bar stays hidden, so no page ever shows a tab.
   if (!BrandProfile.WelcomePage.empty()) {
-    pgcPrinc->setCurrentIndex(0);
     // The HTML view is made only for a page it will show: it is the
     // heaviest control of the window.
     prfWelcome = new ui::HtmlView(stsWelcome);
