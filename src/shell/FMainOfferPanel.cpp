@@ -1,5 +1,4 @@
 // The offer settings panel of the main page.
-#include <QDateTime>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,7 +85,7 @@ void TfrmMain::CreateOfferPanel() {
   rbtExpiryDate = Radio(bsSkinGroupBox1, "rbtExpiryDate", " With expiry date", 10, 51, 149);
   edtExpiryDate =
       Place(new ui::DateField(bsSkinGroupBox1), "edtExpiryDate", 101, 71, 120, kFieldHeight);
-  edtExpiryDate->SetValue(ui::DateTimeValue(QDateTime::currentDateTime()));
+  edtExpiryDate->SetValue(defaults.expiryDateValue);
   edtTimeZone =
       Spin(bsSkinGroupBox1, "edtTimeZone", 288, 70, 59, kTimeZoneRange, defaults.timeZone);
   rbtOneTimeOffer = Radio(bsSkinGroupBox1, "rbtOneTimeOffer",

@@ -2,7 +2,6 @@
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -19,39 +18,12 @@ const QDate kDayZero(1899, 12, 30);
 
 }  // namespace
 
-double DateTimeValue(const QDateTime& moment) {
-  return double(kDayZero.daysTo(moment.date())) +
-         double(moment.time().msecsSinceStartOfDay()) / 86400000.0;
-}
-
 QDate DateOfValue(double value) { return kDayZero.addDays(qint64(std::floor(value))); }
-
-// The text part. It checks its text after each key it handles; an error
-// about the text ends that key's handling and is reported.
-class DateField::TextPart : public QLineEdit {
- public:
-  TextPart(DateField* field) : QLineEdit(field), field_(field) {}
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    const QString before = displayText();
-    QLineEdit::keyPressEvent(event);
-    if (displayText() != before) Guarded([this] { field_->TextChanged(displayText()); });
-  }
-  void inputMethodEvent(QInputMethodEvent* event) override {
-    const QString before = displayText();
-    QLineEdit::inputMethodEvent(event);
-    if (displayText() != before) Guarded([this] { field_->TextChanged(displayText()); });
-  }
-
- private:
-  DateField* field_;
-};
 
 DateField::DateField(QWidget* parent, const QLocale& locale)
     : QWidget(parent),
       pattern_(locale),
-      editor_(new TextPart(this)),
+      editor_(new QLineEdit(this)),
       dropDown_(new QToolButton(this)) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
@@ -63,10 +35,12 @@ DateField::DateField(QWidget* parent, const QLocale& locale)
   dropDown_->setFocusPolicy(Qt::NoFocus);
   dropDown_->setObjectName(QStringLiteral("dateDropDown"));
   connect(dropDown_, &QToolButton::clicked, this, &DateField::ShowCalendar);
+  // Every edit by the user, typed, pasted or undone, is checked; an error
+  // about the text ends that edit's handling and is reported.
+  connect(editor_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { Guarded([&] { TextChanged(text); }); });
   setFocusProxy(editor_);
 }
-
-QLineEdit* DateField::Editor() const { return editor_; }
 
 QCalendarWidget* DateField::Calendar() {
   if (calendar_) return calendar_;

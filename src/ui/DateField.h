@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDateTime>
+#include <QDate>
 #include <QWidget>
 
 #include "DatePattern.h"
@@ -11,9 +11,8 @@ class QToolButton;
 
 namespace ui {
 
-// Date-time values: days since 30 December 1899 00:00, the fraction being the
-// time of day.
-double DateTimeValue(const QDateTime& moment);
+// The day of a date-time value: days since 30 December 1899 00:00, the
+// fraction being the time of day.
 QDate DateOfValue(double value);
 
 // A date field with a drop-down calendar. Its value is a date-time value; a
@@ -27,21 +26,19 @@ class DateField : public QWidget {
   double Value() const { return value_; }
   void SetValue(double value);
 
-  QLineEdit* Editor() const;
+  QLineEdit* Editor() const { return editor_; }
   // The drop-down calendar, made the first time it is needed.
   QCalendarWidget* Calendar();
-  const DatePattern& Pattern() const { return pattern_; }
 
   void ShowCalendar();
 
  private:
-  class TextPart;
   void TextChanged(const QString& text);
   void Picked(QDate date);
 
   DatePattern pattern_;
   double value_ = 0;
-  TextPart* editor_;
+  QLineEdit* editor_;
   QToolButton* dropDown_;
   QWidget* popup_ = nullptr;
   QCalendarWidget* calendar_ = nullptr;

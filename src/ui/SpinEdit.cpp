@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <charconv>
 #include <cstdint>
-#include <limits>
 #include <optional>
 
 namespace ui {
@@ -22,7 +21,6 @@ bool IsAllowed(QChar c) { return c.isDigit() || c == u'-'; }
 
 // The number the text spells, when it is an optional "-" and digits. Texts
 // beyond the 64-bit range count as kBeyond.
-
 std::optional<double> WholeNumber(const QString& text) {
   const std::string digits = text.toStdString();
   const bool negative = !digits.empty() && digits[0] == '-';

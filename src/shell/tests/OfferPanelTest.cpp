@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDateTime>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +9,7 @@
 
 #include "ColorComboBox.h"
 #include "DateField.h"
+#include "DateTime.h"
 #include "FMain.h"
 #include "FileDialog.h"
 #include "SpinEdit.h"
@@ -82,7 +82,7 @@ TEST_F(OfferPanel, freshStart_showsTheDesignedDefaults) {
   EXPECT_EQ(w.edtBarBorder->Value(), 0);
 
   // Today, with the time of day at which the window was made.
-  const double now = ui::DateTimeValue(QDateTime::currentDateTime());
+  const double now = LocalDateTimeNow();
   EXPECT_NEAR(w.edtExpiryDate->Value(), now, 60.0 / 86400);
   EXPECT_NE(w.edtExpiryDate->Value(), std::floor(w.edtExpiryDate->Value()));
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QCalendarWidget>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -88,8 +90,25 @@ TEST_F(DateFieldTest, pickingADaySetsMidnightAndShowsIt) {
   EXPECT_EQ(field.Editor()->text(), "01/01/2010");
 }
 
-TEST(DateTimeValue, countsDaysFrom1899WithTimeAsFraction) {
-  EXPECT_EQ(ui::DateTimeValue(QDateTime(QDate(1970, 1, 1), QTime(0, 0))), 25569.0);
-  EXPECT_EQ(ui::DateTimeValue(QDateTime(QDate(2010, 1, 1), QTime(18, 0))), 40179.75);
+TEST_F(DateFieldTest, pastedTextIsCheckedLikeTypedText) {
+  ui::MessageBox::ClearShown();
+  field.SetValue(45000.75);
+  field.Editor()->clear();
+  field.Editor()->setCursorPosition(0);
+  QGuiApplication::clipboard()->setText("01/01/2010");
+  field.Editor()->paste();
+  EXPECT_EQ(field.Value(), 40179.0);
+
+  field.Editor()->clear();
+  field.Editor()->setCursorPosition(0);
+  QGuiApplication::clipboard()->setText("02/31/2010");
+  field.Editor()->paste();
+  EXPECT_EQ(field.Value(), 40179.0);
+  ASSERT_FALSE(ui::MessageBox::Shown().empty());
+  EXPECT_EQ(ui::MessageBox::Shown().back().text, "'02/31/2010' is not a valid date");
+}
+
+TEST(DateOfValue, isTheDayWhateverTheTimeOfDay) {
+  EXPECT_EQ(ui::DateOfValue(25569.0), QDate(1970, 1, 1));
   EXPECT_EQ(ui::DateOfValue(40179.75), QDate(2010, 1, 1));
 }
