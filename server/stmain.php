@@ -17,6 +17,7 @@ final class Hurrex
     const SECRET_FILE = 'stsecret.php';
     const SOLD_MARK_SECONDS = 86400;  // how long a counted browser is not counted again
     const VISITOR_COOKIE_SECONDS = 31536000;
+    const BODY_TAG = '/<body(?:\s[^>]*)?>/i';
 
     public static function log($message)
     {
@@ -471,11 +472,16 @@ final class Hurrex
 
     // ---- the visitor ----
 
+    // The URL folder of the running script, with a trailing slash.
+    private static function scriptFolder()
+    {
+        $folder = dirname(isset($_SERVER['SCRIPT_NAME']) ? $_SERVER['SCRIPT_NAME'] : '/');
+        return rtrim(str_replace('\\', '/', $folder), '/') . '/';
+    }
+
     private static function cookieOptions($expires)
     {
-        $folder = str_replace('\\', '/', dirname(isset($_SERVER['SCRIPT_NAME'])
-            ? $_SERVER['SCRIPT_NAME'] : '/'));
-        return ['expires' => $expires, 'path' => rtrim($folder, '/') . '/', 'httponly' => true,
+        return ['expires' => $expires, 'path' => self::scriptFolder(), 'httponly' => true,
             'samesite' => 'Lax',
             'secure' => !empty($_SERVER['HTTPS']) && strtolower($_SERVER['HTTPS']) !== 'off'];
     }
@@ -571,7 +577,7 @@ final class Hurrex
     // (or at the end).
     public static function inject($html, $head, $tail)
     {
-        if (preg_match('/<body(?:\s[^>]*)?>/i', $html, $m, PREG_OFFSET_CAPTURE)) {
+        if (preg_match(self::BODY_TAG, $html, $m, PREG_OFFSET_CAPTURE)) {
             $at = $m[0][1] + strlen($m[0][0]);
         } else {
             preg_match('/^(?:\s+|<!--.*?-->|<\?xml[^>]*>|<!doctype[^>]*>|<html(?:\s[^>]*)?>'
@@ -617,8 +623,7 @@ final class Hurrex
     // the offer ends, so that the server decides.
     private static function barScript(array $cfg, array $offer)
     {
-        $folder = dirname(isset($_SERVER['SCRIPT_NAME']) ? $_SERVER['SCRIPT_NAME'] : '/');
-        $url = rtrim(str_replace('\\', '/', $folder), '/') . '/stiframe.php?format=json';
+        $url = self::scriptFolder() . 'stiframe.php?format=json';
         $json = JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS | JSON_HEX_QUOT
             | JSON_UNESCAPED_SLASHES;
         $seconds = $offer['open'] ? $offer['secondsleft'] : null;
@@ -703,7 +708,7 @@ final class Hurrex
         }
         $held = $held === '' ? $chunk : $held . $chunk;  // a whole page: no copy
         $final = ($phase & PHP_OUTPUT_HANDLER_FINAL) !== 0;
-        if (!$final && !preg_match('/<body(?:\s[^>]*)?>/i', $held)) {
+        if (!$final && !preg_match(self::BODY_TAG, $held)) {
             return '';
         }
         $done = true;

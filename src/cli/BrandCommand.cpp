@@ -50,8 +50,7 @@ int Decrypt(const std::string& in, const std::string& out) {
 
   UUtils::ReplacementFile target(out);
   if (!crypt.DecryptStream(source, target.Stream(), size)) {
-    if (source.Error() != 0) UUtils::ThrowCannotOpen(in, source.Error());
-    if (target.Stream().Error() != 0) UUtils::ThrowCannotCreate(out, target.Stream().Error());
+    UUtils::ThrowFileErrors(in, source, out, target.Stream());
     return Fail(kDamaged, "the authentication code of \"" + in +
                               "\" does not match: the data is damaged; nothing written");
   }

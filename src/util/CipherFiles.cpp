@@ -8,18 +8,6 @@
 
 namespace UUtils {
 
-namespace {
-
-// A failed read or write is reported as the file error of its side; a
-// wrong password or damaged data is not an error here.
-void ThrowStreamFailure(const std::string& source, const FileStream& in, const std::string& target,
-                        const FileStream& out) {
-  if (in.Error() != 0) ThrowCannotOpen(source, in.Error());
-  if (out.Error() != 0) ThrowCannotCreate(target, out.Error());
-}
-
-}  // namespace
-
 void DecryptToFile(const std::string& source, const std::string& target) {
   FileStream in = FileStream::OpenForReading(source);
   FileStream out = FileStream::CreateExclusive(target);
@@ -33,7 +21,7 @@ void DecryptToFile(const std::string& source, const std::string& target) {
     }
     crypt.DecryptStream(in, out, size);
   }
-  ThrowStreamFailure(source, in, target, out);
+  ThrowFileErrors(source, in, target, out);
 }
 
 void EncryptToFile(const std::string& source, const std::string& target) {
@@ -45,7 +33,7 @@ void EncryptToFile(const std::string& source, const std::string& target) {
     written = crypt.EncryptStream(in, out.Stream());
   }
   if (!written) {
-    ThrowStreamFailure(source, in, target, out.Stream());
+    ThrowFileErrors(source, in, target, out.Stream());
     ThrowCannotCreate(target, EIO);
   }
   out.Commit();

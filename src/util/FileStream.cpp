@@ -96,6 +96,12 @@ std::int64_t FileStream::Size() {
   return info.st_size;
 }
 
+void ThrowFileErrors(const std::string& source, const FileStream& in, const std::string& target,
+                     const FileStream& out) {
+  if (in.Error() != 0) ThrowCannotOpen(source, in.Error());
+  if (out.Error() != 0) ThrowCannotCreate(target, out.Error());
+}
+
 ReplacementFile::ReplacementFile(const std::string& path)
     : path_(path),
       target_(ResolvedTarget(path)),

@@ -35,6 +35,12 @@ class FileStream : public AesLib::ByteStream {
   int error_ = 0;
 };
 
+// After a stream operation that failed: a failed read raises "Cannot open
+// file <source>", a failed write "Cannot create file <target>". Nothing is
+// raised when both sides worked (the data itself was refused).
+void ThrowFileErrors(const std::string& source, const FileStream& in, const std::string& target,
+                     const FileStream& out);
+
 // A temporary file beside `path` that replaces it on Commit() and is removed
 // otherwise, so `path` is never left half written. Keeps the permissions of
 // the file it replaces and follows a symbolic link to its target.
