@@ -7,6 +7,7 @@
 #include "Crypt.h"
 #include "FileStream.h"
 #include "UUtils.h"
+#include "util/ReplacementFile.h"
 
 namespace {
 

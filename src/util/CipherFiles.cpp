@@ -5,6 +5,7 @@
 #include "AppError.h"
 #include "Crypt.h"
 #include "FileStream.h"
+#include "util/ReplacementFile.h"
 
 namespace UUtils {
 

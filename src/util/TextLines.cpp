@@ -7,6 +7,7 @@
 
 #include "AppError.h"
 #include "FileStream.h"
+#include "util/ReplacementFile.h"
 
 namespace UUtils {
 
