@@ -26,8 +26,8 @@ bool IsPackageFileName(const std::string& name) {
   return false;
 }
 
-// Replaces `to` with a copy of `from` through a temporary file beside it, so
-// a failed copy leaves no half-written file. Failures are ignored.
+// Writes a copy of `from` over `to` as every whole file is written, so a
+// failed copy leaves no half-written file. Failures are ignored.
 void CopyQuietly(const std::string& from, const std::string& to) {
   try {
     UUtils::WriteFileBytes(to, UUtils::ReadFileBytes(from));

@@ -14,8 +14,8 @@ StringList SplitLines(std::string_view text);
 std::string JoinLines(const StringList& lines);
 
 // Whole-file reads and writes. Reading throws "Cannot open file ..."; writing
-// throws "Cannot create file ..." and never leaves a half-written target: the
-// bytes go to a temporary file beside it that replaces the target when done.
+// throws "Cannot create file ..." and goes through ReplacementFile, so the
+// target keeps its owner, group and mode and is not left half written.
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, std::string_view bytes);
 
