@@ -45,7 +45,7 @@ class TCrypt {
 class TEncryption : public TCrypt {
  public:
   TEncryption(std::string_view password, std::uint32_t bufferSize,
-              EntropySource entropy = ClockEntropy);
+              EntropySource entropy = SystemEntropy);
   ~TEncryption() override;
 
   // Encrypts the source from its current position to its end into a whole

@@ -1,5 +1,7 @@
 #include "RandomPool.h"
 
+#include <sys/random.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -83,6 +85,16 @@ std::size_t ClockEntropy(std::uint8_t* out, std::size_t n) {
       static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
   const std::size_t count = std::min<std::size_t>(n, 8);
   for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<std::uint8_t>(ticks >> (8 * i));
+  return count;
+}
+
+std::size_t SystemEntropy(std::uint8_t* out, std::size_t n) {
+  const std::size_t count = ClockEntropy(out, n);
+  std::uint8_t random[8];
+  if (::getrandom(random, count, 0) == static_cast<ssize_t>(count)) {
+    for (std::size_t i = 0; i < count; ++i) out[i] ^= random[i];
+  }
+  SecureWipe(random, sizeof random);
   return count;
 }
 

@@ -26,4 +26,9 @@ void RandomPoolWipe(RandomPool& pool);
 // 64-bit reading, little-endian.
 std::size_t ClockEntropy(std::uint8_t* out, std::size_t n);
 
+// ClockEntropy's bytes, each XORed with a byte of the operating system's random
+// source (getrandom), so a pool refreshed from it draws on both. Where the
+// system gives no random bytes, the clock's alone.
+std::size_t SystemEntropy(std::uint8_t* out, std::size_t n);
+
 }  // namespace AesLib

@@ -70,3 +70,21 @@ TEST(ClockEntropy, givesAtMostEightBytesOfARisingClock) {
   }
   EXPECT_GT(b, a);
 }
+
+// Clock readings taken back to back share their high bytes (bits 40 to 63 of
+// a nanosecond count turn over every 18 minutes); the system's random bytes
+// leave nothing shared.
+TEST(SystemEntropy, mixesTheSystemsRandomBytesIntoTheClock) {
+  const auto pairsWithSameHighBytes = [](EntropySource source) {
+    int same = 0;
+    for (int i = 0; i < 16; ++i) {
+      std::uint8_t a[8], b[8];
+      EXPECT_EQ(source(a, 8), 8u);
+      EXPECT_EQ(source(b, 8), 8u);
+      same += std::memcmp(a + 5, b + 5, 3) == 0;
+    }
+    return same;
+  };
+  EXPECT_GE(pairsWithSameHighBytes(ClockEntropy), 15);
+  EXPECT_LE(pairsWithSameHighBytes(SystemEntropy), 1);
+}
