@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "AesLib.h"
+#include "cipher/AesLib.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The program's own start-up: the application object and the main window.
-#include "Application.h"
-#include "FMain.h"
 #include "ShownProbe.h"
+#include "shell/FMain.h"
+#include "ui/Application.h"
 
 int main(int argc, char** argv) {
   ui::Application app(argc, argv);
-  TfrmMain frmMain;
+  shell::TfrmMain frmMain;
   ShownProbe probe;
   frmMain.installEventFilter(&probe);
   frmMain.show();

@@ -1,3 +1,7 @@
-#include "BrandProfile.h"
+#include "brand/BrandProfile.h"
+
+namespace brand {
 
 TBrandProfile BrandProfile;
+
+}  // namespace brand

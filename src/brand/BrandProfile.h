@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace brand {
+
 // The reseller's brand texts, filled once while the main window is created
 // and only read afterwards. Every field is empty when the brand lacks it.
 struct TBrandProfile {
@@ -9,3 +11,5 @@ struct TBrandProfile {
 };
 
 extern TBrandProfile BrandProfile;
+
+}  // namespace brand

@@ -1,12 +1,12 @@
 // AES encryption (FIPS-197), table driven, with the CPU's AES instructions
 // used instead where present.
-#include "Aes.h"
+#include "cipher/Aes.h"
 
 #include <array>
 #include <cstring>
 
-#include "AesNi.h"
-#include "Hardware.h"
+#include "cipher/AesNi.h"
+#include "cipher/Hardware.h"
 
 namespace AesLib {
 

@@ -2,11 +2,11 @@
 // target attribute, so the rest of the program is built for the baseline CPU.
 #if defined(__x86_64__)
 
-#include "AesNi.h"
+#include "cipher/AesNi.h"
 
 #include <immintrin.h>
 
-#include "SecureMemory.h"
+#include "cipher/SecureMemory.h"
 
 #define AESNI_TARGET __attribute__((target("aes,sse4.1")))
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The AES instruction path; only called when HardwareAesActive().
-#include "Aes.h"
+#include "cipher/Aes.h"
 
 namespace AesLib {
 

@@ -1,9 +1,9 @@
-#include "Crypt.h"
+#include "cipher/Crypt.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "SecureMemory.h"
+#include "cipher/SecureMemory.h"
 
 namespace AesLib {
 

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "ByteStream.h"
-#include "FileCipher.h"
-#include "RandomPool.h"
+#include "cipher/ByteStream.h"
+#include "cipher/FileCipher.h"
+#include "cipher/RandomPool.h"
 
 namespace AesLib {
 

@@ -1,9 +1,9 @@
-#include "FileCipher.h"
+#include "cipher/FileCipher.h"
 
 #include <cstring>
 
-#include "Pbkdf2.h"
-#include "SecureMemory.h"
+#include "cipher/Pbkdf2.h"
+#include "cipher/SecureMemory.h"
 
 namespace AesLib {
 

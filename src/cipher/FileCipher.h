@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Aes.h"
-#include "Hmac.h"
+#include "cipher/Aes.h"
+#include "cipher/Hmac.h"
 
 namespace AesLib {
 

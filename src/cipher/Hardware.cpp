@@ -1,4 +1,4 @@
-#include "Hardware.h"
+#include "cipher/Hardware.h"
 
 #include <atomic>
 

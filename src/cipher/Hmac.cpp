@@ -1,9 +1,9 @@
-#include "Hmac.h"
+#include "cipher/Hmac.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "SecureMemory.h"
+#include "cipher/SecureMemory.h"
 
 namespace AesLib {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Sha1.h"
+#include "cipher/Sha1.h"
 
 namespace AesLib {
 

@@ -1,10 +1,10 @@
-#include "Pbkdf2.h"
+#include "cipher/Pbkdf2.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "Hmac.h"
-#include "SecureMemory.h"
+#include "cipher/Hmac.h"
+#include "cipher/SecureMemory.h"
 
 namespace AesLib {
 

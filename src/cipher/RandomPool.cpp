@@ -1,4 +1,4 @@
-#include "RandomPool.h"
+#include "cipher/RandomPool.h"
 
 #include <sys/random.h>
 
@@ -6,8 +6,8 @@
 #include <chrono>
 #include <cstring>
 
-#include "SecureMemory.h"
-#include "Sha1.h"
+#include "cipher/SecureMemory.h"
+#include "cipher/Sha1.h"
 
 namespace AesLib {
 

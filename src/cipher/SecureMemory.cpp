@@ -1,4 +1,4 @@
-#include "SecureMemory.h"
+#include "cipher/SecureMemory.h"
 
 #include <cstdint>
 

@@ -1,12 +1,12 @@
 // SHA-1 (FIPS 180), with the CPU's SHA instructions used where present.
-#include "Sha1.h"
+#include "cipher/Sha1.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "Hardware.h"
-#include "SecureMemory.h"
-#include "Sha1Ni.h"
+#include "cipher/Hardware.h"
+#include "cipher/SecureMemory.h"
+#include "cipher/Sha1Ni.h"
 
 namespace AesLib {
 

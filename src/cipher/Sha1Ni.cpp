@@ -2,7 +2,7 @@
 // sha1rnds4, message schedule by sha1msg1/sha1msg2.
 #if defined(__x86_64__)
 
-#include "Sha1Ni.h"
+#include "cipher/Sha1Ni.h"
 
 #include <immintrin.h>
 

@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "Crypt.h"
-#include "FileStream.h"
-#include "UUtils.h"
+#include "cipher/Crypt.h"
+#include "util/FileStream.h"
 #include "util/ReplacementFile.h"
+#include "util/UUtils.h"
+
+namespace cli {
 
 namespace {
 
@@ -76,9 +78,11 @@ int RunBrand(const std::vector<std::string>& args) {
       return 0;
     }
     return Decrypt(args[1], args[2]);
-  } catch (const AppError& e) {
+  } catch (const UUtils::AppError& e) {
     return Fail(kFailed, e.what());
   } catch (const AesLib::StreamError&) {
     return Fail(kFailed, "cannot read \"" + args[1] + "\"");
   }
 }
+
+}  // namespace cli

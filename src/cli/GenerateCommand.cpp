@@ -3,11 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "AppError.h"
-#include "AppFolder.h"
-#include "GenerateOptions.h"
-#include "GenerateScript.h"
-#include "ProcessRandom.h"
+#include "cli/GenerateOptions.h"
+#include "generator/GenerateScript.h"
+#include "util/AppError.h"
+#include "util/AppFolder.h"
+#include "util/ProcessRandom.h"
+
+namespace cli {
 
 namespace {
 
@@ -35,14 +37,16 @@ int RunGenerate(const std::vector<std::string>& args) {
   }
   // Every run is a fresh process; without a seed each package would get the
   // same cookie name.
-  ProcessRandom::Seed();
+  UUtils::ProcessRandom::Seed();
   try {
-    const auto outcome = GenerateScript(request.settings, UUtils::AppFolder());
-    const bool generated = outcome.status == GenerateOutcome::Status::Generated;
+    const auto outcome = generator::GenerateScript(request.settings, UUtils::AppFolder());
+    const bool generated = outcome.status == generator::GenerateOutcome::Status::Generated;
     std::fputs(ForTerminal(outcome.message).c_str(), generated ? stdout : stderr);
     return generated ? 0 : 1;
-  } catch (const AppError& e) {
+  } catch (const UUtils::AppError& e) {
     std::fprintf(stderr, "tolvan generate: %s\n", e.what());
     return 1;
   }
 }
+
+}  // namespace cli

@@ -1,11 +1,15 @@
-#include "GenerateOptions.h"
+#include "cli/GenerateOptions.h"
 
 #include <charconv>
 #include <cstdint>
 #include <optional>
 
-#include "AppError.h"
-#include "ScriptValues.h"
+#include "generator/ScriptValues.h"
+#include "util/AppError.h"
+
+namespace cli {
+
+using namespace generator;
 
 namespace {
 
@@ -216,7 +220,7 @@ GenerateRequest ParseGenerateOptions(const std::vector<std::string>& args) {
   if (s.expiryDate) {
     try {
       ExpiryTimestamp(s.expiryDateValue, WholeNumber(s.timeZone));
-    } catch (const AppError&) {
+    } catch (const UUtils::AppError&) {
       Refuse("--zone", "a number of hours that keeps the expiry date within 64-bit time", zone);
     }
   }
@@ -258,3 +262,5 @@ std::string GenerateHelp() {
       "2 a bad option (nothing is written).\n";
   return help;
 }
+
+}  // namespace cli

@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "OfferSettings.h"
+#include "generator/OfferSettings.h"
+
+namespace cli {
 
 // A bad command line: the text names the option and what it accepts.
 class UsageError : public std::runtime_error {
@@ -14,7 +16,7 @@ class UsageError : public std::runtime_error {
 
 struct GenerateRequest {
   bool help = false;
-  OfferSettings settings;  // the panel's defaults where an option is not given
+  generator::OfferSettings settings;  // the panel's defaults where an option is not given
 };
 
 // Reads the options of `tolvan generate` ("--name VALUE" or "--name=VALUE").
@@ -23,3 +25,5 @@ struct GenerateRequest {
 GenerateRequest ParseGenerateOptions(const std::vector<std::string>& args);
 
 std::string GenerateHelp();
+
+}  // namespace cli

@@ -4,13 +4,21 @@
 #include <string>
 #include <vector>
 
-#include "Command.h"
+#include "cli/Command.h"
+
+namespace cli {
 
 // Each subcommand lives in its own file.
 int RunGenerate(const std::vector<std::string>& args);
 int RunBrand(const std::vector<std::string>& args);
 
+}  // namespace cli
+
 namespace {
+
+using cli::Command;
+using cli::RunBrand;
+using cli::RunGenerate;
 
 const Command kCommands[] = {
     {"generate", "write the script package beside a sales page", RunGenerate},

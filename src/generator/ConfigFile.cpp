@@ -1,8 +1,10 @@
-#include "ConfigFile.h"
+#include "generator/ConfigFile.h"
 
 #include <string>
 
-#include "ScriptValues.h"
+#include "generator/ScriptValues.h"
+
+namespace generator {
 
 namespace {
 
@@ -47,3 +49,5 @@ UUtils::StringList ConfigLines(const OfferSettings& s, std::uint32_t cookieSuffi
       "?>",
   };
 }
+
+}  // namespace generator

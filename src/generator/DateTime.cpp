@@ -1,7 +1,9 @@
-#include "DateTime.h"
+#include "generator/DateTime.h"
 
 #include <chrono>
 #include <ctime>
+
+namespace generator {
 
 namespace {
 
@@ -35,3 +37,5 @@ std::optional<double> EncodeDateTime(int year, int month, int day, int hour, int
   const auto days = (sys_days{date} - kEpoch).count();
   return static_cast<double>(days) + (hour * 60 + minute) / 1440.0;
 }
+
+}  // namespace generator

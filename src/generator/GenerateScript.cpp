@@ -1,12 +1,14 @@
-#include "GenerateScript.h"
+#include "generator/GenerateScript.h"
 
 #include <filesystem>
 
-#include "AppError.h"
-#include "ConfigFile.h"
-#include "PageInclude.h"
-#include "ProcessRandom.h"
-#include "TextLines.h"
+#include "generator/ConfigFile.h"
+#include "generator/PageInclude.h"
+#include "util/AppError.h"
+#include "util/ProcessRandom.h"
+#include "util/TextLines.h"
+
+namespace generator {
 
 namespace {
 
@@ -31,7 +33,7 @@ bool IsPackageFileName(const std::string& name) {
 void CopyQuietly(const std::string& from, const std::string& to) {
   try {
     UUtils::WriteFileBytes(to, UUtils::ReadFileBytes(from));
-  } catch (const AppError&) {
+  } catch (const UUtils::AppError&) {
   }
 }
 
@@ -53,12 +55,12 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
   }
   const std::string target = TargetFolderOf(settings.page);
   if (IsPackageFileName(settings.page.substr(target.size()))) {
-    throw AppError("Cannot insert the script into \"" + settings.page +
-                   "\". The package would overwrite the page with a file of the same name; "
-                   "nothing was written.");
+    throw UUtils::AppError("Cannot insert the script into \"" + settings.page +
+                           "\". The package would overwrite the page with a file of the same name; "
+                           "nothing was written.");
   }
   // Built first, so that a number that cannot be written leaves every file as it was.
-  const auto config = ConfigLines(settings, ProcessRandom::Draw(1000));
+  const auto config = ConfigLines(settings, UUtils::ProcessRandom::Draw(1000));
 
   IncludePackageInPage(settings.page);
   UUtils::WriteLines(target + kConfigFile, config);
@@ -68,3 +70,5 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
 
   return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target)};
 }
+
+}  // namespace generator

@@ -2,7 +2,9 @@
 
 #include <string>
 
-#include "OfferSettings.h"
+#include "generator/OfferSettings.h"
+
+namespace generator {
 
 inline constexpr char kInvalidPageMessage[] = "Please provide a valid page to insert the script.";
 
@@ -30,3 +32,5 @@ struct GenerateOutcome {
 // bears the name of a package file (the package would overwrite it).
 // The cookie-name suffix is drawn from ProcessRandom, which is never seeded here.
 GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string& appFolder);
+
+}  // namespace generator

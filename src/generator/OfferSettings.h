@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "DateTime.h"
+#include "generator/DateTime.h"
+
+namespace generator {
 
 // Everything the package generator reads from the offer settings panel, with
 // the panel's designed defaults. Spin fields hold whole numbers as doubles;
@@ -68,3 +70,5 @@ inline constexpr std::array<NamedColor, 16> kBarColors{{
     {"Aqua", 0xFFFF00},
     {"White", 0xFFFFFF},
 }};
+
+}  // namespace generator

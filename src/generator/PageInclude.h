@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace generator {
+
 // The line that makes a sales page load the package, and the two texts that
 // show a page already carries it.
 inline constexpr char kIncludeLine[] = "<?php include'stconfig1.php'; include'stmain.php'; ?>";
@@ -13,3 +15,5 @@ inline constexpr char kMainMarker[] = "stmain.php';";
 // after every line. Throws AppError when the page cannot be read or written,
 // or when it holds a NUL byte (it is then no text page and is left as it is).
 void IncludePackageInPage(const std::string& path);
+
+}  // namespace generator

@@ -1,10 +1,12 @@
-#include "ScriptValues.h"
+#include "generator/ScriptValues.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 
-#include "AppError.h"
+#include "util/AppError.h"
+
+namespace generator {
 
 namespace {
 
@@ -34,8 +36,8 @@ double RoundHalfEven(double value) {
 std::int64_t WholeNumber(double value) {
   const double whole = std::trunc(value);
   if (!FitsInt64(whole)) {
-    throw AppError("The number " + FormatDouble(value) +
-                   " cannot be written: it is not a whole number of at most 64 bits.");
+    throw UUtils::AppError("The number " + FormatDouble(value) +
+                           " cannot be written: it is not a whole number of at most 64 bits.");
   }
   return static_cast<std::int64_t>(whole);
 }
@@ -45,9 +47,9 @@ std::int64_t ExpiryTimestamp(double dateTime, std::int64_t zoneHours) {
   const double seconds = RoundHalfEven((moved - kUnixEpochDay) * 86400);
   if (!FitsInt64(seconds) || static_cast<std::int64_t>(seconds) <
                                  std::numeric_limits<std::int64_t>::min() + kFixedOffsetSeconds) {
-    throw AppError("The expiry date " + FormatDouble(dateTime) + " with time zone " +
-                   std::to_string(zoneHours) +
-                   " cannot be written: it lies outside the range of a 64-bit timestamp.");
+    throw UUtils::AppError("The expiry date " + FormatDouble(dateTime) + " with time zone " +
+                           std::to_string(zoneHours) +
+                           " cannot be written: it lies outside the range of a 64-bit timestamp.");
   }
   return static_cast<std::int64_t>(seconds) - kFixedOffsetSeconds;
 }
@@ -89,3 +91,5 @@ std::string PhpStringBody(std::string_view text) {
   }
   return body;
 }
+
+}  // namespace generator

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace generator {
+
 // How the settings are written into the configuration file.
 
 // The whole number a spin field holds: its value truncated toward zero.
@@ -24,3 +26,5 @@ std::string ColorToHtml(std::uint32_t color);
 // exactly: backslash, double quote and dollar are escaped, and so are CR and
 // LF, which keeps every value on its own line of the file.
 std::string PhpStringBody(std::string_view text);
+
+}  // namespace generator

@@ -1,4 +1,4 @@
-#include "FMain.h"
+#include "shell/FMain.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,12 +14,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "BrandProfile.h"
-#include "Cp1252.h"
-#include "HtmlView.h"
-#include "Skin.h"
+#include "brand/BrandProfile.h"
+#include "ui/Cp1252.h"
+#include "ui/HtmlView.h"
+#include "ui/Skin.h"
+#include "util/NewsList.h"
 
-std::unique_ptr<UUtils::StringList> NewsList;
+namespace shell {
 
 namespace {
 
@@ -204,8 +205,8 @@ void TfrmMain::ApplyBrandSettings() {
 void TfrmMain::FormCreate() {
   gifBanner->setGeometry(imgBanner->geometry());
   ApplyBrandSettings();
-  if (BrandProfile.WelcomePage.empty()) Timer1->start();
-  NewsList = std::make_unique<UUtils::StringList>();
+  if (brand::BrandProfile.WelcomePage.empty()) Timer1->start();
+  UUtils::NewsList = std::make_unique<UUtils::StringList>();
 }
 
 void TfrmMain::FormShow() {
@@ -216,7 +217,7 @@ void TfrmMain::FormShow() {
   pgcPrinc->setCurrentIndex(0);
 
   // The page control's tab bar stays hidden, so no page ever shows a tab.
-  if (!BrandProfile.WelcomePage.empty()) {
+  if (!brand::BrandProfile.WelcomePage.empty()) {
     // The HTML view is made only for a page it will show: it is the
     // heaviest control of the window.
     prfWelcome = new ui::HtmlView(stsWelcome);
@@ -224,7 +225,7 @@ void TfrmMain::FormShow() {
     auto* page = static_cast<QVBoxLayout*>(stsWelcome->layout());
     delete page->takeAt(0);
     page->insertWidget(0, prfWelcome, 1);
-    prfWelcome->setHtml(ui::FromCp1252(BrandProfile.WelcomePage));
+    prfWelcome->setHtml(ui::FromCp1252(brand::BrandProfile.WelcomePage));
   } else {
     delete stsWelcome;
     stsWelcome = nullptr;
@@ -244,11 +245,11 @@ void TfrmMain::FormResize() {
 
 void TfrmMain::FormClose() { QCoreApplication::processEvents(); }
 
-void TfrmMain::FormDestroy() { NewsList.reset(); }
+void TfrmMain::FormDestroy() { UUtils::NewsList.reset(); }
 
 void TfrmMain::bsSkinButton1Click() {
   pgcPrinc->setCurrentWidget(stsMain);
-  if (!BrandProfile.WelcomePage.empty()) Timer1->start();
+  if (!brand::BrandProfile.WelcomePage.empty()) Timer1->start();
 }
 
 void TfrmMain::Timer1Timer() {
@@ -274,3 +275,5 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
   if (watched == panBanner && event->type() == QEvent::Resize) FormResize();
   return QWidget::eventFilter(watched, event);
 }
+
+}  // namespace shell

@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QWidget>
-#include <memory>
 
-#include "MessageBox.h"
-#include "SplitString.h"
+#include "ui/MessageBox.h"
 
 class QGroupBox;
 class QLabel;
@@ -14,7 +12,6 @@ class QRadioButton;
 class QTabWidget;
 class QTimer;
 class QToolButton;
-struct OfferSettings;
 
 namespace ui {
 class ColorComboBox;
@@ -23,11 +20,11 @@ class HtmlView;
 class SpinEdit;
 }  // namespace ui
 
-// The program version.
-inline constexpr char AppVersion[] = "2.01";
+namespace generator {
+struct OfferSettings;
+}  // namespace generator
 
-// The raw news entries, created with the main window and freed with it.
-extern std::unique_ptr<UUtils::StringList> NewsList;
+namespace shell {
 
 // The main window: the welcome page and the main page with the offer
 // settings panel.
@@ -40,7 +37,7 @@ class TfrmMain : public QWidget {
   // Operations.
   void ApplyBrandSettings();
   void GenerateScript();
-  OfferSettings GatherOfferSettings() const;
+  generator::OfferSettings GatherOfferSettings() const;
 
   // Controls.
   QTabWidget* pgcPrinc;
@@ -118,3 +115,5 @@ class TfrmMain : public QWidget {
 
   bool shown_ = false;
 };
+
+}  // namespace shell

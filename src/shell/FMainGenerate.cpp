@@ -2,16 +2,18 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "AppFolder.h"
-#include "Application.h"
-#include "ColorComboBox.h"
-#include "DateField.h"
-#include "FMain.h"
-#include "GenerateScript.h"
-#include "SpinEdit.h"
+#include "generator/GenerateScript.h"
+#include "shell/FMain.h"
+#include "ui/Application.h"
+#include "ui/ColorComboBox.h"
+#include "ui/DateField.h"
+#include "ui/SpinEdit.h"
+#include "util/AppFolder.h"
 
-OfferSettings TfrmMain::GatherOfferSettings() const {
-  OfferSettings settings;
+namespace shell {
+
+generator::OfferSettings TfrmMain::GatherOfferSettings() const {
+  generator::OfferSettings settings;
   settings.page = edtPage->text().toStdString();
   settings.oneTimeOffer = rbtOneTimeOffer->isChecked();
   settings.expiryDate = rbtExpiryDate->isChecked();
@@ -31,10 +33,12 @@ OfferSettings TfrmMain::GatherOfferSettings() const {
 }
 
 void TfrmMain::GenerateScript() {
-  const auto outcome = ::GenerateScript(GatherOfferSettings(), UUtils::AppFolder());
+  const auto outcome = generator::GenerateScript(GatherOfferSettings(), UUtils::AppFolder());
   msgMain.Show(QString::fromStdString(outcome.message), ui::MessageKind::Information);
 }
 
 void TfrmMain::btnGenerateScriptClick() {
   ui::Guarded([this] { GenerateScript(); });
 }
+
+}  // namespace shell

@@ -5,12 +5,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "ColorComboBox.h"
-#include "DateField.h"
-#include "FMain.h"
-#include "FileDialog.h"
-#include "OfferSettings.h"
-#include "SpinEdit.h"
+#include "generator/OfferSettings.h"
+#include "shell/FMain.h"
+#include "ui/ColorComboBox.h"
+#include "ui/DateField.h"
+#include "ui/FileDialog.h"
+#include "ui/SpinEdit.h"
+
+namespace shell {
+
+using namespace generator;
 
 namespace {
 
@@ -160,3 +164,5 @@ void TfrmMain::btnBrowseClick() {
       this, QStringLiteral("Open file"), QStringLiteral("All files"), QStringLiteral("*"));
   if (chosen) edtPage->setText(*chosen);
 }
+
+}  // namespace shell

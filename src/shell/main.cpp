@@ -1,9 +1,9 @@
-#include "Application.h"
-#include "FMain.h"
+#include "shell/FMain.h"
+#include "ui/Application.h"
 
 int main(int argc, char** argv) {
   ui::Application app(argc, argv);
-  TfrmMain frmMain;
+  shell::TfrmMain frmMain;
   frmMain.show();
   return ui::Application::exec();
 }

@@ -1,8 +1,8 @@
-#include "Application.h"
+#include "ui/Application.h"
 
 #include <exception>
 
-#include "MessageBox.h"
+#include "ui/MessageBox.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ColorComboBox.h"
+#include "ui/ColorComboBox.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "Cp1252.h"
+#include "ui/Cp1252.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "DateField.h"
+#include "ui/DateField.h"
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>
@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "AppError.h"
-#include "Application.h"
+#include "ui/Application.h"
+#include "util/AppError.h"
 
 namespace ui {
 
@@ -72,7 +72,7 @@ void DateField::ShowCalendar() {
 void DateField::TextChanged(const QString& text) {
   const auto result = pattern_.Read(text);
   if (result.reading == DatePattern::Reading::NoSuchDay) {
-    throw AppError("'" + text.toStdString() + "' is not a valid date");
+    throw UUtils::AppError("'" + text.toStdString() + "' is not a valid date");
   }
   if (result.reading == DatePattern::Reading::Valid) value_ = double(kDayZero.daysTo(result.date));
 }

@@ -3,7 +3,7 @@
 #include <QDate>
 #include <QWidget>
 
-#include "DatePattern.h"
+#include "ui/DatePattern.h"
 
 class QCalendarWidget;
 class QLineEdit;

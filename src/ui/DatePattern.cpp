@@ -1,4 +1,4 @@
-#include "DatePattern.h"
+#include "ui/DatePattern.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "HtmlView.h"
+#include "ui/HtmlView.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "Skin.h"
+#include "ui/Skin.h"
 
 #include <zlib.h>
 

@@ -1,4 +1,4 @@
-#include "SpinEdit.h"
+#include "ui/SpinEdit.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "AppError.h"
+#include "util/AppError.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "AppFolder.h"
+#include "util/AppFolder.h"
 
 #include <filesystem>
 

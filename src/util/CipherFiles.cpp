@@ -1,10 +1,10 @@
-#include "CipherFiles.h"
+#include "util/CipherFiles.h"
 
 #include <cerrno>
 
-#include "AppError.h"
-#include "Crypt.h"
-#include "FileStream.h"
+#include "cipher/Crypt.h"
+#include "util/AppError.h"
+#include "util/FileStream.h"
 #include "util/ReplacementFile.h"
 
 namespace UUtils {

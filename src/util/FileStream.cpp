@@ -1,4 +1,4 @@
-#include "FileStream.h"
+#include "util/FileStream.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "AppError.h"
+#include "util/AppError.h"
 
 namespace UUtils {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ByteStream.h"
+#include "cipher/ByteStream.h"
 
 namespace UUtils {
 

@@ -1,8 +1,8 @@
-#include "ProcessRandom.h"
+#include "util/ProcessRandom.h"
 
 #include <chrono>
 
-namespace ProcessRandom {
+namespace UUtils::ProcessRandom {
 
 namespace {
 std::uint32_t g_state = 0;
@@ -23,4 +23,4 @@ std::uint32_t State() { return g_state; }
 
 void SetState(std::uint32_t state) { g_state = state; }
 
-}  // namespace ProcessRandom
+}  // namespace UUtils::ProcessRandom

@@ -4,7 +4,7 @@
 
 // The one pseudo-random generator of the process: a 32-bit linear
 // congruential generator whose state is 0 when the process starts.
-namespace ProcessRandom {
+namespace UUtils::ProcessRandom {
 
 // Advances the state and returns a number from 0 to bound - 1.
 std::uint32_t Draw(std::uint32_t bound);
@@ -13,4 +13,4 @@ void Seed();
 std::uint32_t State();
 void SetState(std::uint32_t state);
 
-}  // namespace ProcessRandom
+}  // namespace UUtils::ProcessRandom

@@ -1,4 +1,4 @@
-#include "SplitString.h"
+#include "util/SplitString.h"
 
 namespace UUtils {
 

@@ -1,12 +1,12 @@
-#include "TextLines.h"
+#include "util/TextLines.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "AppError.h"
-#include "FileStream.h"
+#include "util/AppError.h"
+#include "util/FileStream.h"
 #include "util/ReplacementFile.h"
 
 namespace UUtils {

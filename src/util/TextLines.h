@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "SplitString.h"
+#include "util/SplitString.h"
 
 namespace UUtils {
 

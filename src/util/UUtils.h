@@ -1,8 +1,8 @@
 #pragma once
 
 // The program's shared routines.
-#include "AppError.h"
-#include "AppFolder.h"
-#include "CipherFiles.h"
-#include "SplitString.h"
-#include "TextLines.h"
+#include "util/AppError.h"
+#include "util/AppFolder.h"
+#include "util/CipherFiles.h"
+#include "util/SplitString.h"
+#include "util/TextLines.h"

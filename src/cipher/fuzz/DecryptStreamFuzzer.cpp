@@ -19,9 +19,9 @@
 #include <iterator>
 #include <string>
 
-#include "Crypt.h"
-#include "Hardware.h"
-#include "MemoryStream.h"
+#include "cipher/Crypt.h"
+#include "cipher/Hardware.h"
+#include "cipher/tests/MemoryStream.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Pbkdf2.h"
+#include "cipher/Pbkdf2.h"
 
 namespace AesLib {
 

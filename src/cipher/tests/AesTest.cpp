@@ -1,5 +1,5 @@
-#include "Aes.h"
-#include "CipherTestSupport.h"
+#include "cipher/Aes.h"
+#include "cipher/tests/CipherTestSupport.h"
 
 using namespace AesLib;
 

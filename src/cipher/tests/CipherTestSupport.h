@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Hardware.h"
+#include "cipher/Hardware.h"
 
 using Bytes = std::vector<std::uint8_t>;
 

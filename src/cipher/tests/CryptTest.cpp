@@ -1,8 +1,8 @@
 #include <stdexcept>
 
-#include "CipherTestSupport.h"
-#include "Crypt.h"
-#include "MemoryStream.h"
+#include "cipher/Crypt.h"
+#include "cipher/tests/CipherTestSupport.h"
+#include "cipher/tests/MemoryStream.h"
 
 using namespace AesLib;
 

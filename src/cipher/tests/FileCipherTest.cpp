@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "CipherTestSupport.h"
-#include "FileCipher.h"
+#include "cipher/FileCipher.h"
+#include "cipher/tests/CipherTestSupport.h"
 
 using namespace AesLib;
 

@@ -1,5 +1,5 @@
-#include "CipherTestSupport.h"
-#include "Hmac.h"
+#include "cipher/Hmac.h"
+#include "cipher/tests/CipherTestSupport.h"
 
 using namespace AesLib;
 

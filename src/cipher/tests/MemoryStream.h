@@ -4,8 +4,8 @@
 #include <cstring>
 #include <limits>
 
-#include "ByteStream.h"
-#include "CipherTestSupport.h"
+#include "cipher/ByteStream.h"
+#include "cipher/tests/CipherTestSupport.h"
 
 // A byte stream in memory. A write capacity makes writes fall short like a
 // full disk; a read limit makes reads past it raise a stream error.

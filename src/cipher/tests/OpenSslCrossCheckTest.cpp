@@ -5,13 +5,13 @@
 
 #include <random>
 
-#include "Aes.h"
-#include "CipherTestSupport.h"
-#include "Crypt.h"
-#include "Hmac.h"
-#include "MemoryStream.h"
-#include "Pbkdf2.h"
-#include "Sha1.h"
+#include "cipher/Aes.h"
+#include "cipher/Crypt.h"
+#include "cipher/Hmac.h"
+#include "cipher/Pbkdf2.h"
+#include "cipher/Sha1.h"
+#include "cipher/tests/CipherTestSupport.h"
+#include "cipher/tests/MemoryStream.h"
 
 using namespace AesLib;
 

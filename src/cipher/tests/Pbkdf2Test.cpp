@@ -1,5 +1,5 @@
-#include "CipherTestSupport.h"
-#include "Pbkdf2.h"
+#include "cipher/Pbkdf2.h"
+#include "cipher/tests/CipherTestSupport.h"
 
 using namespace AesLib;
 

@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "CipherTestSupport.h"
-#include "RandomPool.h"
+#include "cipher/RandomPool.h"
+#include "cipher/tests/CipherTestSupport.h"
 
 using namespace AesLib;
 

@@ -1,5 +1,5 @@
-#include "CipherTestSupport.h"
-#include "Sha1.h"
+#include "cipher/Sha1.h"
+#include "cipher/tests/CipherTestSupport.h"
 
 using namespace AesLib;
 

@@ -1,4 +1,4 @@
-#include "ZipAe2.h"
+#include "cipher/tests/ZipAe2.h"
 
 #include <stdexcept>
 

@@ -5,7 +5,7 @@
 // 0x9901), so independent archivers can check our output and we theirs.
 #include <string>
 
-#include "CipherTestSupport.h"
+#include "cipher/tests/CipherTestSupport.h"
 
 // A one-entry archive holding `container` as entry `name`; the key strength
 // (1 to 3) is the container's mode.

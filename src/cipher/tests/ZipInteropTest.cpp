@@ -8,10 +8,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "CipherTestSupport.h"
-#include "Crypt.h"
-#include "MemoryStream.h"
-#include "ZipAe2.h"
+#include "cipher/Crypt.h"
+#include "cipher/tests/CipherTestSupport.h"
+#include "cipher/tests/MemoryStream.h"
+#include "cipher/tests/ZipAe2.h"
 
 using namespace AesLib;
 namespace fs = std::filesystem;

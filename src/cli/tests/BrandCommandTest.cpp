@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "Crypt.h"
-#include "FileStream.h"
-#include "TestFolders.h"
-#include "UUtils.h"
+#include "cipher/Crypt.h"
+#include "util/FileStream.h"
+#include "util/UUtils.h"
+#include "util/tests/support/TestFolders.h"
 
 using namespace UUtils;
 namespace fs = std::filesystem;

@@ -10,9 +10,11 @@
 #include <regex>
 #include <set>
 
-#include "GenerateScript.h"
-#include "ProcessRandom.h"
-#include "TextLines.h"
+#include "generator/GenerateScript.h"
+#include "util/ProcessRandom.h"
+#include "util/TextLines.h"
+
+using namespace generator;
 
 namespace fs = std::filesystem;
 

@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "DateTime.h"
+#include "generator/DateTime.h"
+
+using namespace generator;
 
 TEST(DateTime, encodeCountsDaysSince30December1899) {
   const struct {

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "AppError.h"
-#include "GenerateScript.h"
-#include "PackageFixture.h"
-#include "PageInclude.h"
-#include "ProcessRandom.h"
-#include "TestFolders.h"
+#include "generator/GenerateScript.h"
+#include "generator/PageInclude.h"
+#include "generator/tests/PackageFixture.h"
+#include "util/AppError.h"
+#include "util/ProcessRandom.h"
+#include "util/tests/support/TestFolders.h"
+
+using namespace generator;
 
 namespace fs = std::filesystem;
 
@@ -37,7 +39,7 @@ class GenerateScriptTest : public PackageFixture {
 
 TEST_F(GenerateScriptTest, designedDefaults_writeTheWholeConfigFileByteForByte) {
   // From state 0x12345678 the next state is 0xCB5B9059; (0xCB5B9059 * 1000) >> 32 = 794.
-  ProcessRandom::SetState(0x12345678);
+  UUtils::ProcessRandom::SetState(0x12345678);
   const auto outcome = Generate();
 
   EXPECT_EQ(outcome.status, GenerateOutcome::Status::Generated);
@@ -222,7 +224,7 @@ TEST_F(GenerateScriptTest, unreadablePage_raisesCannotOpenAndWritesNothing) {
   try {
     Generate();
     FAIL();
-  } catch (const AppError& e) {
+  } catch (const UUtils::AppError& e) {
     EXPECT_EQ(std::string(e.what()), "Cannot open file \"/proc/self/mem\". Input/output error.");
   }
 }
@@ -232,7 +234,7 @@ TEST_F(GenerateScriptTest, unwritableConfig_raisesCannotCreate_andThePageKeepsIt
   try {
     Generate();
     FAIL();
-  } catch (const AppError& e) {
+  } catch (const UUtils::AppError& e) {
     EXPECT_EQ(std::string(e.what()),
               "Cannot create file \"" + (site / "stconfig1.php").string() + "\". Is a directory.");
   }
@@ -246,7 +248,7 @@ TEST_F(GenerateScriptTest, failedPageWrite_raisesCannotCreate_andKeepsThePageWho
     try {
       Generate();
       ADD_FAILURE();
-    } catch (const AppError& e) {
+    } catch (const UUtils::AppError& e) {
       EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + page.string() + "\". ", 0),
                 0u)
           << e.what();
@@ -267,7 +269,7 @@ TEST_F(GenerateScriptTest, whatCannotBeWritten_raisesAppError_beforeAnyFileIsTou
   for (const auto& c : cases) {
     Write(page, c.page);
     settings.barWidth = c.barWidth;
-    EXPECT_THROW(Generate(), AppError) << c.name;
+    EXPECT_THROW(Generate(), UUtils::AppError) << c.name;
     EXPECT_EQ(Snapshot(site), (std::map<std::string, std::string>{{"index.php", c.page}}))
         << c.name;
   }
@@ -279,7 +281,7 @@ TEST_F(GenerateScriptTest, pageNamedLikeAPackageFile_isRefusedBeforeAnythingIsWr
     Write(namesake, "<html>my sales page</html>");
     const auto before = Snapshot(root);
     settings.page = namesake.string();
-    EXPECT_THROW(Generate(), AppError) << name;
+    EXPECT_THROW(Generate(), UUtils::AppError) << name;
     EXPECT_EQ(Snapshot(root), before) << name;
     fs::remove(namesake);
   }

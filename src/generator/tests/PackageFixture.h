@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "TextLines.h"
+#include "util/TextLines.h"
 
 // A temporary program folder holding the shipped files (each file's content
 // names it) and an empty site folder for the sales page.

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
-#include "GenerateScript.h"
-#include "PackageFixture.h"
+#include "generator/GenerateScript.h"
+#include "generator/tests/PackageFixture.h"
+
+using namespace generator;
 
 namespace fs = std::filesystem;
 

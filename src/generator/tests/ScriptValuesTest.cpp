@@ -3,9 +3,11 @@
 #include <cmath>
 #include <limits>
 
-#include "AppError.h"
-#include "OfferSettings.h"
-#include "ScriptValues.h"
+#include "generator/OfferSettings.h"
+#include "generator/ScriptValues.h"
+#include "util/AppError.h"
+
+using namespace generator;
 
 TEST(ExpiryTimestamp, movesByTheZoneAndSubtractsTheFixedOffset) {
   const struct {
@@ -41,7 +43,8 @@ TEST(ExpiryTimestamp, resultBeyond64Bits_raisesAppError) {
       {40179.0, std::numeric_limits<std::int64_t>::min()},
   };
   for (const auto& c : cases) {
-    EXPECT_THROW(ExpiryTimestamp(c.dateTime, c.zone), AppError) << c.dateTime << " " << c.zone;
+    EXPECT_THROW(ExpiryTimestamp(c.dateTime, c.zone), UUtils::AppError)
+        << c.dateTime << " " << c.zone;
   }
 }
 
@@ -53,7 +56,7 @@ TEST(WholeNumber, truncatesTowardZero_andRefusesWhatDoesNotFit) {
   EXPECT_EQ(WholeNumber(-9223372036854775808.0), std::numeric_limits<std::int64_t>::min());
   for (double bad :
        {9223372036854775808.0, -1e19, std::nan(""), std::numeric_limits<double>::infinity()}) {
-    EXPECT_THROW(WholeNumber(bad), AppError) << bad;
+    EXPECT_THROW(WholeNumber(bad), UUtils::AppError) << bad;
   }
 }
 

@@ -9,9 +9,14 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "BrandProfile.h"
-#include "FMain.h"
-#include "HtmlView.h"
+#include "brand/BrandProfile.h"
+#include "shell/FMain.h"
+#include "ui/HtmlView.h"
+#include "util/NewsList.h"
+
+using brand::BrandProfile;
+using shell::TfrmMain;
+using UUtils::NewsList;
 
 namespace {
 

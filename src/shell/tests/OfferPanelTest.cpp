@@ -7,14 +7,17 @@
 #include <QTest>
 #include <filesystem>
 
-#include "ColorComboBox.h"
-#include "DateField.h"
-#include "DateTime.h"
-#include "FMain.h"
-#include "FileDialog.h"
-#include "SpinEdit.h"
-#include "TestFolders.h"
-#include "TextLines.h"
+#include "generator/DateTime.h"
+#include "shell/FMain.h"
+#include "ui/ColorComboBox.h"
+#include "ui/DateField.h"
+#include "ui/FileDialog.h"
+#include "ui/SpinEdit.h"
+#include "util/TextLines.h"
+#include "util/tests/support/TestFolders.h"
+
+using namespace generator;
+using shell::TfrmMain;
 
 namespace fs = std::filesystem;
 

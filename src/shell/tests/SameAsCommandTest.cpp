@@ -8,12 +8,14 @@
 #include <filesystem>
 #include <regex>
 
-#include "ColorComboBox.h"
-#include "DateField.h"
-#include "FMain.h"
-#include "SpinEdit.h"
-#include "TestFolders.h"
-#include "TextLines.h"
+#include "shell/FMain.h"
+#include "ui/ColorComboBox.h"
+#include "ui/DateField.h"
+#include "ui/SpinEdit.h"
+#include "util/TextLines.h"
+#include "util/tests/support/TestFolders.h"
+
+using shell::TfrmMain;
 
 namespace fs = std::filesystem;
 

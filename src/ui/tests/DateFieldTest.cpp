@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "DateField.h"
-#include "MessageBox.h"
+#include "ui/DateField.h"
+#include "ui/MessageBox.h"
 
 using ui::DateField;
 using ui::DatePattern;

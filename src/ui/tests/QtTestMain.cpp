@@ -2,9 +2,9 @@
 // by the test seams instead of a person.
 #include <gtest/gtest.h>
 
-#include "Application.h"
-#include "FileDialog.h"
-#include "MessageBox.h"
+#include "ui/Application.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBox.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

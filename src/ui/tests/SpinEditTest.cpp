@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "SpinEdit.h"
+#include "ui/SpinEdit.h"
 
 using ui::SpinEdit;
 

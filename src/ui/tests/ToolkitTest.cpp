@@ -5,11 +5,11 @@
 #include <QEvent>
 #include <stdexcept>
 
-#include "Application.h"
-#include "ColorComboBox.h"
-#include "Cp1252.h"
-#include "MessageBox.h"
-#include "Skin.h"
+#include "ui/Application.h"
+#include "ui/ColorComboBox.h"
+#include "ui/Cp1252.h"
+#include "ui/MessageBox.h"
+#include "ui/Skin.h"
 
 using ui::MessageBox;
 

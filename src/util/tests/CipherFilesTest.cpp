@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <functional>
 
-#include "AppError.h"
-#include "CipherFiles.h"
-#include "Crypt.h"
-#include "FileStream.h"
-#include "TestFolders.h"
-#include "TextLines.h"
+#include "cipher/Crypt.h"
+#include "util/AppError.h"
+#include "util/CipherFiles.h"
+#include "util/FileStream.h"
+#include "util/TextLines.h"
+#include "util/tests/support/TestFolders.h"
 
 using namespace UUtils;
 namespace fs = std::filesystem;

@@ -22,7 +22,7 @@
 #include <sstream>
 #include <vector>
 
-#include "TestFolders.h"
+#include "util/tests/support/TestFolders.h"
 #include "util/AppError.h"
 #include "util/ReplacementFile.h"
 #include "util/TextLines.h"

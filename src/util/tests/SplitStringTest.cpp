@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "SplitString.h"
+#include "util/SplitString.h"
 
 using UUtils::SplitString;
 using UUtils::StringList;

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "AppError.h"
-#include "TestFolders.h"
-#include "TextLines.h"
+#include "util/AppError.h"
+#include "util/TextLines.h"
+#include "util/tests/support/TestFolders.h"
 
 using namespace UUtils;
 namespace fs = std::filesystem;
