@@ -3,11 +3,13 @@
 #include <chrono>
 #include <ctime>
 
+#include "util/DateValue.h"
+
 namespace generator {
 
 namespace {
 
-constexpr std::chrono::sys_days kEpoch = std::chrono::year{1899} / 12 / 30;
+constexpr std::chrono::sys_days kEpoch{UUtils::kDayZero};
 constexpr double kSecondsPerDay = 86400.0;
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "util/AppError.h"
+#include "util/DateValue.h"
 
 namespace generator {
 
@@ -13,7 +14,6 @@ namespace {
 // 2^63: the first double beyond the signed 64-bit range.
 constexpr double kInt64Limit = 9223372036854775808.0;
 constexpr std::int64_t kFixedOffsetSeconds = 6600;
-constexpr double kUnixEpochDay = 25569.0;
 
 bool FitsInt64(double value) { return value >= -kInt64Limit && value < kInt64Limit; }
 
@@ -44,7 +44,7 @@ std::int64_t WholeNumber(double value) {
 
 std::int64_t ExpiryTimestamp(double dateTime, std::int64_t zoneHours) {
   const double moved = (dateTime * 24 + static_cast<double>(zoneHours)) / 24;
-  const double seconds = RoundHalfEven((moved - kUnixEpochDay) * 86400);
+  const double seconds = RoundHalfEven((moved - UUtils::kUnixEpochDay) * 86400);
   if (!FitsInt64(seconds) || static_cast<std::int64_t>(seconds) <
                                  std::numeric_limits<std::int64_t>::min() + kFixedOffsetSeconds) {
     throw UUtils::AppError("The expiry date " + FormatDouble(dateTime) + " with time zone " +

@@ -9,12 +9,15 @@
 
 #include "ui/Application.h"
 #include "util/AppError.h"
+#include "util/DateValue.h"
 
 namespace ui {
 
 namespace {
 
-const QDate kDayZero(1899, 12, 30);
+const QDate kDayZero(static_cast<int>(UUtils::kDayZero.year()),
+                     static_cast<int>(static_cast<unsigned>(UUtils::kDayZero.month())),
+                     static_cast<int>(static_cast<unsigned>(UUtils::kDayZero.day())));
 
 }  // namespace
 
