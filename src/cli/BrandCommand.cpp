@@ -4,9 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "cipher/Crypt.h"
-#include "util/FileStream.h"
-#include "util/ReplacementFile.h"
 #include "util/UUtils.h"
 
 namespace cli {
@@ -36,29 +33,18 @@ int Fail(int code, const std::string& message) {
 }
 
 int Decrypt(const std::string& in, const std::string& out) {
-  using UUtils::FileStream;
-  FileStream source = FileStream::OpenForReading(in);
-  const std::int64_t size = source.Size();
-  AesLib::TEncryption crypt(UUtils::kBuiltInPassword, UUtils::kCipherBufferSize);
-
-  // The verifier first, so that a foreign file leaves OUT alone.
-  const std::int64_t overhead =
-      AesLib::ModeSaltLength(crypt.Mode()) + AesLib::kVerifierSize + AesLib::kMacSize;
-  FileStream probe = FileStream::OpenForReading(in);
-  if (size < overhead || !crypt.ReadHeader(probe)) {
-    return Fail(kNotAContainer, "\"" + in +
-                                    "\" is not a brand settings file, or it was encrypted with "
-                                    "another password; nothing written");
+  switch (UUtils::DecryptToFileChecked(in, out)) {
+    case UUtils::DecryptOutcome::Decrypted:
+      return 0;
+    case UUtils::DecryptOutcome::NotAContainer:
+      return Fail(kNotAContainer, "\"" + in +
+                                      "\" is not a brand settings file, or it was encrypted with "
+                                      "another password; nothing written");
+    case UUtils::DecryptOutcome::Damaged:
+      break;
   }
-
-  UUtils::ReplacementFile target(out);
-  if (!crypt.DecryptStream(source, target.Stream(), size)) {
-    UUtils::ThrowFileErrors(in, source, out, target.Stream());
-    return Fail(kDamaged, "the authentication code of \"" + in +
-                              "\" does not match: the data is damaged; nothing written");
-  }
-  target.Commit();
-  return 0;
+  return Fail(kDamaged, "the authentication code of \"" + in +
+                            "\" does not match: the data is damaged; nothing written");
 }
 
 }  // namespace
@@ -80,8 +66,6 @@ int RunBrand(const std::vector<std::string>& args) {
     return Decrypt(args[1], args[2]);
   } catch (const UUtils::AppError& e) {
     return Fail(kFailed, e.what());
-  } catch (const AesLib::StreamError&) {
-    return Fail(kFailed, "cannot read \"" + args[1] + "\"");
   }
 }
 

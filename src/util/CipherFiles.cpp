@@ -1,7 +1,11 @@
 #include "util/CipherFiles.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <vector>
 
+#include "cipher/ByteStream.h"
 #include "cipher/Crypt.h"
 #include "util/AppError.h"
 #include "util/FileStream.h"
@@ -9,29 +13,119 @@
 
 namespace UUtils {
 
+namespace {
+
+// The cipher's view of a file being written.
+class TargetStream : public AesLib::ByteStream {
+ public:
+  explicit TargetStream(FileStream& file) : file_(file) {}
+
+  std::size_t Read(std::uint8_t*, std::size_t) override {
+    throw AesLib::StreamError("the target is not read");
+  }
+  std::size_t Write(const std::uint8_t* data, std::size_t n) override {
+    return file_.Write(data, n);
+  }
+  std::int64_t Size() override { return file_.Size(); }
+
+ private:
+  FileStream& file_;
+};
+
+// The cipher's view of a source file. Its first bytes are read at once, so a
+// source that opens but cannot be read (a folder) is reported before any
+// target is touched, and reading can go back to the start while it has not
+// gone past them.
+class SourceStream : public AesLib::ByteStream {
+ public:
+  SourceStream(FileStream& file, const std::string& path) : file_(file), head_(kHeadSize) {
+    head_.resize(file_.Read(head_.data(), head_.size()));
+    size_ = file_.Size();
+    if (file_.Error() != 0) ThrowCannotOpen(path, file_.Error());
+  }
+
+  std::size_t Read(std::uint8_t* data, std::size_t n) override {
+    std::size_t done = 0;
+    if (position_ < head_.size()) {
+      done = std::min(n, head_.size() - position_);
+      std::memcpy(data, head_.data() + position_, done);
+      position_ += done;
+    }
+    if (done < n && head_.size() == kHeadSize) {
+      const std::size_t got = file_.Read(data + done, n - done);
+      if (file_.Error() != 0) throw AesLib::StreamError("read failed");
+      position_ += got;
+      done += got;
+    }
+    return done;
+  }
+  std::size_t Write(const std::uint8_t*, std::size_t) override {
+    throw AesLib::StreamError("the source is not written");
+  }
+  std::int64_t Size() override { return size_; }
+
+  // Back to the first byte; false once reading has gone past the first bytes.
+  bool Rewind() {
+    if (position_ > head_.size()) return false;
+    position_ = 0;
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kHeadSize = 4096;
+  FileStream& file_;
+  std::vector<std::uint8_t> head_;
+  std::size_t position_ = 0;
+  std::int64_t size_ = 0;
+};
+
+bool HoldsContainerHeader(AesLib::TCrypt& crypt, SourceStream& source) {
+  const std::int64_t overhead =
+      AesLib::ModeSaltLength(crypt.Mode()) + AesLib::kVerifierSize + AesLib::kMacSize;
+  const bool header = source.Size() >= overhead && crypt.ReadHeader(source);
+  return source.Rewind() && header;
+}
+
+}  // namespace
+
 void DecryptToFile(const std::string& source, const std::string& target) {
   FileStream in = FileStream::OpenForReading(source);
+  SourceStream reader(in, source);
   FileStream out = FileStream::CreateExclusive(target);
+  TargetStream writer(out);
   {
     AesLib::TEncryption crypt(kBuiltInPassword, kCipherBufferSize);
-    std::int64_t size = 0;
-    try {
-      size = in.Size();
-    } catch (const AesLib::StreamError&) {
-      ThrowCannotOpen(source, in.Error());
-    }
-    crypt.DecryptStream(in, out, size);
+    crypt.DecryptStream(reader, writer, reader.Size());
   }
   ThrowFileErrors(source, in, target, out);
 }
 
+DecryptOutcome DecryptToFileChecked(const std::string& source, const std::string& target) {
+  FileStream in = FileStream::OpenForReading(source);
+  SourceStream reader(in, source);
+  AesLib::TEncryption crypt(kBuiltInPassword, kCipherBufferSize);
+  // The header first, so that a foreign file leaves the target alone.
+  if (!HoldsContainerHeader(crypt, reader)) return DecryptOutcome::NotAContainer;
+
+  ReplacementFile out(target);
+  TargetStream writer(out.Stream());
+  if (!crypt.DecryptStream(reader, writer, reader.Size())) {
+    ThrowFileErrors(source, in, target, out.Stream());
+    return DecryptOutcome::Damaged;
+  }
+  out.Commit();
+  return DecryptOutcome::Decrypted;
+}
+
 void EncryptToFile(const std::string& source, const std::string& target) {
   FileStream in = FileStream::OpenForReading(source);
+  SourceStream reader(in, source);
   ReplacementFile out(target);
+  TargetStream writer(out.Stream());
   bool written;
   {
     AesLib::TEncryption crypt(kBuiltInPassword, kCipherBufferSize);
-    written = crypt.EncryptStream(in, out.Stream());
+    written = crypt.EncryptStream(reader, writer);
   }
   if (!written) {
     ThrowFileErrors(source, in, target, out.Stream());

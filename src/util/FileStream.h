@@ -1,15 +1,15 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
-
-#include "cipher/ByteStream.h"
 
 namespace UUtils {
 
-// A byte stream on an open file, which it closes. Reads fill the request
-// unless the file ends and raise AesLib::StreamError on failure; writes
-// return the count written, short on failure. Error() keeps the last errno.
-class FileStream : public AesLib::ByteStream {
+// An open file, which it closes. Reads fill the request unless the file ends
+// or fails; writes return the count written, short on failure. Error() keeps
+// the errno of the last failure, 0 while there was none.
+class FileStream {
  public:
   // Opens for reading; other processes may go on reading and writing the file.
   // Throws "Cannot open file ...".
@@ -21,11 +21,12 @@ class FileStream : public AesLib::ByteStream {
   explicit FileStream(int fd) : fd_(fd) {}
   FileStream(FileStream&& other) noexcept;
   FileStream& operator=(FileStream&&) = delete;
-  ~FileStream() override;
+  ~FileStream();
 
-  std::size_t Read(std::uint8_t* data, std::size_t n) override;
-  std::size_t Write(const std::uint8_t* data, std::size_t n) override;
-  std::int64_t Size() override;
+  std::size_t Read(std::uint8_t* data, std::size_t n);
+  std::size_t Write(const std::uint8_t* data, std::size_t n);
+  // The file's length, -1 when it cannot be told.
+  std::int64_t Size();
 
   int Error() const { return error_; }
   int Descriptor() const { return fd_; }

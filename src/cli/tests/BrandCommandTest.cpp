@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "cipher/Crypt.h"
-#include "util/FileStream.h"
+#include "cipher/tests/MemoryStream.h"
 #include "util/UUtils.h"
 #include "util/tests/support/TestFolders.h"
 
@@ -47,9 +47,9 @@ TEST_F(BrandCommand, foreignOrDamagedFilesAreReportedAndNothingIsWritten) {
   WriteFileBytes(Path("brand.txt"), std::string(3000, 'x'));
   {
     AesLib::TEncryption crypt("another password", 4096);
-    FileStream in = FileStream::OpenForReading(Path("brand.txt"));
-    FileStream out = FileStream::CreateExclusive(Path("foreign.dat"));
+    MemoryStream in(AsBytes(ReadFileBytes(Path("brand.txt")))), out;
     ASSERT_TRUE(crypt.EncryptStream(in, out));
+    WriteFileBytes(Path("foreign.dat"), std::string(out.bytes().begin(), out.bytes().end()));
   }
   WriteFileBytes(Path("tiny.dat"), "abc");
   for (const char* name : {"foreign.dat", "tiny.dat"}) {
@@ -78,4 +78,10 @@ TEST_F(BrandCommand, badUsageAndMissingFilesSayWhatIsWrong) {
   EXPECT_EQ(Tolvan("brand decrypt " + Path("missing.dat") + " " + Path("out")), 1);
   EXPECT_EQ(stderrText, "tolvan brand: Cannot open file \"" + Path("missing.dat") +
                             "\". No such file or directory.\n");
+  // A source that opens but cannot be read.
+  WriteFileBytes(Path("out"), "keep");
+  EXPECT_EQ(Tolvan("brand decrypt " + dir.string() + " " + Path("out")), 1);
+  EXPECT_EQ(stderrText,
+            "tolvan brand: Cannot open file \"" + dir.string() + "\". Is a directory.\n");
+  EXPECT_EQ(ReadFileBytes(Path("out")), "keep");
 }

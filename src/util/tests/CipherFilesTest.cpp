@@ -5,9 +5,9 @@
 #include <functional>
 
 #include "cipher/Crypt.h"
+#include "cipher/tests/MemoryStream.h"
 #include "util/AppError.h"
 #include "util/CipherFiles.h"
-#include "util/FileStream.h"
 #include "util/TextLines.h"
 #include "util/tests/support/TestFolders.h"
 
@@ -26,13 +26,16 @@ class CipherFiles : public ::testing::Test {
   }
 
   // Encrypts with any password through the stream classes.
-  void EncryptWith(const std::string& password, const std::string& plain, const std::string& path) {
-    WriteFileBytes(Path("in.tmp"), plain);
+  static void EncryptWith(const std::string& password, const std::string& plain,
+                          const std::string& path) {
     AesLib::TEncryption crypt(password, 4096);
-    FileStream in = FileStream::OpenForReading(Path("in.tmp"));
-    FileStream out = FileStream::CreateExclusive(path);
+    MemoryStream in(AsBytes(plain)), out;
     ASSERT_TRUE(crypt.EncryptStream(in, out));
-    fs::remove(Path("in.tmp"));
+    WriteFileBytes(path, std::string(out.bytes().begin(), out.bytes().end()));
+  }
+
+  std::size_t FilesInFolder() const {
+    return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
   }
 
   static std::string ErrorOf(const std::function<void()>& action) {
@@ -128,4 +131,48 @@ TEST_F(CipherFiles, encryptingAFileOntoItselfKeepsItsData) {
   EncryptToFile(Path("file"), Path("file"));
   DecryptToFile(Path("file"), Path("back"));
   EXPECT_EQ(ReadFileBytes(Path("back")), plain);
+}
+
+TEST_F(CipherFiles, sourceThatOpensButCannotBeReadRaisesCannotOpenAndLeavesTheTarget) {
+  WriteFileBytes(Path("target"), "keep");
+  fs::create_directory(Path("folder"));
+  const std::string expected = "Cannot open file \"" + Path("folder") + "\". Is a directory.";
+  EXPECT_EQ(ErrorOf([&] { DecryptToFile(Path("folder"), Path("target")); }), expected);
+  EXPECT_EQ(ErrorOf([&] { DecryptToFileChecked(Path("folder"), Path("target")); }), expected);
+  EXPECT_EQ(ErrorOf([&] { EncryptToFile(Path("folder"), Path("target")); }), expected);
+  EXPECT_EQ(ReadFileBytes(Path("target")), "keep");
+  EXPECT_EQ(FilesInFolder(), 2u);
+}
+
+TEST_F(CipherFiles, checkedDecryptionReplacesTheTargetOnlyWhenAllIsRight) {
+  const std::string plain = Plain(300000);
+  EncryptWith(std::string(kBuiltInPassword), plain, Path("good.dat"));
+  EncryptWith(std::string(kBuiltInPassword), "", Path("empty.dat"));
+  EncryptWith("not the built-in one", plain, Path("foreign.dat"));
+  WriteFileBytes(Path("short.dat"), ReadFileBytes(Path("empty.dat")).substr(0, 19));
+  std::string damaged = ReadFileBytes(Path("good.dat"));
+  damaged[200000] ^= 1;
+  WriteFileBytes(Path("damaged.dat"), damaged);
+  std::string cut = ReadFileBytes(Path("good.dat"));
+  cut.pop_back();
+  WriteFileBytes(Path("cut.dat"), cut);
+
+  const struct {
+    const char* source;
+    DecryptOutcome outcome;
+    std::string target;
+  } cases[] = {
+      {"good.dat", DecryptOutcome::Decrypted, plain},
+      {"empty.dat", DecryptOutcome::Decrypted, ""},
+      {"foreign.dat", DecryptOutcome::NotAContainer, "old"},
+      {"short.dat", DecryptOutcome::NotAContainer, "old"},
+      {"damaged.dat", DecryptOutcome::Damaged, "old"},
+      {"cut.dat", DecryptOutcome::Damaged, "old"},
+  };
+  for (const auto& c : cases) {
+    WriteFileBytes(Path("target"), "old");
+    EXPECT_EQ(DecryptToFileChecked(Path(c.source), Path("target")), c.outcome) << c.source;
+    EXPECT_EQ(ReadFileBytes(Path("target")), c.target) << c.source;
+  }
+  EXPECT_EQ(FilesInFolder(), 7u) << "a temporary file was left";
 }
