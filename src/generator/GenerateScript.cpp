@@ -4,6 +4,7 @@
 
 #include "generator/ConfigFile.h"
 #include "generator/PageInclude.h"
+#include "generator/ShippedFiles.h"
 #include "util/AppError.h"
 #include "util/ProcessRandom.h"
 #include "util/TextLines.h"
@@ -12,18 +13,15 @@ namespace generator {
 
 namespace {
 
-constexpr const char* kTemplateFiles[] = {
-    "phpenabler.php", "stchmod.php",    "stiframe.php", "stiptrack.txt",
-    "stmain.php",     "stnumsales.txt", "stthanks.php",
-};
-constexpr char kRedirectFile[] = "stthanksredirect.php";
 constexpr char kConfigFile[] = "stconfig1.php";
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 // The package replaces every file of these names in the target folder.
 bool IsPackageFileName(const std::string& name) {
-  if (name == kConfigFile || name == kRedirectFile) return true;
-  for (const char* file : kTemplateFiles) {
-    if (name == file) return true;
+  if (name == kConfigFile) return true;
+  for (const char* file : kShippedFiles) {
+    if (name == FileNameOf(file)) return true;
   }
   return false;
 }
@@ -65,8 +63,7 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
   IncludePackageInPage(settings.page);
   UUtils::WriteLines(target + kConfigFile, config);
 
-  for (const char* name : kTemplateFiles) CopyQuietly(appFolder + "script/" + name, target + name);
-  CopyQuietly(appFolder + kRedirectFile, target + kRedirectFile);
+  for (const char* file : kShippedFiles) CopyQuietly(appFolder + file, target + FileNameOf(file));
 
   return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target)};
 }

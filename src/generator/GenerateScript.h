@@ -23,14 +23,12 @@ struct GenerateOutcome {
 };
 
 // Writes the offer's script package beside the sales page `settings.page`:
-// the include line on top of the page, stconfig1.php, and copies of the seven
-// files in appFolder + "script/" and of appFolder + "stthanksredirect.php"
-// (appFolder ends in '/'). A copy that fails is skipped. When no file exists
-// at the page path nothing is read or written and the outcome is InvalidPage.
-// Throws AppError when the page or stconfig1.php cannot be read or written;
-// and before anything is written when a number cannot be written or the page
-// bears the name of a package file (the package would overwrite it).
-// The cookie-name suffix is drawn from ProcessRandom, which is never seeded here.
+// the include line on top of the page, stconfig1.php, and copies of the
+// shipped files (kShippedFiles) in appFolder, which ends in '/'. A copy that fails is skipped. When
+// no file exists at the page path nothing is read or written and the outcome is InvalidPage. Throws
+// AppError when the page or stconfig1.php cannot be read or written; and before anything is written
+// when a number cannot be written or the page bears the name of a package file (the package would
+// overwrite it). The cookie-name suffix is drawn from ProcessRandom, which is never seeded here.
 GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string& appFolder);
 
 }  // namespace generator

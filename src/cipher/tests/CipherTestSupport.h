@@ -10,29 +10,11 @@
 #include <vector>
 
 #include "cipher/Hardware.h"
+#include "testsupport/Hex.h"
 
 using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes Hex(std::string_view hex) {
-  Bytes bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    bytes.push_back(
-        static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
-  }
-  return bytes;
-}
-
-inline std::string ToHex(const std::uint8_t* data, std::size_t size) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (std::size_t i = 0; i < size; ++i) {
-    hex += kDigits[data[i] >> 4];
-    hex += kDigits[data[i] & 15];
-  }
-  return hex;
-}
-
-inline std::string ToHex(const Bytes& bytes) { return ToHex(bytes.data(), bytes.size()); }
+using testsupport::Hex;
+using testsupport::ToHex;
 
 inline Bytes AsBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
 

@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "cipher/Crypt.h"
 #include "cipher/tests/MemoryStream.h"
+#include "testsupport/TempFolder.h"
+#include "testsupport/Tolvan.h"
 #include "util/UUtils.h"
-#include "util/tests/support/TestFolders.h"
 
 using namespace UUtils;
 namespace fs = std::filesystem;
@@ -16,15 +14,16 @@ namespace fs = std::filesystem;
 class BrandCommand : public ::testing::Test {
  protected:
   std::string Path(const char* name) const { return folder.Path(name); }
-  testing_support::TempFolder folder;
+  testsupport::TempFolder folder;
 
-  // Runs tolvan; returns its exit code and keeps its error output.
+  // Runs tolvan with the words of `arguments`; returns its exit code and
+  // keeps its error output.
   int Tolvan(const std::string& arguments) {
-    const std::string command =
-        std::string(TEST_APP_DIR) + "tolvan " + arguments + " 2>" + Path("stderr") + " >/dev/null";
-    const int status = std::system(command.c_str());
-    stderrText = ReadFileBytes(Path("stderr"));
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    StringList words;
+    SplitString(' ', arguments, words);
+    const auto result = testsupport::RunTolvan(words);
+    stderrText = result.err;
+    return result.exitCode;
   }
 
   const fs::path& dir = folder.Root();
@@ -66,7 +65,7 @@ TEST_F(BrandCommand, foreignOrDamagedFilesAreReportedAndNothingIsWritten) {
   EXPECT_EQ(Tolvan("brand decrypt " + Path("dbsettings.dat") + " " + Path("out.txt")), 4);
   EXPECT_NE(stderrText.find("damaged"), std::string::npos) << stderrText;
   EXPECT_EQ(ReadFileBytes(Path("out.txt")), "previous");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 6)
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 5)
       << "a temporary file was left";
 }
 

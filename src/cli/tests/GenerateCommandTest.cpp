@@ -1,6 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +9,9 @@
 #include <set>
 
 #include "generator/GenerateScript.h"
+#include "testsupport/ShippedStandIns.h"
+#include "testsupport/TempFolder.h"
+#include "testsupport/Tolvan.h"
 #include "util/ProcessRandom.h"
 #include "util/TextLines.h"
 
@@ -21,11 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kPage = "<html>\n";
-
-struct RunResult {
-  int exitCode;
-  std::string out, err;
-};
 
 std::string Read(const fs::path& path) { return UUtils::ReadFileBytes(path.string()); }
 
@@ -47,41 +43,18 @@ std::map<std::string, std::string> Package(const fs::path& folder) {
 class GenerateCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tolvan-XXXXXX";
-    root = ::mkdtemp(pattern);
     app = root / "app";
     site = root / "site";
-    fs::create_directories(app / "script");
+    fs::create_directories(app);
     fs::create_directories(site);
-    fs::copy_file(TEST_APP_DIR "tolvan", app / "tolvan");
-    for (const char* file : {"script/phpenabler.php", "script/stchmod.php", "script/stiframe.php",
-                             "script/stiptrack.txt", "script/stmain.php", "script/stnumsales.txt",
-                             "script/stthanks.php", "stthanksredirect.php"}) {
-      UUtils::WriteFileBytes((app / file).string(), std::string("shipped ") + file);
-    }
+    fs::copy_file(testsupport::BuiltAppFolder() + "tolvan", app / "tolvan");
+    testsupport::WriteShippedStandIns(app);
     page = site / "index.php";
     UUtils::WriteFileBytes(page.string(), kPage);
   }
-  void TearDown() override { fs::remove_all(root); }
 
-  RunResult Tolvan(const std::vector<std::string>& args) {
-    const auto outPath = root / "stdout", errPath = root / "stderr";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-      ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-      std::vector<char*> argv{const_cast<char*>("tolvan")};
-      for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-      argv.push_back(nullptr);
-      ::execv((app / "tolvan").c_str(), argv.data());
-      ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(outPath), Read(errPath)};
-    fs::remove(outPath);
-    fs::remove(errPath);
-    return result;
+  testsupport::RunResult Tolvan(const std::vector<std::string>& args) {
+    return testsupport::RunProgram((app / "tolvan").string(), args);
   }
 
   // Runs GenerateScript in this process on a fresh page of the same content.
@@ -98,10 +71,12 @@ class GenerateCommandTest : public ::testing::Test {
     return UUtils::ReadLines((site / "stconfig1.php").string()).at(number - 1);
   }
 
-  fs::path root, app, site, page;
+  testsupport::TempFolder folder;
+  const fs::path root = folder.Root();
+  fs::path app, site, page;
 };
 
-TEST_F(GenerateCommandTest, defaults_writeTheSamePackageAsTheGenerator) {
+TEST_F(GenerateCommandTest, defaultsWriteTheSamePackageAsTheGenerator) {
   const auto result = Tolvan({"generate", "--page", page.string()});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out,
@@ -111,7 +86,7 @@ TEST_F(GenerateCommandTest, defaults_writeTheSamePackageAsTheGenerator) {
   EXPECT_EQ(Package(site).size(), 10u);
 }
 
-TEST_F(GenerateCommandTest, everyOption_writesTheSamePackageAsTheGenerator) {
+TEST_F(GenerateCommandTest, everyOptionWritesTheSamePackageAsTheGenerator) {
   const auto result = Tolvan({"generate",    "--page=" + page.string(),
                               "--offer",     "expiry",
                               "--expiry",    "2010-01-01T06:30",
@@ -147,7 +122,7 @@ TEST_F(GenerateCommandTest, everyOption_writesTheSamePackageAsTheGenerator) {
   EXPECT_EQ(ConfigLine(5), "$offerexpire = 1262302800;");
 }
 
-TEST_F(GenerateCommandTest, options_reachTheirLines) {
+TEST_F(GenerateCommandTest, optionsReachTheirLines) {
   const struct {
     std::vector<std::string> args;
     std::size_t line;
@@ -174,7 +149,7 @@ TEST_F(GenerateCommandTest, options_reachTheirLines) {
   }
 }
 
-TEST_F(GenerateCommandTest, expiryDefault_isNowInLocalTime) {
+TEST_F(GenerateCommandTest, expiryDefaultIsNowInLocalTime) {
   // A zone 5 hours 30 minutes east of UTC, written out so that no zone data is needed.
   ::setenv("TZ", "XYZ-05:30", 1);
   const auto result = Tolvan({"generate", "--page", page.string(), "--offer", "expiry"});
@@ -187,7 +162,7 @@ TEST_F(GenerateCommandTest, expiryDefault_isNowInLocalTime) {
   EXPECT_NEAR(static_cast<double>(written), static_cast<double>(expected), 5.0) << line;
 }
 
-TEST_F(GenerateCommandTest, badValue_namesTheOption_exits2_andWritesNothing) {
+TEST_F(GenerateCommandTest, badValueNamesTheOptionExits2AndWritesNothing) {
   const struct {
     std::vector<std::string> args;
     std::string option;
@@ -232,7 +207,7 @@ TEST_F(GenerateCommandTest, badValue_namesTheOption_exits2_andWritesNothing) {
             "tolvan generate: --page is required: the sales page to insert the script into\n");
 }
 
-TEST_F(GenerateCommandTest, noFileAtThePage_reportsOnStderr_exits1_andWritesNothing) {
+TEST_F(GenerateCommandTest, noFileAtThePageReportsOnStderrExits1AndWritesNothing) {
   const auto before = Package(site);
   const auto result = Tolvan({"generate", "--page", (site / "missing.php").string()});
   EXPECT_EQ(result.exitCode, 1);
@@ -241,7 +216,7 @@ TEST_F(GenerateCommandTest, noFileAtThePage_reportsOnStderr_exits1_andWritesNoth
   EXPECT_EQ(Package(site), before);
 }
 
-TEST_F(GenerateCommandTest, fileError_reportsOnStderr_andExits1) {
+TEST_F(GenerateCommandTest, fileErrorReportsOnStderrAndExits1) {
   fs::create_directory(site / "stconfig1.php");
   const auto result = Tolvan({"generate", "--page", page.string()});
   EXPECT_EQ(result.exitCode, 1);
@@ -249,7 +224,7 @@ TEST_F(GenerateCommandTest, fileError_reportsOnStderr_andExits1) {
                             "/stconfig1.php\". Is a directory.\n");
 }
 
-TEST_F(GenerateCommandTest, help_listsEveryOption) {
+TEST_F(GenerateCommandTest, helpListsEveryOption) {
   const auto result = Tolvan({"generate", "--help"});
   EXPECT_EQ(result.exitCode, 0);
   for (const char* option :
@@ -262,7 +237,7 @@ TEST_F(GenerateCommandTest, help_listsEveryOption) {
       << result.out;
 }
 
-TEST_F(GenerateCommandTest, separateRuns_drawDifferentCookieNames) {
+TEST_F(GenerateCommandTest, separateRunsDrawDifferentCookieNames) {
   std::set<std::string> cookies;
   for (int run = 0; run < 5; ++run) {
     ASSERT_EQ(Tolvan({"generate", "--page", page.string()}).exitCode, 0);

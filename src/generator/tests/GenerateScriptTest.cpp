@@ -4,9 +4,10 @@
 #include "generator/GenerateScript.h"
 #include "generator/PageInclude.h"
 #include "generator/tests/PackageFixture.h"
+#include "testsupport/FileSizeLimit.h"
+#include "testsupport/TempFolder.h"
 #include "util/AppError.h"
 #include "util/ProcessRandom.h"
-#include "util/tests/support/TestFolders.h"
 
 using namespace generator;
 
@@ -37,7 +38,7 @@ class GenerateScriptTest : public PackageFixture {
   OfferSettings settings;
 };
 
-TEST_F(GenerateScriptTest, designedDefaults_writeTheWholeConfigFileByteForByte) {
+TEST_F(GenerateScriptTest, designedDefaultsWriteTheWholeConfigFileByteForByte) {
   // From state 0x12345678 the next state is 0xCB5B9059; (0xCB5B9059 * 1000) >> 32 = 794.
   UUtils::ProcessRandom::SetState(0x12345678);
   const auto outcome = Generate();
@@ -72,7 +73,7 @@ TEST_F(GenerateScriptTest, designedDefaults_writeTheWholeConfigFileByteForByte) 
   EXPECT_EQ(Read(page), kIncludeCrLf + "<html>\r\n");
 }
 
-TEST_F(GenerateScriptTest, offerType_decidesTheOfferLines) {
+TEST_F(GenerateScriptTest, offerTypeDecidesTheOfferLines) {
   const struct {
     bool oneTimeOffer, expiryDate;
     double zone;
@@ -100,7 +101,7 @@ TEST_F(GenerateScriptTest, offerType_decidesTheOfferLines) {
   }
 }
 
-TEST_F(GenerateScriptTest, barSettings_giveTheBarLines) {
+TEST_F(GenerateScriptTest, barSettingsGiveTheBarLines) {
   const struct {
     const char* colorName;
     std::uint32_t color;
@@ -125,7 +126,7 @@ TEST_F(GenerateScriptTest, barSettings_giveTheBarLines) {
   EXPECT_EQ(ConfigLine(site, 14), "$popupborder = 3;");
 }
 
-TEST_F(GenerateScriptTest, includeLine_isPutOnTopUnlessThePageHoldsBothMarkers) {
+TEST_F(GenerateScriptTest, includeLineIsPutOnTopUnlessThePageHoldsBothMarkers) {
   const std::string both = "<?php include'stconfig1.php'; include'stmain.php'; ?>";
   const struct {
     const char* name;
@@ -153,7 +154,7 @@ TEST_F(GenerateScriptTest, includeLine_isPutOnTopUnlessThePageHoldsBothMarkers) 
   }
 }
 
-TEST_F(GenerateScriptTest, pageWithBothMarkers_isNotRewritten) {
+TEST_F(GenerateScriptTest, pageWithBothMarkersIsNotRewritten) {
   Write(page, "include'stconfig1.php'; include'stmain.php';");
   const auto before = fs::last_write_time(page);
   fs::last_write_time(page, before - std::chrono::hours(24));
@@ -161,7 +162,7 @@ TEST_F(GenerateScriptTest, pageWithBothMarkers_isNotRewritten) {
   EXPECT_EQ(fs::last_write_time(page), before - std::chrono::hours(24));
 }
 
-TEST_F(GenerateScriptTest, noFileAtThePagePath_writesNothingAnywhere) {
+TEST_F(GenerateScriptTest, noFileAtThePagePathWritesNothingAnywhere) {
   const auto cwd = fs::current_path();
   fs::current_path(site);
   const auto before = Snapshot(root);
@@ -176,7 +177,7 @@ TEST_F(GenerateScriptTest, noFileAtThePagePath_writesNothingAnywhere) {
   fs::current_path(cwd);
 }
 
-TEST_F(GenerateScriptTest, pagePathWithoutFolder_writesIntoTheCurrentDirectory) {
+TEST_F(GenerateScriptTest, pagePathWithoutFolderWritesIntoTheCurrentDirectory) {
   const auto cwd = fs::current_path();
   fs::current_path(site);
   settings.page = "index.php";
@@ -189,7 +190,7 @@ TEST_F(GenerateScriptTest, pagePathWithoutFolder_writesIntoTheCurrentDirectory) 
   EXPECT_EQ(Read(site / "stmain.php"), ShippedContent("script/stmain.php"));
 }
 
-TEST_F(GenerateScriptTest, copies_replaceExistingFilesAndLeaveNothingElse) {
+TEST_F(GenerateScriptTest, copiesReplaceExistingFilesAndLeaveNothingElse) {
   Write(site / "stnumsales.txt", "57 sales so far");
   Write(site / "stthanksredirect.php", "old");
   Generate();
@@ -198,13 +199,13 @@ TEST_F(GenerateScriptTest, copies_replaceExistingFilesAndLeaveNothingElse) {
       {"index.php", kIncludeCrLf + "<html>\r\n"},
       {"stconfig1.php", Read(site / "stconfig1.php")},
   };
-  for (const std::string file : kShipped) {
+  for (const std::string file : kShippedFiles) {
     expected[fs::path(file).filename().string()] = ShippedContent(file);
   }
   EXPECT_EQ(Snapshot(site), expected);
 }
 
-TEST_F(GenerateScriptTest, missingShippedFiles_areSkippedSilently) {
+TEST_F(GenerateScriptTest, missingShippedFilesAreSkippedSilently) {
   fs::remove_all(app / "script");
   const auto outcome = Generate();
   EXPECT_EQ(outcome.status, GenerateOutcome::Status::Generated);
@@ -218,7 +219,7 @@ TEST_F(GenerateScriptTest, missingShippedFiles_areSkippedSilently) {
   EXPECT_TRUE(fs::is_directory(site / "stmain.php"));
 }
 
-TEST_F(GenerateScriptTest, unreadablePage_raisesCannotOpenAndWritesNothing) {
+TEST_F(GenerateScriptTest, unreadablePageRaisesCannotOpenAndWritesNothing) {
   // Reading process memory at address 0 fails, for root as well.
   settings.page = "/proc/self/mem";
   try {
@@ -229,7 +230,7 @@ TEST_F(GenerateScriptTest, unreadablePage_raisesCannotOpenAndWritesNothing) {
   }
 }
 
-TEST_F(GenerateScriptTest, unwritableConfig_raisesCannotCreate_andThePageKeepsItsIncludeLine) {
+TEST_F(GenerateScriptTest, unwritableConfigRaisesCannotCreateAndThePageKeepsItsIncludeLine) {
   fs::create_directory(site / "stconfig1.php");
   try {
     Generate();
@@ -242,9 +243,9 @@ TEST_F(GenerateScriptTest, unwritableConfig_raisesCannotCreate_andThePageKeepsIt
   EXPECT_EQ(Snapshot(site).size(), 2u) << "no copies after the failed step";
 }
 
-TEST_F(GenerateScriptTest, failedPageWrite_raisesCannotCreate_andKeepsThePageWhole) {
+TEST_F(GenerateScriptTest, failedPageWriteRaisesCannotCreateAndKeepsThePageWhole) {
   {
-    const testing_support::FileSizeLimit limit(16);
+    const testsupport::FileSizeLimit limit(16);
     try {
       Generate();
       ADD_FAILURE();
@@ -257,7 +258,7 @@ TEST_F(GenerateScriptTest, failedPageWrite_raisesCannotCreate_andKeepsThePageWho
   EXPECT_EQ(Snapshot(site), (std::map<std::string, std::string>{{"index.php", "<html>\r\n"}}));
 }
 
-TEST_F(GenerateScriptTest, whatCannotBeWritten_raisesAppError_beforeAnyFileIsTouched) {
+TEST_F(GenerateScriptTest, whatCannotBeWrittenRaisesAppErrorBeforeAnyFileIsTouched) {
   const struct {
     const char* name;
     std::string page;
@@ -275,7 +276,7 @@ TEST_F(GenerateScriptTest, whatCannotBeWritten_raisesAppError_beforeAnyFileIsTou
   }
 }
 
-TEST_F(GenerateScriptTest, pageNamedLikeAPackageFile_isRefusedBeforeAnythingIsWritten) {
+TEST_F(GenerateScriptTest, pageNamedLikeAPackageFileIsRefusedBeforeAnythingIsWritten) {
   for (const char* name : {"stconfig1.php", "stmain.php", "stthanksredirect.php"}) {
     const auto namesake = site / name;
     Write(namesake, "<html>my sales page</html>");

@@ -1,37 +1,29 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
 #include <string>
 
+#include "generator/ShippedFiles.h"
+#include "testsupport/ShippedStandIns.h"
+#include "testsupport/TempFolder.h"
 #include "util/TextLines.h"
 
 // A temporary program folder holding the shipped files (each file's content
 // names it) and an empty site folder for the sales page.
 class PackageFixture : public ::testing::Test {
  protected:
-  static constexpr const char* kShipped[] = {
-      "script/phpenabler.php", "script/stchmod.php",   "script/stiframe.php",
-      "script/stiptrack.txt",  "script/stmain.php",    "script/stnumsales.txt",
-      "script/stthanks.php",   "stthanksredirect.php",
-  };
-
   void SetUp() override {
-    char pattern[] = "/tmp/generator-XXXXXX";
-    root = ::mkdtemp(pattern);
     app = root / "app";
     site = root / "site";
-    std::filesystem::create_directories(app / "script");
     std::filesystem::create_directories(site);
-    for (const char* file : kShipped) Write(app / file, ShippedContent(file));
+    testsupport::WriteShippedStandIns(app);
   }
-  void TearDown() override { std::filesystem::remove_all(root); }
 
   static std::string ShippedContent(const std::string& file) {
-    return "shipped " + file + "\n\x01\xff";
+    return testsupport::ShippedStandIn(file);
   }
   static void Write(const std::filesystem::path& path, const std::string& bytes) {
     UUtils::WriteFileBytes(path.string(), bytes);
@@ -50,5 +42,7 @@ class PackageFixture : public ::testing::Test {
   }
   std::string AppFolder() const { return app.string() + "/"; }
 
-  std::filesystem::path root, app, site;
+  testsupport::TempFolder folder;
+  const std::filesystem::path root = folder.Root();
+  std::filesystem::path app, site;
 };

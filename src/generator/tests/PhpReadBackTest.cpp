@@ -39,7 +39,7 @@ class PhpReadBackTest : public PackageFixture {};
 
 // The server scripts include stconfig1.php; whatever the seller typed must reach
 // them unchanged and must never break the file.
-TEST_F(PhpReadBackTest, typedTexts_readBackExactlyInPhp) {
+TEST_F(PhpReadBackTest, typedTextsReadBackExactlyInPhp) {
   const std::string cases[] = {
       "",
       "say \"hi\" to \"everyone\"",

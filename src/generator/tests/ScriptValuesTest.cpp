@@ -30,7 +30,7 @@ TEST(ExpiryTimestamp, movesByTheZoneAndSubtractsTheFixedOffset) {
   }
 }
 
-TEST(ExpiryTimestamp, resultBeyond64Bits_raisesAppError) {
+TEST(ExpiryTimestamp, resultBeyond64BitsRaisesAppError) {
   const struct {
     double dateTime;
     std::int64_t zone;
@@ -48,7 +48,7 @@ TEST(ExpiryTimestamp, resultBeyond64Bits_raisesAppError) {
   }
 }
 
-TEST(WholeNumber, truncatesTowardZero_andRefusesWhatDoesNotFit) {
+TEST(WholeNumber, truncatesTowardZeroAndRefusesWhatDoesNotFit) {
   EXPECT_EQ(WholeNumber(0.9), 0);
   EXPECT_EQ(WholeNumber(-0.9), 0);
   EXPECT_EQ(WholeNumber(-3.7), -3);
@@ -61,7 +61,7 @@ TEST(WholeNumber, truncatesTowardZero_andRefusesWhatDoesNotFit) {
 }
 
 // The HTML form of every colour the panel offers, as the server scripts expect it.
-TEST(ColorToHtml, writesRedGreenBlue_forEveryOfferedColour) {
+TEST(ColorToHtml, writesRedGreenBlueForEveryOfferedColour) {
   const char* expected[] = {"#000000", "#800000", "#008000", "#808000", "#000080", "#800080",
                             "#008080", "#808080", "#C0C0C0", "#FF0000", "#00FF00", "#FFFF00",
                             "#0000FF", "#FF00FF", "#00FFFF", "#FFFFFF"};

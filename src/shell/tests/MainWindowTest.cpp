@@ -34,7 +34,7 @@ class MainWindow : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(MainWindow, withoutBrand_showsMainPageInItsDesignedState) {
+TEST_F(MainWindow, withoutBrandShowsMainPageInItsDesignedState) {
   TfrmMain window;
   ASSERT_TRUE(window.Timer1->isActive()) << "the start-up check waits for no welcome page";
   window.show();
@@ -66,7 +66,7 @@ TEST_F(MainWindow, withoutBrand_showsMainPageInItsDesignedState) {
   EXPECT_FALSE(window.Timer1->isActive());
 }
 
-TEST_F(MainWindow, welcomePage_holdsTheCheckUntilTheUserLeavesIt) {
+TEST_F(MainWindow, welcomePageHoldsTheCheckUntilTheUserLeavesIt) {
   BrandProfile.WelcomePage = "<h1>Welcome, reseller</h1>";
   TfrmMain window;
   window.show();
@@ -84,7 +84,7 @@ TEST_F(MainWindow, welcomePage_holdsTheCheckUntilTheUserLeavesIt) {
   EXPECT_EQ(TicksWithin(window, 400), 1);
 }
 
-TEST_F(MainWindow, closingOnTheWelcomePage_neverRunsTheCheck) {
+TEST_F(MainWindow, closingOnTheWelcomePageNeverRunsTheCheck) {
   BrandProfile.WelcomePage = "<p>hello</p>";
   TfrmMain window;
   window.show();
@@ -93,7 +93,7 @@ TEST_F(MainWindow, closingOnTheWelcomePage_neverRunsTheCheck) {
   EXPECT_EQ(TicksWithin(window, 300), 0);
 }
 
-TEST_F(MainWindow, resizing_keepsTheBannerCentred) {
+TEST_F(MainWindow, resizingKeepsTheBannerCentred) {
   TfrmMain window;
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

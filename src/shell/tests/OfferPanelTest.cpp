@@ -9,15 +9,17 @@
 
 #include "generator/DateTime.h"
 #include "shell/FMain.h"
+#include "testsupport/Retype.h"
+#include "testsupport/TempFolder.h"
 #include "ui/ColorComboBox.h"
 #include "ui/DateField.h"
 #include "ui/FileDialog.h"
 #include "ui/SpinEdit.h"
 #include "util/TextLines.h"
-#include "util/tests/support/TestFolders.h"
 
 using namespace generator;
 using shell::TfrmMain;
+using testsupport::Retype;
 
 namespace fs = std::filesystem;
 
@@ -33,26 +35,19 @@ class OfferPanel : public ::testing::Test {
   }
   void TearDown() override { window.reset(); }
 
-  static void Retype(QWidget* field, const QString& text) {
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
-  }
-
   std::string LastMessage() const {
     const auto& shown = ui::MessageBox::Shown();
     return shown.empty() ? std::string() : shown.back().text.toStdString();
   }
 
-  testing_support::TempFolder folder;
+  testsupport::TempFolder folder;
   const fs::path& dir = folder.Root();
   std::unique_ptr<TfrmMain> window;
 };
 
 }  // namespace
 
-TEST_F(OfferPanel, freshStart_showsTheDesignedDefaults) {
+TEST_F(OfferPanel, freshStartShowsTheDesignedDefaults) {
   const auto& w = *window;
   EXPECT_EQ(w.bsSkinGroupBox2->title(), "General");
   EXPECT_EQ(w.bsSkinGroupBox1->title(), "Offer Type");
@@ -115,7 +110,7 @@ TEST_F(OfferPanel, offerTypeSetsTheDependentFields) {
   }
 }
 
-TEST_F(OfferPanel, browse_fillsThePageOnlyWhenConfirmed) {
+TEST_F(OfferPanel, browseFillsThePageOnlyWhenConfirmed) {
   window->edtPage->setText("/keep/me.html");
   ui::FileDialog::QueueAnswer(std::nullopt);
   QTest::mouseClick(window->btnBrowse, Qt::LeftButton);
@@ -130,7 +125,7 @@ TEST_F(OfferPanel, browse_fillsThePageOnlyWhenConfirmed) {
   EXPECT_EQ(window->edtPage->text(), "/srv/site/index.php");
 }
 
-TEST_F(OfferPanel, generate_withoutAPage_onlyAsksForOne) {
+TEST_F(OfferPanel, generateWithoutAPageOnlyAsksForOne) {
   for (const QString& page : {QString(), QString::fromStdString(dir.string()),
                               QString::fromStdString((dir / "missing.php").string())}) {
     window->edtPage->setText(page);
@@ -141,7 +136,7 @@ TEST_F(OfferPanel, generate_withoutAPage_onlyAsksForOne) {
   EXPECT_TRUE(fs::is_empty(dir));
 }
 
-TEST_F(OfferPanel, generate_writesWhatTheControlsHold) {
+TEST_F(OfferPanel, generateWritesWhatTheControlsHold) {
   const auto page = dir / "sales.php";
   UUtils::WriteFileBytes(page.string(), "<html></html>");
   auto& w = *window;
@@ -177,7 +172,7 @@ TEST_F(OfferPanel, generate_writesWhatTheControlsHold) {
             "<?php include'stconfig1.php'; include'stmain.php'; ?>");
 }
 
-TEST_F(OfferPanel, generate_fileErrorIsReportedAndTheWindowGoesOn) {
+TEST_F(OfferPanel, generateFileErrorIsReportedAndTheWindowGoesOn) {
   const auto page = dir / "sales.php";
   UUtils::WriteFileBytes(page.string(), "<html></html>");
   fs::create_directory(dir / "stconfig1.php");  // no file can be written there

@@ -4,18 +4,20 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 
 #include "shell/FMain.h"
+#include "testsupport/Retype.h"
+#include "testsupport/TempFolder.h"
+#include "testsupport/Tolvan.h"
 #include "ui/ColorComboBox.h"
 #include "ui/DateField.h"
 #include "ui/SpinEdit.h"
 #include "util/TextLines.h"
-#include "util/tests/support/TestFolders.h"
 
 using shell::TfrmMain;
+using testsupport::Retype;
 
 namespace fs = std::filesystem;
 
@@ -26,20 +28,13 @@ std::string WithoutCookieSuffix(const fs::path& file) {
   return std::regex_replace(UUtils::ReadFileBytes(file.string()), cookie, "hurrexK\"");
 }
 
-void Retype(QWidget* field, const char* text) {
-  field->setFocus();
-  QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(field, Qt::Key_Delete);
-  QTest::keyClicks(field, text);
-}
-
 }  // namespace
 
 // The window and `tolvan generate` are two faces of one generator: the same
 // settings must give the same page and configuration.
 TEST(WindowAndCommand, sameSettingsWriteTheSamePackage) {
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-  const testing_support::TempFolder folder;
+  const testsupport::TempFolder folder;
   const fs::path& root = folder.Root();
   for (const char* site : {"window", "command"}) {
     fs::create_directories(root / site);
@@ -70,13 +65,18 @@ TEST(WindowAndCommand, sameSettingsWriteTheSamePackage) {
   w.cbxBarColor->SelectColor(0x800000);
   QTest::mouseClick(w.btnGenerateScript, Qt::LeftButton);
 
-  const std::string command =
-      std::string("'") + TEST_APP_DIR + "tolvan' generate --page '" +
-      (root / "command" / "index.php").string() +
-      "' --offer expiry --expiry 2010-01-01 --zone 3 --timeout 15 --max-sales 99 --refresh 7"
-      " --width 500 --height 30 --border 2 --text 'Only %%copiesleft%% left, \"hurry\" $5 \\o/'"
-      " --next-page next.php --position bottom --color Navy > /dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  const auto result =
+      testsupport::RunTolvan({"generate",   "--page",     (root / "command" / "index.php").string(),
+                              "--offer",    "expiry",     "--expiry",
+                              "2010-01-01", "--zone",     "3",
+                              "--timeout",  "15",         "--max-sales",
+                              "99",         "--refresh",  "7",
+                              "--width",    "500",        "--height",
+                              "30",         "--border",   "2",
+                              "--text",     text,         "--next-page",
+                              "next.php",   "--position", "bottom",
+                              "--color",    "Navy"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
 
   for (const char* file : {"index.php", "stconfig1.php"}) {
     EXPECT_EQ(WithoutCookieSuffix(root / "window" / file),

@@ -72,7 +72,7 @@ TEST_F(DateFieldTest, typedDateIsThatDayAtMidnight) {
   EXPECT_EQ(field.Value(), 40179.0);
 }
 
-TEST_F(DateFieldTest, textNamingNoRealDay_isReportedAndKeepsTheValue) {
+TEST_F(DateFieldTest, textNamingNoRealDayIsReportedAndKeepsTheValue) {
   ui::MessageBox::ClearShown();
   field.SetValue(45000.75);
   Type("02312010");

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "testsupport/Retype.h"
 #include "ui/SpinEdit.h"
 
 using ui::SpinEdit;
@@ -19,9 +20,7 @@ struct Typing {
 };
 
 void Retype(SpinEdit& spin, const char* typed) {
-  spin.selectAll();
-  QTest::keyClick(&spin, Qt::Key_Delete);
-  QTest::keyClicks(&spin, QString::fromUtf8(typed));
+  testsupport::Retype(&spin, QString::fromUtf8(typed));
 }
 
 }  // namespace

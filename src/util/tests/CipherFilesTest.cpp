@@ -6,10 +6,11 @@
 
 #include "cipher/Crypt.h"
 #include "cipher/tests/MemoryStream.h"
+#include "testsupport/FileSizeLimit.h"
+#include "testsupport/TempFolder.h"
 #include "util/AppError.h"
 #include "util/CipherFiles.h"
 #include "util/TextLines.h"
-#include "util/tests/support/TestFolders.h"
 
 using namespace UUtils;
 namespace fs = std::filesystem;
@@ -17,7 +18,7 @@ namespace fs = std::filesystem;
 class CipherFiles : public ::testing::Test {
  protected:
   std::string Path(const char* name) const { return folder.Path(name); }
-  testing_support::TempFolder folder;
+  testsupport::TempFolder folder;
 
   static std::string Plain(std::size_t size) {
     std::string plain(size, '\0');
@@ -117,7 +118,7 @@ TEST_F(CipherFiles, failedEncryptionKeepsTheOldContainerWhole) {
   // A file-size limit makes the write fail half-way, as a full disk would.
   std::string error;
   {
-    const testing_support::FileSizeLimit limit(1000);
+    const testsupport::FileSizeLimit limit(1000);
     error = ErrorOf([&] { EncryptToFile(Path("plain"), Path("dbsettings.dat")); });
   }
   EXPECT_EQ(error, "Cannot create file \"" + Path("dbsettings.dat") + "\". File too large.");

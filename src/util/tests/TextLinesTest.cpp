@@ -5,9 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "testsupport/FileSizeLimit.h"
+#include "testsupport/TempFolder.h"
 #include "util/AppError.h"
 #include "util/TextLines.h"
-#include "util/tests/support/TestFolders.h"
 
 using namespace UUtils;
 namespace fs = std::filesystem;
@@ -36,7 +37,7 @@ TEST(TextLines, joinPutsCrLfAfterEveryLine) {
 
 class TextFiles : public ::testing::Test {
  protected:
-  testing_support::TempFolder folder;
+  testsupport::TempFolder folder;
   const fs::path& dir = folder.Root();
 };
 
@@ -48,7 +49,7 @@ TEST_F(TextFiles, writeThenReadRoundTrips) {
   EXPECT_EQ(fs::directory_iterator(dir)->path().filename(), "page.html") << "temp file left behind";
 }
 
-TEST_F(TextFiles, readMissingFile_raisesCannotOpenWithPathAndReason) {
+TEST_F(TextFiles, readMissingFileRaisesCannotOpenWithPathAndReason) {
   const auto path = (dir / "missing.html").string();
   try {
     ReadLines(path);
@@ -59,18 +60,18 @@ TEST_F(TextFiles, readMissingFile_raisesCannotOpenWithPathAndReason) {
   }
 }
 
-TEST_F(TextFiles, failedWrite_keepsTheOldFileWhole) {
+TEST_F(TextFiles, failedWriteKeepsTheOldFileWhole) {
   const auto path = (dir / "page.html").string();
   WriteLines(path, {"old"});
   {
-    const testing_support::FileSizeLimit limit(4);
+    const testsupport::FileSizeLimit limit(4);
     EXPECT_THROW(WriteLines(path, {"a much longer new content"}), AppError);
   }
   EXPECT_EQ(ReadFileBytes(path), "old\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
-TEST_F(TextFiles, writeIntoMissingFolder_raisesCannotCreate) {
+TEST_F(TextFiles, writeIntoMissingFolderRaisesCannotCreate) {
   const auto path = (dir / "nowhere" / "page.html").string();
   try {
     WriteLines(path, {"x"});

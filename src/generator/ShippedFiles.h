@@ -1,0 +1,24 @@
+#pragma once
+
+#include <array>
+
+namespace generator {
+
+// The files of the package that ship beside the program, by their paths in
+// the program folder; the generator copies each into the sales page's folder
+// under its file name. The build lays them out from server/ by this list, one
+// quoted path a line.
+// clang-format off
+inline constexpr std::array<const char*, 8> kShippedFiles{
+    "script/phpenabler.php",
+    "script/stchmod.php",
+    "script/stiframe.php",
+    "script/stiptrack.txt",
+    "script/stmain.php",
+    "script/stnumsales.txt",
+    "script/stthanks.php",
+    "stthanksredirect.php",
+};
+// clang-format on
+
+}  // namespace generator
