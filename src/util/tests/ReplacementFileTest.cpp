@@ -22,7 +22,7 @@
 #include <sstream>
 #include <vector>
 
-#include "util/tests/support/TestFolders.h"
+#include "testsupport/TempFolder.h"
 #include "util/AppError.h"
 #include "util/ReplacementFile.h"
 #include "util/TextLines.h"
@@ -275,7 +275,7 @@ Outcome WriteInChild(const std::string& path, const Ids* writer, bool commit) {
         if (commit) file.Commit();
       }
       ::_exit(0);
-    } catch (const AppError& e) {
+    } catch (const UUtils::AppError& e) {
       const std::string expected = "Cannot create file \"" + path + "\". ";
       ::_exit(std::string(e.what()).rfind(expected, 0) == 0 ? 1 : 12);
     } catch (...) {
@@ -320,7 +320,7 @@ class ReplacementFileTable : public ::testing::TestWithParam<bool> {
   }
   void TearDown() override { ::umask(savedMask); }
 
-  testing_support::TempFolder folder;
+  testsupport::TempFolder folder;
   mode_t savedMask = 0;
 };
 
