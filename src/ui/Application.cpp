@@ -3,10 +3,17 @@
 #include <exception>
 
 #include "ui/MessageBox.h"
+#include "ui/Skin.h"
 
 namespace ui {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  // Every window and dialog wears the skin from the start, an error box
+  // shown before the main window included.
+  setFont(Skin::BaseFont());
+  setPalette(Skin::BasePalette(palette()));
+  setStyleSheet(Skin::BuiltIn());
+}
 
 namespace {
 

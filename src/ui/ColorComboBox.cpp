@@ -5,17 +5,18 @@
 
 namespace ui {
 
-ColorComboBox::ColorComboBox(QWidget* parent) : QComboBox(parent) {
-  setMaxVisibleItems(8);
-  setIconSize(QSize(18, 12));
-}
+// The icon size is left as it is: setting it would build the drop-down list
+// with the field, long before anyone opens it.
+ColorComboBox::ColorComboBox(QWidget* parent) : QComboBox(parent) { setMaxVisibleItems(8); }
 
 void ColorComboBox::AddColor(const QString& name, std::uint32_t value) {
   QPixmap swatch(iconSize());
-  swatch.fill(QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF));
+  swatch.fill(Qt::transparent);
   QPainter painter(&swatch);
   painter.setPen(QColor(0x60, 0x60, 0x60));
-  painter.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
+  painter.setBrush(QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF));
+  const int height = iconSize().height() * 3 / 4;
+  painter.drawRect(0, (iconSize().height() - height) / 2, iconSize().width() - 1, height - 1);
   painter.end();
   addItem(QIcon(swatch), name, QVariant::fromValue(value));
 }

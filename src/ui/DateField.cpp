@@ -48,9 +48,11 @@ DateField::DateField(QWidget* parent, const QLocale& locale)
 QCalendarWidget* DateField::Calendar() {
   if (calendar_) return calendar_;
   popup_ = new QWidget(this, Qt::Popup);
+  popup_->setObjectName(QStringLiteral("dateCalendarPopup"));
+  popup_->setAttribute(Qt::WA_StyledBackground);
   calendar_ = new QCalendarWidget(popup_);
   auto* box = new QVBoxLayout(popup_);
-  box->setContentsMargins(0, 0, 0, 0);
+  box->setContentsMargins(1, 1, 1, 1);
   box->addWidget(calendar_);
   popup_->resize(200, 150);
   calendar_->setFirstDayOfWeek(Qt::Sunday);

@@ -35,17 +35,25 @@ std::optional<QString> FileDialog::OpenExistingFile(QWidget* parent, const QStri
     return answer;
   }
 
-  QPointer<QFileDialog> dialog = new QFileDialog(parent, title);
-  dialog->setFileMode(QFileDialog::ExistingFile);
-  dialog->setAcceptMode(QFileDialog::AcceptOpen);
-  dialog->setOption(QFileDialog::HideNameFilterDetails);
-  dialog->setNameFilter(filterName + " (" + filterPattern + ")");
+  QPointer<QFileDialog> dialog = MakeOpenDialog(parent, title, filterName, filterPattern).release();
   std::optional<QString> chosen;
   if (dialog->exec() == QDialog::Accepted && dialog && !dialog->selectedFiles().isEmpty()) {
     chosen = dialog->selectedFiles().first();
   }
   delete dialog;
   return chosen;
+}
+
+std::unique_ptr<QFileDialog> FileDialog::MakeOpenDialog(QWidget* parent, const QString& title,
+                                                        const QString& filterName,
+                                                        const QString& filterPattern) {
+  auto dialog = std::make_unique<QFileDialog>(parent, title);
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setFileMode(QFileDialog::ExistingFile);
+  dialog->setAcceptMode(QFileDialog::AcceptOpen);
+  dialog->setOption(QFileDialog::HideNameFilterDetails);
+  dialog->setNameFilter(filterName + " (" + filterPattern + ")");
+  return dialog;
 }
 
 void FileDialog::AnswerAutomatically(bool on) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace ui {
@@ -21,6 +23,12 @@ class FileDialog {
   static std::optional<QString> OpenExistingFile(QWidget* parent, const QString& title,
                                                  const QString& filterName,
                                                  const QString& filterPattern);
+
+  // The dialog OpenExistingFile opens, made but not shown. It is always the
+  // toolkit's own dialog, never the desktop's, so that it wears the skin.
+  static std::unique_ptr<QFileDialog> MakeOpenDialog(QWidget* parent, const QString& title,
+                                                     const QString& filterName,
+                                                     const QString& filterPattern);
 
   static void AnswerAutomatically(bool on);
   static void QueueAnswer(std::optional<QString> answer);

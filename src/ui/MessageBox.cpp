@@ -42,15 +42,21 @@ MessageButton MessageBox::Show(const QString& text, MessageKind kind, bool withC
     return answer;
   }
 
+  QPointer<QMessageBox> box = MakeBox(text, kind, withCancel).release();
+  const int result = box->exec();
+  delete box;
+  return result == QMessageBox::Ok ? MessageButton::Ok : MessageButton::Cancel;
+}
+
+std::unique_ptr<QMessageBox> MessageBox::MakeBox(const QString& text, MessageKind kind,
+                                                 bool withCancel) const {
   const auto icon = kind == MessageKind::Information ? QMessageBox::Information
                     : kind == MessageKind::Warning   ? QMessageBox::Warning
                                                      : QMessageBox::Critical;
   const auto buttons = withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
-  QPointer<QMessageBox> box = new QMessageBox(icon, Caption(kind), text, buttons, parent_);
+  auto box = std::make_unique<QMessageBox>(icon, Caption(kind), text, buttons, parent_);
   box->setWindowModality(Qt::ApplicationModal);
-  const int result = box->exec();
-  delete box;
-  return result == QMessageBox::Ok ? MessageButton::Ok : MessageButton::Cancel;
+  return box;
 }
 
 void MessageBox::AnswerAutomatically(bool on) {

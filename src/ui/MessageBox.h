@@ -2,8 +2,10 @@
 
 #include <QString>
 #include <deque>
+#include <memory>
 #include <vector>
 
+class QMessageBox;
 class QWidget;
 
 namespace ui {
@@ -29,6 +31,10 @@ class MessageBox {
   MessageButton Show(const QString& text, MessageKind kind, bool withCancel = false);
 
   static QString Caption(MessageKind kind);
+
+  // The box Show opens, made but not shown.
+  std::unique_ptr<QMessageBox> MakeBox(const QString& text, MessageKind kind,
+                                       bool withCancel) const;
 
   // Test seam: while answering automatically no dialog is shown; each message
   // is recorded and answered with the next queued answer, or OK.

@@ -43,4 +43,20 @@ QString BuiltIn() {
   return Inflate(std::string_view(bytes, kBuiltInSkinSize)).value_or(QString());
 }
 
+QFont BaseFont() {
+  QFont font(QStringList{"Liberation Sans", "Arial", "DejaVu Sans"});
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(11);
+  return font;
+}
+
+QPalette BasePalette(QPalette palette) {
+  const QColor text(0x1f, 0x29, 0x33);
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(QPalette::Active, role, text);
+    palette.setColor(QPalette::Inactive, role, text);
+  }
+  return palette;
+}
+
 }  // namespace ui::Skin

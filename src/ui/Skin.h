@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFont>
+#include <QPalette>
 #include <QString>
 #include <optional>
 #include <string_view>
@@ -16,6 +18,12 @@ std::optional<QString> Inflate(std::string_view compressed);
 
 // The program's built-in skin, inflated.
 QString BuiltIn();
+
+// The toolkit's text under every skin: its font and its text colour over the
+// given palette. The application carries them, so that widgets are made in
+// them and no style sheet rule has to restyle each one.
+QFont BaseFont();
+QPalette BasePalette(QPalette palette);
 
 }  // namespace Skin
 
