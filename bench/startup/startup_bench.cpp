@@ -87,10 +87,10 @@ int main(int argc, char** argv) {
   std::printf("platform %s, %d runs each, medians\n", std::getenv("QT_QPA_PLATFORM"), runs);
   std::printf("main window: %8.1f ms  %7ld KiB peak\n", a.milliseconds, a.peakKiB);
   std::printf("bare window: %8.1f ms  %7ld KiB peak\n", b.milliseconds, b.peakKiB);
-  std::printf("ratio:       %8.2fx time  %6.2fx memory\n", a.milliseconds / b.milliseconds,
-              double(a.peakKiB) / double(b.peakKiB));
-  // For scale: the first line of text costs a bare window the font database.
-  std::printf("bare window with one label: %8.1f ms  %7ld KiB peak (main window %.2fx)\n",
-              l.milliseconds, l.peakKiB, a.milliseconds / l.milliseconds);
+  std::printf("bare window with one label: %8.1f ms  %7ld KiB peak\n", l.milliseconds, l.peakKiB);
+  // The yardstick is the window with one label: the first line of text costs a
+  // bare window the font database, which any window with text pays.
+  std::printf("main window against the labelled window: %.2fx time  %.2fx memory\n",
+              a.milliseconds / l.milliseconds, double(a.peakKiB) / double(l.peakKiB));
   return 0;
 }

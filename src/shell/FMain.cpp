@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
-#include <QTabBar>
-#include <QTabWidget>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -17,7 +17,6 @@
 #include "brand/BrandProfile.h"
 #include "ui/Cp1252.h"
 #include "ui/HtmlView.h"
-#include "ui/Skin.h"
 #include "util/NewsList.h"
 
 namespace shell {
@@ -83,16 +82,13 @@ TfrmMain::TfrmMain() : msgMain(this) {
   setObjectName(QStringLiteral("frmMain"));
   setAttribute(Qt::WA_StyledBackground);
   setWindowTitle(QStringLiteral("Hurrex Tolvan"));
-  qApp->setStyleSheet(ui::Skin::BuiltIn());
 
-  pgcPrinc = new QTabWidget(this);
+  // The page control never shows tabs: a stack of pages is all it is.
+  pgcPrinc = new QStackedWidget(this);
   pgcPrinc->setObjectName(QStringLiteral("pgcPrinc"));
-  pgcPrinc->setDocumentMode(true);
-  pgcPrinc->tabBar()->hide();
   auto* frame = new QVBoxLayout(this);
   frame->setContentsMargins(0, 0, 0, 0);
   frame->addWidget(pgcPrinc);
-  CreateWelcomePage();
   CreateMainPage();
 
   Timer1 = new QTimer(this);
@@ -109,7 +105,9 @@ TfrmMain::TfrmMain() : msgMain(this) {
 TfrmMain::~TfrmMain() { FormDestroy(); }
 
 void TfrmMain::CreateWelcomePage() {
-  stsWelcome = Panel(nullptr, "stsWelcome");
+  stsWelcome = Panel(pgcPrinc, "stsWelcome");
+  prfWelcome = new ui::HtmlView(stsWelcome);
+  prfWelcome->setObjectName(QStringLiteral("prfWelcome"));
   bsSkinPanel14 = Panel(stsWelcome, "bsSkinPanel14");
   bsSkinPanel14->setFixedHeight(39);
   bsSkinButton1 =
@@ -126,13 +124,13 @@ void TfrmMain::CreateWelcomePage() {
   auto* page = new QVBoxLayout(stsWelcome);
   page->setContentsMargins(0, 0, 0, 0);
   page->setSpacing(0);
-  page->addStretch(1);  // the HTML view goes here when there is a welcome page
+  page->addWidget(prfWelcome, 1);
   page->addWidget(bsSkinPanel14);
-  pgcPrinc->addTab(stsWelcome, QString());
+  pgcPrinc->insertWidget(0, stsWelcome);
 }
 
 void TfrmMain::CreateMainPage() {
-  stsMain = Panel(nullptr, "stsMain");
+  stsMain = Panel(pgcPrinc, "stsMain");
   CreateHeaderBar();
 
   panBanner = Panel(stsMain, "panBanner");
@@ -169,7 +167,7 @@ void TfrmMain::CreateMainPage() {
   page->addWidget(panBanner);
   page->addWidget(bsSkinPanel1, 1);
   page->addWidget(panLinks);
-  pgcPrinc->addTab(stsMain, QString());
+  pgcPrinc->addWidget(stsMain);
 }
 
 void TfrmMain::CreateHeaderBar() {
@@ -210,27 +208,11 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::FormShow() {
-  for (int i = 0; i < pgcPrinc->count(); ++i) {
-    pgcPrinc->setCurrentIndex(i);
-    QCoreApplication::processEvents();
-  }
-  pgcPrinc->setCurrentIndex(0);
-
-  // The page control's tab bar stays hidden, so no page ever shows a tab.
+  // The welcome page, the heaviest page of the window, is made only when the
+  // brand has one to show; the main page is then page 1.
   if (!brand::BrandProfile.WelcomePage.empty()) {
-    // The HTML view is made only for a page it will show: it is the
-    // heaviest control of the window.
-    prfWelcome = new ui::HtmlView(stsWelcome);
-    prfWelcome->setObjectName(QStringLiteral("prfWelcome"));
-    auto* page = static_cast<QVBoxLayout*>(stsWelcome->layout());
-    delete page->takeAt(0);
-    page->insertWidget(0, prfWelcome, 1);
+    CreateWelcomePage();
     prfWelcome->setHtml(ui::FromCp1252(brand::BrandProfile.WelcomePage));
-  } else {
-    delete stsWelcome;
-    stsWelcome = nullptr;
-    bsSkinPanel14 = nullptr;
-    bsSkinButton1 = nullptr;
   }
   pgcPrinc->setCurrentIndex(0);
   FormResize();
@@ -267,6 +249,18 @@ void TfrmMain::showEvent(QShowEvent* event) {
 void TfrmMain::closeEvent(QCloseEvent* event) {
   FormClose();
   event->accept();
+}
+
+void TfrmMain::keyPressEvent(QKeyEvent* event) {
+  // Enter that no control took presses the page's default button, as it
+  // would in a dialog: a plain window has no such rule of its own.
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && stsWelcome && pgcPrinc->currentWidget() == stsWelcome &&
+      bsSkinButton1->isEnabled()) {
+    bsSkinButton1->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {

@@ -4,18 +4,18 @@
 
 #include "ui/MessageBox.h"
 
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QTabWidget;
+class QStackedWidget;
 class QTimer;
 class QToolButton;
 
 namespace ui {
 class ColorComboBox;
 class DateField;
+class GroupBox;
 class HtmlView;
 class SpinEdit;
 }  // namespace ui
@@ -40,11 +40,12 @@ class TfrmMain : public QWidget {
   generator::OfferSettings GatherOfferSettings() const;
 
   // Controls.
-  QTabWidget* pgcPrinc;
-  QWidget* stsWelcome;
+  QStackedWidget* pgcPrinc;
+  // The welcome page exists only while the brand has one (see FormShow).
+  QWidget* stsWelcome = nullptr;
   ui::HtmlView* prfWelcome = nullptr;
-  QWidget* bsSkinPanel14;
-  QPushButton* bsSkinButton1;
+  QWidget* bsSkinPanel14 = nullptr;
+  QPushButton* bsSkinButton1 = nullptr;
   QWidget* stsMain;
   QWidget* bsSkinPanel4;
   QPushButton* btnMakeMoney;
@@ -63,19 +64,19 @@ class TfrmMain : public QWidget {
   ui::MessageBox msgMain;
 
   // The offer settings panel.
-  QGroupBox* bsSkinGroupBox2;
+  ui::GroupBox* bsSkinGroupBox2;
   QLineEdit* edtPage;
   QPushButton* btnBrowse;
   ui::SpinEdit* edtMaxNumSales;
   ui::SpinEdit* edtCounterRefresh;
-  QGroupBox* bsSkinGroupBox1;
+  ui::GroupBox* bsSkinGroupBox1;
   QRadioButton* rbtLimitNumber;
   QRadioButton* rbtExpiryDate;
   ui::DateField* edtExpiryDate;
   ui::SpinEdit* edtTimeZone;
   QRadioButton* rbtOneTimeOffer;
   ui::SpinEdit* edtTimeOut;
-  QGroupBox* bsSkinGroupBox3;
+  ui::GroupBox* bsSkinGroupBox3;
   QLineEdit* edtHurrexText;
   QRadioButton* rbtOnTop;
   QRadioButton* rbtOnBottom;
@@ -83,7 +84,7 @@ class TfrmMain : public QWidget {
   ui::SpinEdit* edtBarWidth;
   ui::SpinEdit* edtBarHeight;
   ui::SpinEdit* edtBarBorder;
-  QGroupBox* bsSkinGroupBox4;
+  ui::GroupBox* bsSkinGroupBox4;
   QLineEdit* edtRedirectPage;
   QPushButton* btnGenerateScript;
 
@@ -104,6 +105,7 @@ class TfrmMain : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -1,6 +1,4 @@
 // The offer settings panel of the main page.
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -10,6 +8,7 @@
 #include "ui/ColorComboBox.h"
 #include "ui/DateField.h"
 #include "ui/FileDialog.h"
+#include "ui/GroupBox.h"
 #include "ui/SpinEdit.h"
 
 namespace shell {
@@ -22,18 +21,15 @@ constexpr int kFieldHeight = 21;
 constexpr int kButtonHeight = 25;
 constexpr int kRadioHeight = 17;
 
-QGroupBox* GroupBox(QWidget* parent, const char* name, const char* caption, QRect geometry) {
-  auto* box = new QGroupBox(QString::fromUtf8(caption), parent);
+ui::GroupBox* GroupBox(QWidget* parent, const char* name, const char* caption, QRect geometry) {
+  auto* box = new ui::GroupBox(QString::fromUtf8(caption), parent);
   box->setObjectName(QLatin1String(name));
   box->setGeometry(geometry);
   return box;
 }
 
-QLabel* Label(QGroupBox* box, const char* text, int left, int top) {
-  auto* label = new QLabel(QString::fromUtf8(text), box);
-  label->move(left, top);
-  label->adjustSize();
-  return label;
+void Label(ui::GroupBox* box, const char* text, int left, int top, bool small = false) {
+  box->AddCaption(QString::fromUtf8(text), QPoint(left, top), small);
 }
 
 template <typename Control>
@@ -43,7 +39,7 @@ Control* Place(Control* control, const char* name, int left, int top, int width,
   return control;
 }
 
-ui::SpinEdit* Spin(QGroupBox* box, const char* name, int left, int top, int width,
+ui::SpinEdit* Spin(ui::GroupBox* box, const char* name, int left, int top, int width,
                    const SpinRange& range, double value) {
   auto* spin = Place(new ui::SpinEdit(box), name, left, top, width, kFieldHeight);
   if (range.bounded) spin->SetRange(range.min, range.max);
@@ -51,7 +47,7 @@ ui::SpinEdit* Spin(QGroupBox* box, const char* name, int left, int top, int widt
   return spin;
 }
 
-QRadioButton* Radio(QGroupBox* box, const char* name, const char* caption, int left, int top,
+QRadioButton* Radio(ui::GroupBox* box, const char* name, const char* caption, int left, int top,
                     int width) {
   return Place(new QRadioButton(QString::fromUtf8(caption), box), name, left, top, width,
                kRadioHeight);
@@ -65,8 +61,7 @@ void TfrmMain::CreateOfferPanel() {
   bsSkinGroupBox2 = GroupBox(bsSkinPanel1, "bsSkinGroupBox2", "General", {11, 9, 376, 138});
   Label(bsSkinGroupBox2,
         "Page to insert the script (All the required scripts will be saved in same folder):", 11,
-        27)
-      ->setObjectName(QStringLiteral("lblPagePrompt"));
+        27, true);
   Label(bsSkinGroupBox2, "Max Number of Sales:", 11, 78);
   Label(bsSkinGroupBox2, "Sales Counter Refresh:", 11, 107);
   Label(bsSkinGroupBox2, "minutes", 209, 107);

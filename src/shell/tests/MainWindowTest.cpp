@@ -3,8 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTabBar>
-#include <QTabWidget>
+#include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -45,7 +44,6 @@ TEST_F(MainWindow, withoutBrandShowsMainPageInItsDesignedState) {
   EXPECT_EQ(window.pgcPrinc->count(), 1);
   EXPECT_EQ(window.pgcPrinc->currentWidget(), window.stsMain);
   EXPECT_EQ(window.stsWelcome, nullptr);
-  EXPECT_FALSE(window.pgcPrinc->tabBar()->isVisible());
   EXPECT_TRUE(window.btnNews->isVisible());
   EXPECT_EQ(window.btnNews->toolTip(), "Check News");
   EXPECT_EQ(window.bsSkinSpeedButton1->toolTip(), "Check Updates");
@@ -73,7 +71,7 @@ TEST_F(MainWindow, welcomePageHoldsTheCheckUntilTheUserLeavesIt) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
   EXPECT_EQ(window.pgcPrinc->currentWidget(), window.stsWelcome);
-  EXPECT_FALSE(window.pgcPrinc->tabBar()->isVisible());
+  EXPECT_EQ(window.pgcPrinc->indexOf(window.stsMain), 1);
   EXPECT_TRUE(window.prfWelcome->toPlainText().contains("Welcome, reseller"));
   EXPECT_TRUE(window.prfWelcome->isReadOnly());
   EXPECT_EQ(window.bsSkinButton1->text(), "Thanks, just show me the main application");

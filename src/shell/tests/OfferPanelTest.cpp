@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,6 +13,7 @@
 #include "ui/ColorComboBox.h"
 #include "ui/DateField.h"
 #include "ui/FileDialog.h"
+#include "ui/GroupBox.h"
 #include "ui/SpinEdit.h"
 #include "util/TextLines.h"
 
@@ -34,6 +34,11 @@ class OfferPanel : public ::testing::Test {
     window->show();
   }
   void TearDown() override { window.reset(); }
+
+  // Where the text cursor stands in a field, in the field's coordinates.
+  static int CursorX(QLineEdit* editor) {
+    return editor->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+  }
 
   std::string LastMessage() const {
     const auto& shown = ui::MessageBox::Shown();
@@ -185,4 +190,43 @@ TEST_F(OfferPanel, generateFileErrorIsReportedAndTheWindowGoesOn) {
       0u)
       << LastMessage();
   EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(OfferPanel, theLargestValuesAreReadableInTheirFields) {
+  auto& w = *window;
+  for (ui::SpinEdit* field :
+       {w.edtMaxNumSales, w.edtCounterRefresh, w.edtBarWidth, w.edtBarHeight, w.edtBarBorder}) {
+    field->SetValue(10000000);
+    auto* editor = field->findChild<QLineEdit*>();
+    ASSERT_EQ(editor->text(), "10000000");
+    // A text wider than its field scrolls: its two ends are then nearer than
+    // the text is wide.
+    editor->setCursorPosition(0);
+    const int start = CursorX(editor);
+    editor->end(false);
+    const int end = CursorX(editor);
+    EXPECT_EQ(end - start, editor->fontMetrics().horizontalAdvance(editor->text()))
+        << field->objectName().toStdString();
+    EXPECT_LE(CursorX(editor), editor->width() - 2) << field->objectName().toStdString();
+  }
+}
+
+TEST_F(OfferPanel, captionsFitTheirBoxAndLeaveTheControlsClear) {
+  auto& w = *window;
+  for (ui::GroupBox* box :
+       {w.bsSkinGroupBox2, w.bsSkinGroupBox1, w.bsSkinGroupBox3, w.bsSkinGroupBox4}) {
+    ASSERT_FALSE(box->Captions().empty());
+    for (const auto& caption : box->Captions()) {
+      const QRect text = box->CaptionRect(caption);
+      const std::string name = caption.text.toStdString();
+      EXPECT_LE(text.right(), box->width() - 2) << name;
+      for (const QWidget* control : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_FALSE(text.intersects(control->geometry()))
+            << name << " runs under " << control->objectName().toStdString();
+      }
+    }
+  }
+  EXPECT_EQ(w.bsSkinGroupBox2->Captions().front().topLeft, QPoint(11, 27));
+  EXPECT_EQ(w.bsSkinGroupBox4->Captions().front().text,
+            "Next page to redirect. Example: nextpage.php:");
 }
