@@ -42,7 +42,12 @@ int RunGenerate(const std::vector<std::string>& args) {
     const auto outcome = generator::GenerateScript(request.settings, UUtils::AppFolder());
     const bool generated = outcome.status == generator::GenerateOutcome::Status::Generated;
     std::fputs(ForTerminal(outcome.message).c_str(), generated ? stdout : stderr);
-    return generated ? 0 : 1;
+    // Unlike the window, a script must learn that the package is not whole.
+    for (const auto& copy : outcome.skipped) {
+      std::fprintf(stderr, "tolvan generate: %s was not copied: %s\n", copy.file.c_str(),
+                   copy.reason.c_str());
+    }
+    return generated && outcome.skipped.empty() ? 0 : 1;
   } catch (const UUtils::AppError& e) {
     std::fprintf(stderr, "tolvan generate: %s\n", e.what());
     return 1;

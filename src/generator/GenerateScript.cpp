@@ -27,11 +27,13 @@ bool IsPackageFileName(const std::string& name) {
 }
 
 // Writes a copy of `from` over `to` as every whole file is written, so a
-// failed copy leaves no half-written file. Failures are ignored.
-void CopyQuietly(const std::string& from, const std::string& to) {
+// failed copy leaves no half-written file. A failure is recorded, not raised.
+void CopyOrRecord(const std::string& from, const std::string& to, const std::string& name,
+                  std::vector<SkippedCopy>& skipped) {
   try {
     UUtils::WriteFileBytes(to, UUtils::ReadFileBytes(from));
-  } catch (const UUtils::AppError&) {
+  } catch (const UUtils::AppError& error) {
+    skipped.push_back({name, error.what()});
   }
 }
 
@@ -63,9 +65,12 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
   IncludePackageInPage(settings.page);
   UUtils::WriteLines(target + kConfigFile, config);
 
-  for (const char* file : kShippedFiles) CopyQuietly(appFolder + file, target + FileNameOf(file));
+  std::vector<SkippedCopy> skipped;
+  for (const char* file : kShippedFiles) {
+    CopyOrRecord(appFolder + file, target + FileNameOf(file), FileNameOf(file), skipped);
+  }
 
-  return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target)};
+  return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target), std::move(skipped)};
 }
 
 }  // namespace generator

@@ -224,6 +224,24 @@ TEST_F(GenerateCommandTest, fileErrorReportsOnStderrAndExits1) {
                             "/stconfig1.php\". Is a directory.\n");
 }
 
+TEST_F(GenerateCommandTest, shippedFilesNotCopiedAreNamedOnStderrAndExit1) {
+  fs::remove(app / "script" / "stmain.php");
+  fs::create_directory(site / "stthanks.php");  // no file can be written there
+  const auto result = Tolvan({"generate", "--page", page.string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out,
+            "Script generated in " + site.string() + "/\nPlease upload to your server.\n");
+  const std::regex expected(
+      "tolvan generate: stmain\\.php was not copied: Cannot open file \"[^\n]*stmain\\.php\"\\. "
+      "[^\n]+\n"
+      "tolvan generate: stthanks\\.php was not copied: Cannot create file "
+      "\"[^\n]*stthanks\\.php\"\\. "
+      "[^\n]+\n");
+  EXPECT_TRUE(std::regex_match(result.err, expected)) << result.err;
+  // The others arrive.
+  EXPECT_EQ(Read(site / "stiframe.php"), testsupport::ShippedStandIn("script/stiframe.php"));
+}
+
 TEST_F(GenerateCommandTest, helpListsEveryOption) {
   const auto result = Tolvan({"generate", "--help"});
   EXPECT_EQ(result.exitCode, 0);

@@ -205,18 +205,30 @@ TEST_F(GenerateScriptTest, copiesReplaceExistingFilesAndLeaveNothingElse) {
   EXPECT_EQ(Snapshot(site), expected);
 }
 
-TEST_F(GenerateScriptTest, missingShippedFilesAreSkippedSilently) {
+TEST_F(GenerateScriptTest, missingShippedFilesAreSkippedAndListed) {
   fs::remove_all(app / "script");
   const auto outcome = Generate();
   EXPECT_EQ(outcome.status, GenerateOutcome::Status::Generated);
   EXPECT_EQ(Snapshot(site).size(), 3u);
   EXPECT_EQ(Read(site / "stthanksredirect.php"), ShippedContent("stthanksredirect.php"));
+  std::vector<std::string> skipped;
+  for (const auto& copy : outcome.skipped) {
+    skipped.push_back(copy.file);
+    EXPECT_EQ(copy.reason.rfind("Cannot open file \"" + (app / "script" / copy.file).string(), 0),
+              0u)
+        << copy.reason;
+  }
+  EXPECT_EQ(skipped, (std::vector<std::string>{"phpenabler.php", "stchmod.php", "stiframe.php",
+                                               "stiptrack.txt", "stmain.php", "stnumsales.txt",
+                                               "stthanks.php"}));
 
   // A target that cannot be replaced (a folder of that name) is skipped as well.
   fs::create_directory(site / "stmain.php");
   fs::remove(app / "stthanksredirect.php");
-  EXPECT_EQ(Generate().status, GenerateOutcome::Status::Generated);
+  const auto second = Generate();
+  EXPECT_EQ(second.status, GenerateOutcome::Status::Generated);
   EXPECT_TRUE(fs::is_directory(site / "stmain.php"));
+  EXPECT_EQ(second.skipped.size(), 8u);
 }
 
 TEST_F(GenerateScriptTest, unreadablePageRaisesCannotOpenAndWritesNothing) {
