@@ -56,6 +56,11 @@ QPalette BasePalette(QPalette palette) {
     palette.setColor(QPalette::Active, role, text);
     palette.setColor(QPalette::Inactive, role, text);
   }
+  // Selected text in fields, in the skin's accent.
+  for (auto group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::Highlight, QColor(0x25, 0x63, 0xeb));
+    palette.setColor(group, QPalette::HighlightedText, Qt::white);
+  }
   return palette;
 }
 
