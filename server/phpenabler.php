@@ -20,10 +20,15 @@
         $rows[] = [$label . ' (' . basename($path) . ')', $fine, $found
             . ($fine ? '' : '; open stchmod.php to repair it')];
     }
-    $secret = Hurrex::guarded('Hurrex::secret');
-    $rows[] = ['secret (' . Hurrex::SECRET_FILE . ')', $secret !== null, $secret !== null
-        ? 'is in place' : 'is missing and cannot be made; open stchmod.php'];
+    $rows[] = Hurrex::secretReport();
     Hurrex::reportPage('Offer package self-check', $rows, <<<'HTML'
+<h2>The thank-you page</h2>
+<p>Put the thank-you page in this folder, beside the sales page, and start it with
+<code>&lt;?php include 'stthanks.php'; ?&gt;</code> (or send buyers to
+<code>stthanksredirect.php</code>). It counts one sale for a browser that has viewed the sales page
+here, once per browser; with <code>$checkip = 1</code> also at most once a day per address. Link
+checkers, mail scanners, chat previews and other requests that never viewed the sales page count
+nothing, and neither does a reload.</p>
 <h2>Letting .html pages run PHP</h2>
 <p>The sales page starts with a line of PHP. A page whose name ends in <code>.php</code> runs it
 on every PHP host. For a page ending in <code>.html</code> or <code>.htm</code>, tell the server

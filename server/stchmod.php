@@ -17,10 +17,7 @@
             return hurrex_prepare_data_file($label, $path, $initial, $holdsCount);
         }, [$label, false, 'could not be checked (see the PHP error log)']);
     }
-    $secret = Hurrex::guarded('Hurrex::secret');
-    $rows[] = ['secret (' . Hurrex::SECRET_FILE . ')', $secret !== null, $secret !== null
-        ? 'is in place' : 'cannot be made: let the web server write to this folder once, then '
-        . 'run this page again; until then one-time-offer visitors are not remembered'];
+    $rows[] = Hurrex::secretReport();
     Hurrex::reportPage('Offer package set-up', $rows);
 })();
 

@@ -15,9 +15,29 @@ final class Hurrex
 {
     const EXPIRY_OFFSET = 6600;  // the tool writes the expiry as Unix seconds minus this
     const SECRET_FILE = 'stsecret.php';
-    const SOLD_MARK_SECONDS = 86400;  // how long a counted browser is not counted again
+    // Writers of the data files take turns on this file; it is never replaced, so a writer
+    // that holds its lock is alone. A .php name: the server never serves it as text.
+    const LOCK_FILE = 'stlock.php';
+    const SOLD_MARK_SECONDS = 86400;  // how long a counted browser or address is not counted again
     const VISITOR_COOKIE_SECONDS = 31536000;
-    const BODY_TAG = '/<body(?:\s[^>]*)?>/i';
+    const LONGEST_TIMER_MS = 2147483647;  // browsers fire a longer timer at once
+    // One remembered visitor in the IP file: 32 hex digits of its key, a blank, 12 digits of
+    // time, a line feed. The records are sorted by key.
+    const RECORD = 46;
+    const CHUNK_RECORDS = 1424;  // about 64 kB of records read at a time
+
+    // The numbers of stconfig1.php: [default, least, most], the ranges the tool writes.
+    const NUMBERS = [
+        'useoto' => [0, 0, 1], 'timeout' => [0, 0, 10000000], 'checkip' => [0, 0, 1],
+        'offerexpire' => [0, -1000000000000, 1000000000000], 'maxsales' => [0, 0, 10000000],
+        'refreshtime' => [0, 0, 10000000], 'popuptop' => [1, 0, 1],
+        'popupheight' => [28, 0, 10000000], 'popupwidth' => [700, 0, 10000000],
+        'popupborder' => [0, 0, 10000000], 'maxiplen' => [5000, 1, 10000000],
+        'popuppadding' => [4, 0, 10000000],
+    ];
+    const TEXTS = ['page2' => '', 'popuptext' => '', 'popupbgcolor' => '#FFFF00',
+        'popupfont' => '', 'cookiename' => 'hurrex', 'salesfile' => 'stnumsales.txt',
+        'ipshuntname' => 'stiptrack.txt'];
 
     public static function log($message)
     {
@@ -51,14 +71,8 @@ final class Hurrex
     // The settings that stconfig1.php sets, with the values used when one is missing.
     public static function configDefaults()
     {
-        return [
-            'numbers' => ['useoto' => 0, 'timeout' => 0, 'checkip' => 0, 'offerexpire' => 0,
-                'maxsales' => 0, 'refreshtime' => 0, 'popuptop' => 1, 'popupheight' => 28,
-                'popupwidth' => 700, 'popupborder' => 0, 'maxiplen' => 5000, 'popuppadding' => 4],
-            'texts' => ['page2' => '', 'popuptext' => '', 'popupbgcolor' => '#FFFF00',
-                'popupfont' => '', 'cookiename' => 'hurrex', 'salesfile' => 'stnumsales.txt',
-                'ipshuntname' => 'stiptrack.txt'],
-        ];
+        return ['numbers' => array_combine(array_keys(self::NUMBERS),
+            array_column(self::NUMBERS, 0)), 'texts' => self::TEXTS];
     }
 
     // The settings as the tool writes them by default, for when stconfig1.php cannot be read.
@@ -68,26 +82,42 @@ final class Hurrex
         return $defaults['numbers'] + $defaults['texts'];
     }
 
-    // The settings from the variables of stconfig1.php, checked and with defaults for missing
-    // values; null when none of them is there.
+    // A hand-edited number as the tool would have written it: the whole part of a finite number
+    // or of a decimal text. Null when it is no number.
+    private static function wholeNumber($value)
+    {
+        if (is_string($value) && preg_match('/^\s*(-?)(\d+)\s*$/', $value, $m)) {
+            $value = strlen($m[2]) > 18 ? (float)$value : (int)$value;
+        }
+        if (is_float($value) && is_finite($value)) {
+            return abs($value) < 9.0e18 ? (int)$value : ($value < 0 ? PHP_INT_MIN : PHP_INT_MAX);
+        }
+        return is_int($value) ? $value : null;
+    }
+
+    // The settings from the variables of stconfig1.php, checked, with defaults for missing
+    // values and out-of-range numbers pulled into the tool's range; null when none is there.
     public static function config(array $vars)
     {
-        $defaults = self::configDefaults();
-        $numbers = $defaults['numbers'];
-        $texts = $defaults['texts'];
         $cfg = [];
         $missing = [];
-        foreach ($numbers as $name => $default) {
+        $outside = [];
+        foreach (self::NUMBERS as $name => list($default, $least, $most)) {
             $value = isset($vars[$name]) ? $vars[$name] : null;
-            if (is_int($value) || is_float($value)
-                || (is_string($value) && preg_match('/^\s*-?\d{1,18}\s*$/', $value))) {
-                $cfg[$name] = (int)$value;
-            } else {
-                $cfg[$name] = $default;
-                $missing[] = $name;
+            if (!is_int($value)) {
+                $value = self::wholeNumber($value);
+                if ($value === null) {
+                    $missing[] = $name;
+                    $value = $default;
+                }
             }
+            if ($value < $least || $value > $most) {
+                $value = $value < $least ? $least : $most;
+                $outside[] = $name . ' (using ' . $value . ')';
+            }
+            $cfg[$name] = $value;
         }
-        foreach ($texts as $name => $default) {
+        foreach (self::TEXTS as $name => $default) {
             $value = isset($vars[$name]) ? $vars[$name] : null;
             if (is_scalar($value)) {
                 $cfg[$name] = (string)$value;
@@ -96,26 +126,27 @@ final class Hurrex
                 $missing[] = $name;
             }
         }
-        if (count($missing) === count($numbers) + count($texts)) {
+        if (count($missing) === count(self::NUMBERS) + count(self::TEXTS)) {
             return null;
         }
         if (!preg_match('/^#[0-9A-Fa-f]{6}$/', $cfg['popupbgcolor'])) {
             $missing[] = 'popupbgcolor';
-            $cfg['popupbgcolor'] = $texts['popupbgcolor'];
+            $cfg['popupbgcolor'] = self::TEXTS['popupbgcolor'];
         }
         if (!preg_match('/^[A-Za-z0-9_]{1,64}$/', $cfg['cookiename'])) {
             $missing[] = 'cookiename';
-            $cfg['cookiename'] = $texts['cookiename'];
+            $cfg['cookiename'] = self::TEXTS['cookiename'];
         }
         if ($missing) {
             self::log('stconfig1.php lacks a usable value for $' . implode(', $', $missing)
                 . '; using defaults');
         }
-        foreach (['timeout', 'maxsales', 'refreshtime', 'popupheight', 'popupwidth', 'popupborder',
-                     'popuppadding', 'maxiplen'] as $name) {
-            $cfg[$name] = max(0, $cfg[$name]);
+        if ($outside) {
+            self::log('stconfig1.php sets numbers out of range: $' . implode(', $', $outside));
         }
-        $cfg['page2'] = trim(preg_replace('/[\x00-\x1F\x7F]/', '', $cfg['page2']));
+        if ($cfg['page2'] !== '') {
+            $cfg['page2'] = trim(preg_replace('/[\x00-\x1F\x7F]/', '', $cfg['page2']));
+        }
         return $cfg;
     }
 
@@ -178,6 +209,19 @@ final class Hurrex
         return [true, 'is writable'];
     }
 
+    // The setup pages' row about the package secret: [what, fine, text].
+    public static function secretReport()
+    {
+        $stored = self::guarded(function () {
+            self::secret();
+            return self::$secretStored;
+        }, false);
+        return ['secret (' . self::SECRET_FILE . ')', $stored, $stored ? 'is in place'
+            : 'cannot be stored because the web server cannot write to this folder: let it write '
+            . 'here once, then open stchmod.php again; until then a secret derived from the '
+            . 'server\'s own facts is used'];
+    }
+
     // A setup page: a table of checks, each [what, fine, text], and more HTML after it.
     public static function reportPage($title, array $rows, $after = '')
     {
@@ -213,7 +257,7 @@ final class Hurrex
     {
         $copies = $cfg['maxsales'] > 0 ? max(0, $cfg['maxsales'] - $sold) : null;
         $deadline = null;
-        if ($cfg['offerexpire'] > 0) {
+        if ($cfg['offerexpire'] !== 0) {
             $deadline = $cfg['offerexpire'] + self::EXPIRY_OFFSET;
         }
         if ($cfg['useoto'] === 1) {
@@ -236,27 +280,28 @@ final class Hurrex
                 $sold = 0;
             }
         }
-        $firstView = $cfg['useoto'] === 1 ? self::firstView($cfg, $now, $remember) : null;
+        $firstView = self::visitor($cfg, $now, $remember);
         return self::offer($cfg, $now, $sold, $firstView);
     }
 
     // ---- data files ----
 
-    // A sales count as stored: one decimal integer; an empty file counts 0. Null when garbled.
+    // A sales count as stored: one decimal integer. Null when the text is anything else, empty
+    // included: a count is never guessed.
     public static function parseCount($text)
     {
         $text = trim($text);
-        if ($text === '') {
-            return 0;
-        }
         return preg_match('/^\d{1,15}$/', $text) ? (int)$text : null;
     }
 
-    // The number in a count file, read under a shared lock; null (logged) when it cannot be read.
+    // The number in a count file; null (logged) when it cannot be read or holds no number.
+    // Every write replaces the file whole, so it is read without a lock.
     private static function readCount($path)
     {
-        $text = self::readLocked($path, 64);
-        if ($text === null) {
+        $text = @file_get_contents($path, false, null, 0, 64);
+        if ($text === false || $text === '') {
+            self::log($path . ($text === false ? ' is missing or cannot be read'
+                : (is_dir($path) ? ' is not a file' : ' is empty')));
             return null;
         }
         $count = self::parseCount($text);
@@ -266,99 +311,94 @@ final class Hurrex
         return $count;
     }
 
-    // A data file's content, read under a shared lock; at most $limit bytes when given. Null
-    // (logged) when it cannot be read.
-    private static function readLocked($path, $limit = null)
+    // Runs $work alone among the package's writers and returns its result. They wait for each
+    // other on the lock file, which is never replaced, for as long as it takes. Where the lock
+    // file cannot be made (a folder the web server cannot write), they wait on $path itself,
+    // which is then written in place and so never replaced either.
+    private static function exclusively($path, callable $work)
     {
-        $handle = fopen($path, 'r');
-        if ($handle === false) {
-            self::log($path . ' is missing or cannot be read');
-            return null;
+        $lockFile = __DIR__ . '/' . self::LOCK_FILE;
+        $lock = @fopen($lockFile, 'r');
+        if ($lock === false) {
+            $lock = @fopen($lockFile, 'c');
         }
-        $text = false;
-        if ((fstat($handle)['mode'] & 0170000) !== 0100000) {
-            self::log($path . ' is not a file');
-        } elseif (flock($handle, LOCK_SH)) {
-            $text = $limit === null ? stream_get_contents($handle) : fread($handle, $limit);
+        if ($lock === false) {
+            $lock = @fopen($path, 'r');
         }
-        fclose($handle);
-        return $text === false ? null : $text;
+        if ($lock === false) {
+            self::log('cannot open ' . $path . ' or ' . $lockFile . ' to lock the data files');
+            return false;
+        }
+        if (!flock($lock, LOCK_EX)) {
+            fclose($lock);
+            self::log('cannot lock ' . $lockFile);
+            return false;
+        }
+        try {
+            return $work();
+        } finally {
+            flock($lock, LOCK_UN);
+            fclose($lock);
+        }
     }
 
-    // Read-modify-write of a data file under an exclusive lock. $change gets the content and
-    // returns the new content, or null to refuse (the file stays as it was). The new content
-    // replaces the file whole: through a renamed temporary file when the folder is writable,
-    // else in place while the lock keeps every reader out. False when nothing was written.
-    private static function updateFile($path, callable $change)
+    // Replaces the data file $path whole with what $write puts into the stream it gets: through
+    // a renamed temporary file when the folder is writable, else in place (the caller holds the
+    // lock). False (logged) when nothing was written.
+    private static function replaceFile($path, callable $write)
     {
         if (is_dir($path)) {
             self::log($path . ' is a folder, not a data file');
             return false;
         }
-        for ($attempt = 0; $attempt < 10; $attempt++) {
-            $handle = fopen($path, 'c+');
-            if ($handle === false) {
-                self::log('cannot open ' . $path . ' for writing');
-                return false;
-            }
-            if (!flock($handle, LOCK_EX)) {
-                fclose($handle);
-                self::log('cannot lock ' . $path);
-                return false;
-            }
-            // A writer may have renamed a new file over the one just locked: start again on it.
-            $locked = fstat($handle);
-            clearstatcache(true, $path);
-            $current = file_exists($path) ? stat($path) : false;
-            if ($current === false || $current['ino'] !== $locked['ino']
-                || $current['dev'] !== $locked['dev']) {
-                fclose($handle);
-                continue;
-            }
-            $old = stream_get_contents($handle);
-            $new = $old === false ? null : $change($old);
-            $written = $new !== null
-                && ($new === $old || self::replaceLocked($path, $handle, $locked, $new));
-            fclose($handle);
-            return $written;
+        if (file_exists($path) && !is_writable($path)) {
+            self::log('cannot write ' . $path . ': the web server may not write to it');
+            return false;
         }
-        self::log($path . ' kept being replaced while waiting for its lock');
-        return false;
-    }
-
-    private static function replaceLocked($path, $handle, array $locked, $data)
-    {
         $folder = dirname($path);
         if (is_writable($folder)) {
             $temp = $folder . '/.' . basename($path) . '.' . bin2hex(random_bytes(6)) . '.tmp';
-            if (file_put_contents($temp, $data) === strlen($data)
-                && chmod($temp, $locked['mode'] & 0777) && rename($temp, $path)) {
-                return true;
-            }
-            if (file_exists($temp)) {
-                unlink($temp);
+            $out = @fopen($temp, 'x');
+            if ($out !== false) {
+                $written = $write($out) !== false && fflush($out);
+                fclose($out);
+                $mode = @fileperms($path);
+                if ($written && ($mode === false || chmod($temp, $mode & 0777))
+                    && rename($temp, $path)) {
+                    return true;
+                }
+                @unlink($temp);
             }
         }
-        rewind($handle);
-        if (fwrite($handle, $data) === strlen($data) && fflush($handle)
-            && ftruncate($handle, strlen($data))) {
-            return true;
+        $file = @fopen($path, 'r+');
+        $out = fopen('php://temp/maxmemory:1048576', 'w+');
+        $written = $file !== false && $write($out) !== false && ($length = ftell($out)) !== false
+            && rewind($out) && stream_copy_to_stream($out, $file) === $length && fflush($file)
+            && ftruncate($file, $length);
+        fclose($out);
+        if ($file !== false) {
+            fclose($file);
         }
-        self::log('cannot write ' . $path);
-        return false;
+        if (!$written) {
+            self::log('cannot write ' . $path);
+        }
+        return $written;
     }
 
-    // Counts one sale in the sales file; false (logged) when it could not be counted.
+    private static function writeAll($stream, $data)
+    {
+        return fwrite($stream, $data) === strlen($data);
+    }
+
+    // Counts one sale in the sales file, the lock held; false (logged) when it could not be
+    // counted. A missing sales file starts at 0.
     private static function countSale(array $cfg)
     {
         $path = self::dataPath($cfg['salesfile']);
-        $counted = self::updateFile($path, function ($old) use ($path) {
-            $count = self::parseCount($old);
-            if ($count === null) {
-                self::log($path . ' does not hold a whole number; the sale is not counted');
-                return null;
-            }
-            return (string)($count + 1);
+        clearstatcache();
+        $count = file_exists($path) ? self::readCount($path) : 0;
+        $counted = $count !== null && self::replaceFile($path, function ($out) use ($count) {
+            return self::writeAll($out, (string)($count + 1));
         });
         if (!$counted) {
             self::log('a sale was not counted at ' . gmdate('Y-m-d H:i:s') . ' UTC');
@@ -366,35 +406,76 @@ final class Hurrex
         return $counted;
     }
 
-    // Counts the sale of the browser sending this request, unless that browser was counted
-    // already; when stconfig1.php cannot be read, in the sales file that the tool always names.
-    // Returns the settings, null when they cannot be read.
+    // Counts the sale of the browser sending this request: a browser that viewed the sales page
+    // (it carries the signed visitor cookie) and was not counted yet; with $checkip also at most
+    // once a day per address. When stconfig1.php cannot be read, in the sales file that the tool
+    // always names. Returns the settings, null when they cannot be read.
     public static function thanks()
     {
+        if (!headers_sent()) {
+            header('Cache-Control: private, no-store');
+        }
         $cfg = self::guarded([self::class, 'loadConfig']);
         self::guarded(function () use ($cfg) {
-            self::countBuyer($cfg === null ? self::defaults() : $cfg);
+            self::countBuyer($cfg === null ? self::defaults() : $cfg, $cfg !== null);
         });
         return $cfg;
     }
 
-    private static function countBuyer(array $cfg)
+    // With $knownName false (stconfig1.php unreadable) any visitor cookie that this package
+    // signed will do, whatever number its name carries.
+    private static function countBuyer(array $cfg, $knownName)
     {
+        $method = isset($_SERVER['REQUEST_METHOD']) ? $_SERVER['REQUEST_METHOD'] : 'GET';
+        if ($method !== 'GET' && $method !== 'POST') {
+            return;
+        }
+        if (!$knownName) {
+            foreach (array_keys($_COOKIE) as $name) {
+                if (preg_match('/^hurrex\d{1,3}$/', $name)) {
+                    $cfg['cookiename'] = $name;
+                }
+            }
+        }
         $mark = $cfg['cookiename'] . '_counted';
-        if (isset($_COOKIE[$mark]) || !self::countSale($cfg)) {
+        if (isset($_COOKIE[$mark]) || self::visitorCookieTime($cfg) === null) {
+            return;
+        }
+        $counted = self::exclusively(self::dataPath($cfg['salesfile']), function () use ($cfg) {
+            $address = $cfg['checkip'] === 1 ? self::addressKey(self::remoteAddress()) : null;
+            if ($address === null) {
+                return self::countSale($cfg);
+            }
+            $now = time();
+            $path = self::dataPath($cfg['ipshuntname']);
+            $key = self::recordKey('sold|' . $address);
+            $last = self::findRecord($path, $key);
+            if ($last !== null && $now - $last < self::SOLD_MARK_SECONDS && $last <= $now) {
+                return false;
+            }
+            $counted = self::countSale($cfg);
+            if ($counted) {
+                self::putRecord($path, $key, $now, $cfg['maxiplen'], false);
+            }
+            return $counted;
+        });
+        if (!$counted) {
             return;
         }
         if (headers_sent()) {
             self::log('output began before stthanks.php, so a reload will count this sale again');
             return;
         }
-        setcookie($mark, '1', self::cookieOptions(time() + self::SOLD_MARK_SECONDS));
+        self::sendCookie($mark, '1', time() + self::SOLD_MARK_SECONDS);
     }
 
     // ---- the package secret and what it signs ----
 
-    // The secret that signs visitor cookies and hashes addresses, made on first use; null
-    // (logged) when it can neither be read nor made.
+    private static $secretStored = false;
+
+    // The secret that signs visitor cookies and hashes addresses, made on first use in a PHP
+    // file. Where that file cannot be made, a secret derived from facts of the server that no
+    // visitor sees, and the folder problem is logged.
     public static function secret()
     {
         static $secret = null;
@@ -402,15 +483,28 @@ final class Hurrex
             return $secret;
         }
         $file = __DIR__ . '/' . self::SECRET_FILE;
-        if (!is_file($file)) {
+        $value = @include $file;
+        if ($value === false && !is_file($file)) {
             self::createSecret($file);
+            $value = @include $file;
         }
-        $value = is_file($file) ? include $file : null;
-        if (!is_string($value) || !preg_match('/^[0-9a-f]{64}$/', $value)) {
-            self::log($file . ' cannot be made or holds no secret; visitors are not remembered');
-            return null;
+        if (is_string($value) && preg_match('/^[0-9a-f]{64}$/', $value)) {
+            self::$secretStored = true;
+            return $secret = $value;
         }
-        return $secret = $value;
+        self::log($file . ' cannot be made or holds no secret (is the folder writable by the web '
+            . 'server?); using a secret derived from the server\'s own facts');
+        return $secret = self::derivedSecret();
+    }
+
+    // Facts that stay while the package stays where it is and that no visitor sees: the folder's
+    // path on the server, the files' inode numbers and times, the host's name.
+    private static function derivedSecret()
+    {
+        $facts = [__DIR__, php_uname('n'), getmyuid(), @fileinode(__DIR__), @fileinode(__FILE__),
+            @filemtime(__FILE__), @fileinode(__DIR__ . '/stconfig1.php'),
+            @filemtime(__DIR__ . '/stconfig1.php'), @fileinode(PHP_BINARY)];
+        return hash('sha256', 'hurrex derived secret|' . implode('|', $facts));
     }
 
     private static function createSecret($file)
@@ -422,13 +516,11 @@ final class Hurrex
         // A .php name even for the moment before the link: never served as text.
         $temp = dirname($file) . '/stsecret-' . bin2hex(random_bytes(6)) . '.php';
         $text = "<?php\nreturn '" . bin2hex(random_bytes(32)) . "';\n";
-        if (file_put_contents($temp, $text) !== strlen($text)) {
-            return false;
-        }
         // link() never replaces, so two first visitors at once agree on one secret; the one
         // that comes second finds the file there.
-        $made = (function_exists('link') && @link($temp, $file)) || is_file($file)
-            || rename($temp, $file);
+        $made = file_put_contents($temp, $text) === strlen($text)
+            && ((function_exists('link') && @link($temp, $file)) || is_file($file)
+                || rename($temp, $file));
         if (file_exists($temp)) {
             unlink($temp);
         }
@@ -455,11 +547,19 @@ final class Hurrex
         return hash_equals($expected, $m[2]) ? (int)$m[1] : null;
     }
 
+    // The first view that this request's visitor cookie carries, null without a valid one.
+    private static function visitorCookieTime(array $cfg)
+    {
+        $name = $cfg['cookiename'];
+        return isset($_COOKIE[$name])
+            ? self::parseVisitorCookie($name, $_COOKIE[$name], self::secret()) : null;
+    }
+
     // The part of an address that names one visitor: an IPv4 address whole, an IPv6 address by
     // its /64 network. Null when it is no address.
     public static function addressKey($address)
     {
-        $packed = is_string($address) ? inet_pton($address) : false;
+        $packed = is_string($address) ? @inet_pton($address) : false;
         if ($packed === false || $packed === null) {
             return null;
         }
@@ -470,121 +570,407 @@ final class Hurrex
         return strlen($packed) === 4 ? inet_ntop($packed) : bin2hex(substr($packed, 0, 8)) . '/64';
     }
 
+    // Forwarded-for headers are the visitor's to forge: the address is the connection's.
+    private static function remoteAddress()
+    {
+        return isset($_SERVER['REMOTE_ADDR']) ? $_SERVER['REMOTE_ADDR'] : '';
+    }
+
     // ---- the visitor ----
 
-    // The URL folder of the running script, with a trailing slash.
+    // The URL folder of the running script as PHP decoded it, with a trailing slash.
     private static function scriptFolder()
     {
         $folder = dirname(isset($_SERVER['SCRIPT_NAME']) ? $_SERVER['SCRIPT_NAME'] : '/');
         return rtrim(str_replace('\\', '/', $folder), '/') . '/';
     }
 
-    private static function cookieOptions($expires)
+    // The folder of the running script as browsers send it (percent-encoded): the part of the
+    // request's own path that decodes to it, else the folder encoded as browsers encode a path.
+    // Cookies are scoped to it, and the bar's refresh asks there.
+    public static function urlFolder()
     {
-        return ['expires' => $expires, 'path' => self::scriptFolder(), 'httponly' => true,
-            'samesite' => 'Lax',
-            'secure' => !empty($_SERVER['HTTPS']) && strtolower($_SERVER['HTTPS']) !== 'off'];
+        static $url = null;
+        if ($url !== null) {
+            return $url;
+        }
+        $folder = self::scriptFolder();
+        $uri = isset($_SERVER['REQUEST_URI']) ? (string)$_SERVER['REQUEST_URI'] : '';
+        $path = substr($uri, 0, strcspn($uri, '?#'));
+        if ($path !== '' && $path[0] === '/' && strpos($path, '%') === false) {
+            if (strncmp($path, $folder, strlen($folder)) === 0) {
+                return $url = self::cookieSafe($folder);
+            }
+        } elseif ($path !== '' && $path[0] === '/') {
+            for ($at = 0; ($at = strpos($path, '/', $at)) !== false; $at++) {
+                if (rawurldecode(substr($path, 0, $at + 1)) === $folder) {
+                    return $url = self::cookieSafe(substr($path, 0, $at + 1));
+                }
+            }
+        }
+        return $url = self::cookieSafe($folder);
     }
 
-    // The visitor's first view: the earliest that the signed cookie and (with $checkip) the IP file
-    // remember, else now. With $remember both learn it.
-    private static function firstView(array $cfg, $now, $remember)
+    // A URL path fit for a cookie's Path and a script's string: every byte outside printable
+    // ASCII, and the blank, quotes, semicolon and backslash, percent-encoded.
+    private static function cookieSafe($path)
     {
-        $secret = self::secret();
-        if ($secret === null) {
-            return $now;
-        }
-        $name = $cfg['cookiename'];
-        $fromCookie = isset($_COOKIE[$name])
-            ? self::parseVisitorCookie($name, $_COOKIE[$name], $secret) : null;
-        $first = min($now, $fromCookie === null ? $now : $fromCookie);
-        if ($cfg['checkip'] === 1) {
-            $key = self::addressKey(isset($_SERVER['REMOTE_ADDR']) ? $_SERVER['REMOTE_ADDR'] : '');
-            if ($key !== null) {
-                $first = self::addressFirstView($cfg, self::signature('ip|' . $key, $secret),
-                    $first, $remember);
+        return preg_replace_callback('/[^\x21\x23-\x26\x28-\x3A\x3C-\x5B\x5D-\x7E]/',
+            function ($m) {
+                return sprintf('%%%02X', ord($m[0]));
+            }, $path);
+    }
+
+    // Sets a cookie for the folder of the running script. Written by hand: PHP's setcookie()
+    // refuses paths that browsers send, such as one with a comma.
+    private static function sendCookie($name, $value, $expires)
+    {
+        $secure = !empty($_SERVER['HTTPS']) && strtolower($_SERVER['HTTPS']) !== 'off';
+        header('Set-Cookie: ' . $name . '=' . $value . '; expires='
+            . gmdate('D, d M Y H:i:s', $expires) . ' GMT; Max-Age=' . ($expires - time())
+            . '; path=' . self::urlFolder() . '; HttpOnly; SameSite=Lax'
+            . ($secure ? '; Secure' : ''), false);
+    }
+
+    // The visitor's first view: the earliest that the signed cookie and, in a one-time offer
+    // with $checkip, the IP file remember, else now. With $remember both learn it; every offer
+    // kind gives a new visitor the cookie, which the thank-you page asks for.
+    private static function visitor(array $cfg, $now, $remember)
+    {
+        $fromCookie = self::visitorCookieTime($cfg);
+        $first = $fromCookie === null || $fromCookie > $now ? $now : $fromCookie;
+        if ($cfg['useoto'] === 1 && $cfg['checkip'] === 1) {
+            $address = self::addressKey(self::remoteAddress());
+            if ($address !== null) {
+                $first = self::addressFirstView($cfg, self::recordKey('ip|' . $address), $first,
+                    $remember);
             }
         }
         if ($remember && $first !== $fromCookie) {
             if (headers_sent()) {
                 self::log('output began before stmain.php, so the visitor cookie cannot be set');
             } else {
-                setcookie($name, self::visitorCookie($name, $first, $secret),
-                    self::cookieOptions($now + self::VISITOR_COOKIE_SECONDS));
+                $name = $cfg['cookiename'];
+                self::sendCookie($name, self::visitorCookie($name, $first, self::secret()),
+                    $now + self::VISITOR_COOKIE_SECONDS);
             }
         }
         return $first;
     }
 
-    // The IP file holds one "hash first-view" line per address, oldest first, at most $maxiplen.
-    private static function parseAddressLines($text)
-    {
-        $entries = [];
-        foreach (preg_split('/\R/', $text, -1, PREG_SPLIT_NO_EMPTY) as $line) {
-            if (preg_match('/^([0-9a-f]{64}) (\d{1,12})$/', $line, $m)) {
-                $entries[$m[1]] = (int)$m[2];
-            }
-        }
-        return $entries;
-    }
-
-    private static function addressFirstView(array $cfg, $hash, $first, $remember)
+    private static function addressFirstView(array $cfg, $key, $first, $remember)
     {
         $path = self::dataPath($cfg['ipshuntname']);
-        if (!$remember) {
-            $text = self::readLocked($path);
-            $entries = self::parseAddressLines($text === null ? '' : $text);
-            return isset($entries[$hash]) ? min($first, $entries[$hash]) : $first;
+        $known = self::findRecord($path, $key);
+        if ($known !== null && $known <= $first) {
+            return $known;
         }
-        $limit = max(1, $cfg['maxiplen']);
-        self::updateFile($path, function ($old) use ($hash, &$first, $limit) {
-            $entries = self::parseAddressLines($old);
-            if (isset($entries[$hash]) && $entries[$hash] <= $first) {
-                $first = $entries[$hash];
-                return $old;
-            }
-            $entries[$hash] = $first;
-            $entries = array_slice($entries, -$limit, null, true);
-            $text = '';
-            foreach ($entries as $h => $t) {
-                $text .= $h . ' ' . $t . "\n";
-            }
-            return $text;
+        if (!$remember) {
+            return $first;
+        }
+        $kept = self::exclusively($path, function () use ($path, $key, $first, $cfg) {
+            return self::putRecord($path, $key, $first, $cfg['maxiplen'], true);
         });
-        return $first;
+        return is_int($kept) ? $kept : $first;
+    }
+
+    // ---- the IP file: sorted fixed-size records, so a look-up reads a few of them ----
+
+    private static function recordKey($what)
+    {
+        return substr(self::signature($what, self::secret()), 0, 32);
+    }
+
+    // The time the IP file holds for $key, or null. Whole-file replacement keeps a reader on
+    // one consistent file without a lock.
+    private static function findRecord($path, $key)
+    {
+        $file = @fopen($path, 'rb');
+        if ($file === false) {
+            self::log($path . ' is missing or cannot be read');
+            return null;
+        }
+        $found = null;
+        $size = fstat($file)['size'];
+        if ($size % self::RECORD !== 0) {
+            self::log($path . ' is garbled; it is written anew when the next visitor is stored');
+            $size = 0;
+        }
+        stream_set_read_buffer($file, 0);
+        for ($low = 0, $high = intdiv($size, self::RECORD) - 1; $low <= $high;) {
+            $middle = ($low + $high) >> 1;
+            fseek($file, $middle * self::RECORD);
+            $record = fread($file, self::RECORD);
+            $order = strcmp(substr($record, 0, 32), $key);
+            if ($order === 0) {
+                $found = self::recordTime($record);
+                break;
+            }
+            if ($order < 0) {
+                $low = $middle + 1;
+            } else {
+                $high = $middle - 1;
+            }
+        }
+        fclose($file);
+        return $found;
+    }
+
+    private static function recordTime($record)
+    {
+        return strlen($record) === self::RECORD && $record[32] === ' '
+            && ctype_digit(substr($record, 33, 12)) ? (int)substr($record, 33, 12) : null;
+    }
+
+    // The IP file's valid records, about 64 kB at a time, each as a list of [key, time] in file
+    // order; lines that are no record are passed over (logged).
+    private static function recordChunks($path)
+    {
+        if (!file_exists($path)) {
+            return;
+        }
+        $file = @fopen($path, 'rb');
+        if ($file === false) {
+            self::log($path . ' cannot be read');
+            return;
+        }
+        $size = self::RECORD * self::CHUNK_RECORDS;
+        $rest = '';
+        $dropped = 0;
+        do {
+            $data = fread($file, $size);
+            $end = $data === false || $data === '';
+            $text = $rest . ($end ? ($rest === '' ? '' : "\n") : $data);
+            $cut = strrpos($text, "\n");
+            if ($cut === false) {
+                $rest = strlen($text) > $size ? '' : $text;  // no line ends: not a record
+                $dropped += $rest === '' && $text !== '' ? 1 : 0;
+                continue;
+            }
+            $rest = (string)substr($text, $cut + 1);
+            $lines = substr($text, 0, $cut + 1);
+            $count = preg_match_all('/^([0-9a-f]{32}) (\d{12})\n/m', $lines, $m, PREG_SET_ORDER);
+            $dropped += substr_count($lines, "\n") - $count;
+            yield array_map(function ($r) {
+                return [$r[1], (int)$r[2]];
+            }, $m);
+        } while (!$end);
+        fclose($file);
+        if ($dropped > 0) {
+            self::log($path . ' held ' . $dropped . ' lines that are no visitor record; they are '
+                . 'dropped');
+        }
+    }
+
+    // Stores $time for $key in the IP file, the lock held, keeping at most $limit records and
+    // dropping the oldest first. With $keepEarlier an earlier stored time stays. Returns the
+    // time now stored, false when the file could not be written. Memory stays bounded whatever
+    // the file holds: it is read and written a chunk at a time.
+    private static function putRecord($path, $key, $time, $limit, $keepEarlier)
+    {
+        clearstatcache();
+        // First pass: the stored time, the count and the spread of times of the others.
+        $count = 0;
+        $oldest = PHP_INT_MAX;
+        $newest = 0;
+        foreach (self::recordChunks($path) as $records) {
+            foreach ($records as list($k, $t)) {
+                if ($k === $key) {
+                    if ($keepEarlier && $t <= $time) {
+                        return $t;
+                    }
+                    continue;
+                }
+                $count++;
+                $oldest = min($oldest, $t);
+                $newest = max($newest, $t);
+            }
+        }
+        // Which to drop: those older than a threshold, and the first few at it.
+        $drop = $count - $limit + 1;
+        list($below, $quota) = $drop <= 0 ? [0, 0] : ($drop === 1 ? [$oldest, 1]
+            : self::dropThreshold($path, $key, $drop, $oldest, $newest));
+        $written = self::replaceFile($path, function ($out) use ($path, $key, $time, $below, $quota) {
+            $record = $key . ' ' . sprintf('%012d', $time) . "\n";
+            $placed = false;
+            foreach (self::recordChunks($path) as $records) {
+                $text = '';
+                foreach ($records as list($k, $t)) {
+                    if ($k === $key || $t < $below || ($t === $below && $quota-- > 0)) {
+                        continue;
+                    }
+                    if (!$placed && strcmp($k, $key) > 0) {
+                        $text .= $record;
+                        $placed = true;
+                    }
+                    $text .= $k . ' ' . sprintf('%012d', $t) . "\n";
+                }
+                if (!self::writeAll($out, $text)) {
+                    return false;
+                }
+            }
+            return $placed || self::writeAll($out, $record);
+        });
+        return $written ? $time : false;
+    }
+
+    // The threshold under which records are dropped, and how many at it, so that $drop of the
+    // oldest records other than $key go: [threshold, quota]. Counted in 256 spans of time
+    // between $oldest and $newest, so that memory stays bounded.
+    private static function dropThreshold($path, $key, $drop, $oldest, $newest)
+    {
+        $span = intdiv($newest - $oldest, 256) + 1;
+        $histogram = array_fill(0, 256, 0);
+        foreach (self::recordChunks($path) as $records) {
+            foreach ($records as list($k, $t)) {
+                if ($k !== $key && $t >= $oldest && $t <= $newest) {
+                    $histogram[intdiv($t - $oldest, $span)]++;
+                }
+            }
+        }
+        $bucket = 0;
+        while ($histogram[$bucket] < $drop) {
+            $drop -= $histogram[$bucket++];
+        }
+        if ($span === 1) {
+            return [$oldest + $bucket, $drop];
+        }
+        // Within the span the records at each second are counted the same way.
+        return self::dropThreshold($path, $key, $drop, $oldest + $bucket * $span,
+            $oldest + ($bucket + 1) * $span - 1);
     }
 
     // ---- the sales page ----
 
-    private static function isHtmlResponse()
+    public static function isHtmlResponse()
     {
         $code = http_response_code();
         if ($code !== false && ($code < 200 || $code >= 300 || $code === 204)) {
             return false;
         }
-        $type = ini_get('default_mimetype');
-        foreach (headers_list() as $header) {
-            if (stripos($header, 'content-type:') === 0) {
-                $type = trim(substr($header, 13));
-            }
+        $type = self::responseHeader('content-type');
+        if ($type === null) {
+            $type = ini_get('default_mimetype');
         }
         return $type === ''
             || preg_match('#^\s*(text/html|application/xhtml\+xml)\b#i', $type) === 1;
     }
 
-    // $html with $head put right after the opening <body> tag (when there is none, after the
-    // doctype, <html> and the head, or at the very start) and $tail before the closing </body> tag
-    // (or at the end).
-    public static function inject($html, $head, $tail)
+    // The value of a response header set so far, the last one of that name; null without one.
+    public static function responseHeader($name)
     {
-        if (preg_match(self::BODY_TAG, $html, $m, PREG_OFFSET_CAPTURE)) {
-            $at = $m[0][1] + strlen($m[0][0]);
-        } else {
-            preg_match('/^(?:\s+|<!--.*?-->|<\?xml[^>]*>|<!doctype[^>]*>|<html(?:\s[^>]*)?>'
-                . '|<head(?:\s[^>]*)?>.*?<\/head\s*>)*/is', $html, $m);
-            $at = strlen($m[0]);
+        $value = null;
+        $length = strlen($name) + 1;
+        foreach (headers_list() as $header) {
+            if (strncasecmp($header, $name . ':', $length) === 0) {
+                $value = trim(substr($header, $length));
+            }
         }
-        $html = substr($html, 0, $at) . $head . substr($html, $at);
+        return $value;
+    }
+
+    // Elements whose content is text, not tags, until their closing tag.
+    const RAW_TEXT = ['script' => 1, 'style' => 1, 'title' => 1, 'textarea' => 1,
+        'noscript' => 1, 'template' => 1, 'xmp' => 1, 'iframe' => 1, 'noframes' => 1];
+    // Elements of the page's head, and the document's frame, before the body.
+    const HEAD_TAGS = ['html' => 1, 'head' => 1, 'meta' => 1, 'link' => 1, 'title' => 1,
+        'style' => 1, 'script' => 1, 'base' => 1, 'noscript' => 1, 'template' => 1];
+
+    // Where the bar goes in $html: [offset, found], found being true once it is known. Right
+    // after the page's opening <body> tag, with comments, scripts and quoted attribute values
+    // passed over; without one, where the body begins: after the doctype, <html> and the head.
+    // When $html may still grow ($more), [$resume, false] tells where the unfinished part starts.
+    public static function barPlace($html, $more = false, $from = 0)
+    {
+        $at = $from;
+        $length = strlen($html);
+        while (true) {
+            $at += strspn($html, " \t\r\n\f", $at);
+            if ($at >= $length) {
+                return [$at, !$more];
+            }
+            if ($html[$at] !== '<') {
+                return [$at, true];  // text: the body has begun
+            }
+            $start = $at;
+            if (substr_compare($html, '<!--', $at, 4) === 0) {
+                $end = strpos($html, '-->', $at + 4);
+                if ($end === false) {
+                    return [$start, !$more];
+                }
+                $at = $end + 3;
+                continue;
+            }
+            if (!preg_match('/\G<(\/?)([A-Za-z][^\s\/>]*)|\G<[!?]/', $html, $m, 0, $at)) {
+                return $at + 1 >= $length && $more ? [$start, false] : [$start, true];
+            }
+            $at = self::tagEnd($html, $at + strlen($m[0]));
+            if ($at === null) {
+                return [$start, !$more];
+            }
+            if (!isset($m[2])) {
+                continue;  // a doctype or an XML declaration
+            }
+            $name = strtolower($m[2]);
+            if ($m[1] === '') {
+                if ($name === 'body') {
+                    return [$at, true];
+                }
+                if (!isset(self::HEAD_TAGS[$name])) {
+                    return [$start, true];  // an element of the body without a <body> tag
+                }
+                if (isset(self::RAW_TEXT[$name])) {
+                    $close = self::closingTag($html, $name, $at);
+                    if ($close === null) {
+                        return [$start, !$more];
+                    }
+                    $at = $close;
+                }
+            } elseif (!isset(self::HEAD_TAGS[$name]) && $name !== 'body') {
+                return [$start, true];
+            }
+        }
+    }
+
+    // The offset after the tag whose attributes begin at $at, honouring quoted values; null
+    // when the tag does not end in $html.
+    private static function tagEnd($html, $at)
+    {
+        $length = strlen($html);
+        while (($at += strcspn($html, '>"\'', $at)) < $length) {
+            if ($html[$at] === '>') {
+                return $at + 1;
+            }
+            $close = strpos($html, $html[$at], $at + 1);
+            if ($close === false) {
+                return null;
+            }
+            $at = $close + 1;
+        }
+        return null;
+    }
+
+    // The offset after the closing tag of raw-text element $name from $at; null when missing.
+    private static function closingTag($html, $name, $at)
+    {
+        while (($at = stripos($html, '</' . $name, $at)) !== false) {
+            $after = $at + 2 + strlen($name);
+            if ($after < strlen($html) && strpos(" \t\r\n\f/>", $html[$after]) !== false) {
+                return self::tagEnd($html, $after);
+            }
+            $at = $after;
+        }
+        return null;
+    }
+
+    // $html with $head put where barPlace() says and $tail before the closing </body> tag (or
+    // at the end).
+    public static function inject($html, $head, $tail, $at = null)
+    {
+        if ($at === null) {
+            $at = self::barPlace($html)[0];
+        }
+        $html = substr_replace($html, $head, $at, 0);
         if ($tail === '') {
             return $html;
         }
@@ -604,14 +990,14 @@ final class Hurrex
         ]);
         $height = $cfg['popupheight'];
         $edge = $cfg['popuptop'] === 1 ? 'top' : 'bottom';
-        $style = 'position:fixed;' . $edge . ':0;left:0;right:0;z-index:2147483647;margin:0 auto;'
-            . 'box-sizing:border-box;width:' . ($cfg['popupwidth'] > 0 ? $cfg['popupwidth'] . 'px'
-                : '100%') . ';max-width:100%;min-height:' . $height . 'px;padding:'
-            . $cfg['popuppadding'] . 'px;border:' . $cfg['popupborder'] . 'px solid #000000;'
-            . 'background:' . $cfg['popupbgcolor'] . ';text-align:center;line-height:normal;'
-            . 'font-variant-numeric:tabular-nums;overflow-wrap:anywhere';
-        $bar = '<div id="hurrex-bar" role="status" style="' . $style . '">' . $cfg['popupfont']
-            . $text . ($cfg['popupfont'] !== '' ? '</font>' : '') . '</div>';
+        $bar = '<div id="hurrex-bar" role="status" style="position:fixed;' . $edge . ':0;left:0;'
+            . 'right:0;z-index:2147483647;margin:0 auto;box-sizing:border-box;width:'
+            . ($cfg['popupwidth'] > 0 ? $cfg['popupwidth'] . 'px' : '100%') . ';max-width:100%;'
+            . 'min-height:' . $height . 'px;padding:' . $cfg['popuppadding'] . 'px;border:'
+            . $cfg['popupborder'] . 'px solid #000000;background:' . $cfg['popupbgcolor']
+            . ';text-align:center;line-height:normal;font-variant-numeric:tabular-nums;'
+            . 'overflow-wrap:anywhere">' . $cfg['popupfont'] . $text
+            . ($cfg['popupfont'] !== '' ? '</font>' : '') . '</div>';
         $room = '<div id="hurrex-room" aria-hidden="true" style="height:' . $height
             . 'px;margin:0;padding:0"></div>';
         $script = '<script>' . self::barScript($cfg, $offer) . '</script>';
@@ -623,14 +1009,15 @@ final class Hurrex
     // the offer ends, so that the server decides.
     private static function barScript(array $cfg, array $offer)
     {
-        $url = self::scriptFolder() . 'stiframe.php?format=json';
-        $json = JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS | JSON_HEX_QUOT
-            | JSON_UNESCAPED_SLASHES;
+        $url = json_encode(self::urlFolder() . 'stiframe.php?format=json',
+            JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS | JSON_HEX_QUOT | JSON_UNESCAPED_SLASHES);
         $seconds = $offer['open'] ? $offer['secondsleft'] : null;
-        $refresh = $offer['open'] && $cfg['maxsales'] > 0 ? 60000 * $cfg['refreshtime'] : 0;
+        // At least a minute apart, and never longer than a browser timer can wait.
+        $refresh = $offer['open'] && $cfg['maxsales'] > 0
+            ? min(60000 * $cfg['refreshtime'], self::LONGEST_TIMER_MS) : 0;
         return '(function(){var b=document.getElementById("hurrex-bar"),'
-            . 'r=document.getElementById("hurrex-room"),s=' . json_encode($seconds) . ',f='
-            . $refresh . ',u=' . json_encode($url, $json) . ',t=performance.now();'
+            . 'r=document.getElementById("hurrex-room"),s=' . ($seconds === null ? 'null' : $seconds)
+            . ',f=' . $refresh . ',u=' . $url . ',t=performance.now();'
             . 'function put(c,v){var e=b.getElementsByClassName(c);'
             . 'for(var i=0;i<e.length;i++)e[i].textContent=v;}'
             . 'function fit(){r.style.height=b.offsetHeight+"px";}'
@@ -680,10 +1067,10 @@ final class Hurrex
             if (!headers_sent()) {
                 header('Cache-Control: private, no-store');
             }
-            list($head, $tail) = self::bar($cfg, $offer);
-            ob_start(function ($chunk, $phase) use ($head, $tail) {
-                return self::guarded(function () use ($chunk, $phase, $head, $tail) {
-                    return self::filterOutput($chunk, $phase, $head, $tail);
+            $filter = new HurrexPageFilter(self::bar($cfg, $offer));
+            ob_start(function ($chunk, $phase) use ($filter) {
+                return self::guarded(function () use ($filter, $chunk, $phase) {
+                    return $filter->filter($chunk, $phase);
                 }, $chunk);
             });
             return null;
@@ -693,43 +1080,123 @@ final class Hurrex
             exit;
         }
     }
+}
 
-    // The output handler: holds the page until its <body> tag (or its end) has passed, then puts
-    // the bar in, once, when the response is HTML.
-    private static function filterOutput($chunk, $phase, $head, $tail)
+// The sales page's output handler: holds the page until the bar's place has passed (or the page
+// ends), then puts the bar in, once, when the response is HTML. A page that compresses its own
+// output (gzip or deflate, by an output handler of its own or by hand) is decoded for that and
+// compressed again the same way.
+final class HurrexPageFilter
+{
+    private $head;
+    private $tail;
+    private $held = '';  // the page so far, decoded
+    private $raw = '';  // the page so far as it came, while it is decoded
+    private $resume = 0;
+    private $done = false;
+    private $decoder = null;
+    private $encoder = null;
+
+    public function __construct(array $bar)
     {
-        static $held = '', $done = false;
-        if ($done) {
-            return $chunk;
+        list($this->head, $this->tail) = $bar;
+    }
+
+    public function filter($chunk, $phase)
+    {
+        $final = ($phase & PHP_OUTPUT_HANDLER_FINAL) !== 0;
+        if ($this->done) {
+            return $this->encoder === null ? $chunk : $this->recode($chunk, $final);
         }
         if ($phase & PHP_OUTPUT_HANDLER_CLEAN) {
-            $held = '';
+            $this->held = $this->raw = '';
+            $this->resume = 0;
             return '';
         }
-        $held = $held === '' ? $chunk : $held . $chunk;  // a whole page: no copy
-        $final = ($phase & PHP_OUTPUT_HANDLER_FINAL) !== 0;
-        if (!$final && !preg_match(self::BODY_TAG, $held)) {
+        if ($this->held === '' && $this->decoder === null && $chunk !== ''
+            && !$this->startDecoding()) {
+            $this->done = true;  // a coding the package cannot read: the page passes untouched
+            return $chunk;
+        }
+        $text = $chunk;
+        if ($this->decoder !== null) {
+            $this->raw .= $chunk;
+            $text = @inflate_add($this->decoder, $chunk, $final ? ZLIB_FINISH : ZLIB_SYNC_FLUSH);
+            if ($text === false) {
+                Hurrex::log('the page\'s compressed output cannot be decoded; it is sent '
+                    . 'without the bar');
+                $this->done = true;
+                $this->decoder = $this->encoder = null;
+                return $this->raw;
+            }
+        }
+        $this->held .= $text;
+        list($at, $found) = Hurrex::barPlace($this->held, !$final, $this->resume);
+        if (!$found) {
+            $this->resume = $at;
             return '';
         }
-        $done = true;
-        $out = $held;
-        $held = '';
-        if (!self::isHtmlResponse()) {
-            return $out;
+        $this->done = true;
+        $page = $this->held;
+        $raw = $this->raw;
+        $this->held = $this->raw = '';
+        if (!Hurrex::isHtmlResponse()) {
+            $this->decoder = $this->encoder = null;
+            return $raw !== '' ? $raw : $page;
+        }
+        if (!headers_sent()) {
+            header_remove('Content-Length');  // the page grows by the bar
         }
         if ($final) {
-            return self::inject($out, $head, $tail);
+            return $this->encode(Hurrex::inject($page, $this->head, $this->tail, $at), true);
         }
         // The closing </body> comes in a later chunk: it gets the tail from the end of the output.
-        if ($tail !== '') {
+        if ($this->tail !== '') {
+            $tail = $this->tail;
             register_shutdown_function(function () use ($tail) {
                 echo $tail;
             });
         }
-        return self::inject($out, $head, '');
+        return $this->encode(Hurrex::inject($page, $this->head, '', $at), false);
+    }
+
+    // Decodes from here on when the page's response is compressed; false for a coding the package
+    // cannot decode.
+    private function startDecoding()
+    {
+        $coding = strtolower((string)Hurrex::responseHeader('content-encoding'));
+        if ($coding === '' || $coding === 'identity') {
+            return true;
+        }
+        $formats = ['gzip' => ZLIB_ENCODING_GZIP, 'x-gzip' => ZLIB_ENCODING_GZIP,
+            'deflate' => ZLIB_ENCODING_DEFLATE];
+        if (!isset($formats[$coding]) || !function_exists('inflate_init')) {
+            Hurrex::log('the page is sent with Content-Encoding ' . $coding
+                . ', which the package cannot decode; it is sent without the bar');
+            return false;
+        }
+        $this->decoder = inflate_init(ZLIB_ENCODING_ANY);
+        $this->encoder = deflate_init($formats[$coding]);
+        return true;
+    }
+
+    private function encode($text, $final)
+    {
+        return $this->encoder === null ? $text
+            : deflate_add($this->encoder, $text, $final ? ZLIB_FINISH : ZLIB_SYNC_FLUSH);
+    }
+
+    // A later chunk of a compressed page: decoded and compressed again into the one stream.
+    private function recode($chunk, $final)
+    {
+        $text = @inflate_add($this->decoder, $chunk, $final ? ZLIB_FINISH : ZLIB_SYNC_FLUSH);
+        if ($text === false) {
+            Hurrex::log('the page\'s compressed output cannot be decoded after the bar');
+            $text = '';
+        }
+        return $this->encode($text, $final);
     }
 }
-
 }
 
 if (empty($hurrexLibraryOnly)) {

@@ -77,6 +77,17 @@ const faults = [
     countAfterSale: '1',
   },
   {
+    what: 'hand-edited numbers that are NaN, huge or no number',
+    settings: { maxsales: 10 },
+    prepare: (site) => site.write('stconfig1.php', site.read('stconfig1.php')
+      .replace('$maxsales = 10;', '$maxsales = NAN;').replace('$popupheight = 28;', '$popupheight = 1e30;')
+      .replace('$refreshtime = 5;', '$refreshtime = "soon";')),
+    logged: /lacks a usable value for \$maxsales, \$refreshtime[^]*out of range: \$popupheight \(using 10000000\)/,
+    enabler: row('stconfig1.php', 'OK'),
+    chmod: row(sales, 'OK'),
+    countAfterSale: '1',
+  },
+  {
     what: 'a setting missing from stconfig1.php',
     settings: {},
     prepare: (site) => site.write('stconfig1.php', site.read('stconfig1.php').replace(/\$maxsales = 0;\r\n/, '')),
@@ -87,8 +98,8 @@ const faults = [
   },
 ];
 
-async function get(site, file) {
-  const response = await fetch(site.url + file);
+async function get(site, file, cookie) {
+  const response = await fetch(site.url + file, { headers: cookie ? { cookie } : {} });
   const body = await response.text();
   assert.equal(response.status, 200, file);
   assert.doesNotMatch(body, phpMessage, file);
@@ -107,10 +118,13 @@ for (const fault of faults) {
       assert.doesNotMatch(await page.content(), phpMessage);
       assert.equal(await page.locator('#first').textContent(), 'Buy the book');
       assert.match(await page.locator('#hurrex-bar').textContent(), /^Your offer will expire in/);
-      await page.close();
-
       assert.match(await get(site, 'phpenabler.php'), fault.enabler);
-      assert.match(await get(site, 'thanks.php'), /Thank you/);
+      await page.goto(site.url + 'thanks.php');
+      assert.doesNotMatch(await page.content(), phpMessage);
+      assert.equal(await page.locator('h1').textContent(), 'Thank you');
+      await page.close();
+      await browser.clearCookies();
+
       assert.match(site.log(), fault.logged);
       assert.match(await get(site, 'stchmod.php'), fault.chmod);
       const salesFile = path.join(site.web, 'stnumsales.txt');
@@ -126,16 +140,46 @@ for (const fault of faults) {
 // before the package runs, but the package's scripts survive and tell.
 test('a stconfig1.php that does not parse: sales still counted, the package scripts answer and the self-check tells', async () => {
   const site = new Site({});
-  site.write('stconfig1.php', site.read('stconfig1.php').replace('$popuptext = "', '$popuptext = "Say "hi" '));
   await site.start();
   try {
+    const cookie = await site.visitorCookie();  // a buyer who viewed the page before the edit
+    site.write('stconfig1.php', site.read('stconfig1.php').replace('$popuptext = "', '$popuptext = "Say "hi" '));
     assert.match(await get(site, 'phpenabler.php'), /<th>stconfig1.php<\/th><td>PROBLEM<\/td><td>loads with problems: syntax error/);
     const json = await fetch(site.url + 'stiframe.php?format=json');
     assert.equal(json.status, 503);
     assert.doesNotMatch(await json.text(), phpMessage);
     assert.match(await get(site, 'thanks.php'), /Thank you/);
+    assert.equal(site.read('stnumsales.txt'), '0', 'no visitor cookie');
+    assert.match(await get(site, 'thanks.php', cookie), /Thank you/);
     assert.equal(site.read('stnumsales.txt'), '1', 'counted in the default sales file');
     assert.match(site.log(), /hurrex: ParseError/);
+  } finally {
+    await site.stop();
+  }
+});
+
+// Without a stored secret the cookie is signed with one derived from the server's own facts, so
+// a visitor's first view is kept and the one-time offer ends on time.
+test('a folder the server cannot write: the one-time offer still ends for its visitor', async () => {
+  const site = new Site({ useoto: 1, timeout: 1, page2: 'next.html' });
+  site.takeFromServer('.');
+  await site.start();
+  try {
+    const page = await browser.newPage();
+    await page.goto(site.url + 'index.php');
+    assert.match(await page.locator('#hurrex-bar').textContent(), /expire in 1 minutes/);
+    await new Promise((r) => setTimeout(r, 30000));
+    await page.reload();
+    assert.match(await page.locator('#hurrex-bar').textContent(), /expire in 1 minutes/);
+    // The bar's own countdown reloads the page at the end, and the server sends it on.
+    await page.waitForURL(/next\.html$/, { timeout: 45000 });
+    await page.goto(site.url + 'index.php');
+    assert.equal(await page.locator('h1').textContent(), 'The next page');
+    await page.close();
+    await browser.clearCookies();
+    assert.deepEqual(fs.readdirSync(site.web).filter((f) => f.startsWith('stsecret')), []);
+    assert.match(site.log(), /secret cannot be made/);
+    assert.match(await get(site, 'stchmod.php'), /<th>secret \(stsecret.php\)<\/th><td>PROBLEM<\/td><td>cannot be stored/);
   } finally {
     await site.stop();
   }

@@ -115,3 +115,29 @@ test('with the IP check a forged cookie or X-Forwarded-For gains no time', async
   assert.doesNotMatch(site.read('stiptrack.txt'), /127\.0\.0\.1|203\.0\.113/);
   assert.equal(site.read('stiptrack.txt').trim().split('\n').length, 1);
 });
+
+// Folder names that must be percent-encoded in a URL, or that PHP's setcookie() refuses.
+test('sales folders named with a blank, a comma or an umlaut keep the timer and count a sale once', async () => {
+  for (const folder of ['my offer', 'a,b', 'angebot-ü']) {
+    const other = await new Site({ useoto: 1, timeout: 10 }, { folder }).start();
+    const browser = await Site.browser(other.profile());
+    try {
+      const page = await browser.newPage();
+      const left = async () => {
+        await page.goto(other.url + 'index.php');
+        return page.evaluate(() => fetch('stiframe.php?format=json').then((r) => r.json()))
+          .then((offer) => offer.secondsleft);
+      };
+      const first = await left();
+      await sleep(2100);
+      assert.ok(await left() <= first - 2, `${folder}: the timer goes on over a reload`);
+      await page.goto(other.url + 'thanks.php');
+      await page.reload();
+      assert.equal(other.read('stnumsales.txt'), '1', folder);
+      assert.equal(other.log(), '', folder);
+    } finally {
+      await browser.close();
+      await other.stop();
+    }
+  }
+});

@@ -69,17 +69,26 @@ const pages = {
 <body>\n<h1 id="first">Buy the book</h1>\n${content}\n<p id="last">Order now</p>\n</body></html>\n`,
   'nobody.php': `${includeLine}\r\n<p id="first">A page without a body tag</p>\n`,
   'data.php': `${includeLine}<?php header('Content-Type: application/json'); ?>{"a": "<body>"}`,
+  // A page that compresses its own output, with an old, common idiom.
+  'gzip.php': `${includeLine}<?php ob_start('ob_gzhandler'); ?><!DOCTYPE html>\n<html><head><title>Zipped</title></head>
+<body><h1 id="first">Buy the book</h1>\n${content}\n</body></html>\n`,
+  // One that compresses by hand.
+  'deflate.php': `${includeLine}<?php header('Content-Encoding: deflate'); echo gzcompress('<!DOCTYPE html><html><body><h1 id="first">Buy the book</h1></body></html>'); ?>`,
   'thanks.php': `<?php include 'stthanks.php'; ?><!DOCTYPE html>\n<html><body><h1>Thank you</h1></body></html>\n`,
   'next.html': '<!DOCTYPE html>\n<html><body><h1 id="next">The next page</h1></body></html>\n',
 };
 
 class Site {
-  constructor(settings) {
+  // The sales folder is the web root, or `folder` in it (a name as the seller chose it).
+  constructor(settings, { folder = '' } = {}) {
     this.root = fs.mkdtempSync(path.join(os.tmpdir(), 'hurrex-site-'));
-    this.web = path.join(this.root, 'www');
+    this.docRoot = path.join(this.root, 'www');
+    this.web = path.join(this.docRoot, folder);
+    this.folder = folder ? `${folder}/` : '';
     this.errorLog = path.join(this.root, 'php-error.log');
+    this.accessLog = path.join(this.root, 'php-access.log');
     fs.chmodSync(this.root, 0o755);
-    fs.mkdirSync(this.web);
+    fs.mkdirSync(this.web, { recursive: true });
     for (const [name, text] of Object.entries(pages)) this.write(name, text);
     fs.writeFileSync(this.errorLog, '');
     generate(path.join(this.web, 'index.php'), settings);
@@ -130,20 +139,37 @@ class Site {
   log() { return fs.readFileSync(this.errorLog, 'utf8'); }
   clearLog() { fs.writeFileSync(this.errorLog, ''); }
 
-  async start({ workers = 2 } = {}) {
+  // A visitor cookie as the sales page gives it to a new visitor: "name=value".
+  async visitorCookie() {
+    const response = await fetch(this.url + 'index.php');
+    await response.text();
+    const cookie = response.headers.getSetCookie().find((c) => c.startsWith(this.cookieName() + '='));
+    return cookie.split(';')[0];
+  }
+
+  // The requests the server answered, from its own log: [status, method, path] each.
+  served() {
+    return [...fs.readFileSync(this.accessLog, 'utf8').matchAll(/\[(\d{3})\]: (\w+) (\S+)/g)]
+      .map((m) => [Number(m[1]), m[2], m[3]]);
+  }
+
+  // `ini`: more php.ini settings for the server, such as a host-wide output compression.
+  async start({ workers = 2, ini = [] } = {}) {
     const port = await freePort();
-    const php = ['php', '-S', `127.0.0.1:${port}`, '-t', this.web, '-d', 'display_errors=1',
+    const php = ['php', '-S', `127.0.0.1:${port}`, '-t', this.docRoot, '-d', 'display_errors=1',
       '-d', 'display_startup_errors=1', '-d', 'error_reporting=-1', '-d', 'html_errors=0',
       '-d', 'log_errors=1', '-d', `error_log=${this.errorLog}`,
       // The tests rewrite stconfig1.php within a second; no cached copy may hide that.
-      '-d', 'opcache.enable=0'];
+      '-d', 'opcache.enable=0', ...ini.flatMap((setting) => ['-d', setting])];
     const command = asRoot
       ? ['setpriv', '--reuid=nobody', '--regid=nogroup', '--clear-groups', ...php] : php;
     // Its own process group, so that stopping it stops its workers too.
+    const log = fs.openSync(this.accessLog, 'a');
     this.server = spawn(command[0], command.slice(1), {
-      stdio: 'ignore', detached: true, env: { ...process.env, PHP_CLI_SERVER_WORKERS: String(workers) },
+      stdio: ['ignore', 'ignore', log], detached: true, env: { ...process.env, PHP_CLI_SERVER_WORKERS: String(workers) },
     });
-    this.url = `http://127.0.0.1:${port}/`;
+    fs.closeSync(log);
+    this.url = new URL(encodeURI(this.folder), `http://127.0.0.1:${port}/`).href;
     for (let i = 0; i < 100; i++) {
       if (await canConnect(port)) return this;
       await new Promise((r) => setTimeout(r, 50));

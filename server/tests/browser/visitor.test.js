@@ -123,3 +123,45 @@ test('a page without a body tag gets the bar; a JSON response passes untouched',
   assert.equal(site.log(), '');
   await page.close();
 });
+
+test('pages that compress their own output load with the bar', async () => {
+  site.configure({});
+  site.clearLog();
+  for (const file of ['gzip.php', 'deflate.php']) {
+    const page = await browser.newPage();
+    const response = await page.goto(site.url + file, { timeout: 10000 });
+    assert.match(response.headers()['content-encoding'] ?? '', /^(gzip|deflate)$/, file);
+    assert.equal(await page.locator('#first').textContent(), 'Buy the book', file);
+    assert.match(await page.locator('#hurrex-bar').textContent(), /^Your offer will expire in/, file);
+    await page.close();
+  }
+  assert.equal(site.log(), '');
+
+  const zipped = await new Site({}).start({ ini: ['zlib.output_compression=1'] });
+  try {
+    const page = await browser.newPage();
+    const response = await page.goto(zipped.url + 'index.php', { timeout: 10000 });
+    assert.equal(response.headers()['content-encoding'], 'gzip');
+    assert.match(await page.locator('#hurrex-bar').textContent(), /^Your offer will expire in/);
+    assert.equal(zipped.log(), '');
+    await page.close();
+  } finally {
+    await zipped.stop();
+  }
+});
+
+test('a huge refresh time never floods the server: no refresh request in 10 s', async () => {
+  const requests = {};
+  const pages = [];
+  for (const refreshtime of [40000, 10000000]) {
+    site.configure({ maxsales: 10, refreshtime });
+    const page = await browser.newPage();
+    requests[refreshtime] = 0;
+    page.on('request', (r) => { if (r.url().includes('stiframe.php')) requests[refreshtime]++; });
+    await page.goto(site.url + 'index.php');
+    pages.push(page);
+  }
+  await new Promise((r) => setTimeout(r, 10000));
+  assert.deepEqual(requests, { 40000: 0, 10000000: 0 });
+  for (const page of pages) await page.close();
+});

@@ -65,7 +65,7 @@ final class OfferTest extends TestCase
 
     public function testParseCount_acceptsOnlyOneWholeNumber()
     {
-        $cases = ['0' => 0, '' => 0, " 12\r\n" => 12, '4711' => 4711, 'abc' => null,
+        $cases = ['0' => 0, '' => null, " 12\r\n" => 12, '4711' => 4711, 'abc' => null,
             '-1' => null, '1e3' => null, '12 13' => null, '3.5' => null];
         foreach ($cases as $text => $count) {
             $this->assertSame($count, Hurrex::parseCount((string)$text), "'$text'");
@@ -83,6 +83,36 @@ final class OfferTest extends TestCase
         $this->assertSame(0, $cfg['popupheight']);
         $this->assertSame(5000, $cfg['maxiplen']);
         $this->assertNull(Hurrex::config(['unrelated' => 1]));
+    }
+
+    // Hand edits: the offer as the tool would have written it, never a broken page.
+    public function testConfig_takesHandEditedNumbersAsTheToolWouldWriteThem()
+    {
+        $cases = [
+            'whole-number text' => ['maxsales', ' 12 ', 12],
+            'fraction: its whole part' => ['maxsales', 12.9, 12],
+            'NaN: the default' => ['maxsales', NAN, 0],
+            'infinity: the default' => ['timeout', INF, 0],
+            'not a number: the default' => ['refreshtime', 'five', 0],
+            'true is no number' => ['maxsales', true, 0],
+            'huge number: the tool\'s largest' => ['timeout', 1e300, 10000000],
+            'huge text: the tool\'s largest' => ['maxsales', str_repeat('9', 40), 10000000],
+            'huge negative expiry: its least' => ['offerexpire', -1e30, -1000000000000],
+            'beyond the refresh range' => ['refreshtime', 40000000, 10000000],
+            'no IP list of length 0' => ['maxiplen', 0, 1],
+        ];
+        foreach ($cases as $what => list($name, $value, $expected)) {
+            $this->assertSame($expected, self::settings([$name => $value])[$name], $what);
+        }
+        $offer = Hurrex::offer(self::settings(['timeout' => 1e300, 'useoto' => 1]), 1800000000,
+            0, null);
+        $this->assertSame(600000000, $offer['secondsleft']);
+    }
+
+    public function testOffer_expiryBefore1970HasEnded()
+    {
+        $offer = Hurrex::offer(self::settings(['offerexpire' => -100000]), 1800000000, 0, null);
+        $this->assertSame([0, false], [$offer['secondsleft'], $offer['open']]);
     }
 
     public function testVisitorCookie_onlyItsOwnSignatureCounts()
@@ -124,12 +154,41 @@ final class OfferTest extends TestCase
             'upper-case tags' => ["<HTML><BODY>x</BODY></HTML>",
                 "<HTML><BODY>[H]x[T]</BODY></HTML>"],
             'not a look-alike tag' => ["<bodyguard>x", "[H]<bodyguard>x[T]"],
+            'a ">" in a quoted attribute' => ['<body onload="if (a > b) go()">x</body>',
+                '<body onload="if (a > b) go()">[H]x[T]</body>'],
+            'single quotes too' => ["<body data-x='>'>x", "<body data-x='>'>[H]x[T]"],
+            'a body tag in a comment' => ["<html><head><!-- <body> --></head><body>x",
+                "<html><head><!-- <body> --></head><body>[H]x[T]"],
+            'a body tag in a head script' => ["<head><script>d.write('<body>')</script>"
+                . "</head><body>x", "<head><script>d.write('<body>')</script></head><body>[H]x[T]"],
+            'a body tag in the title' => ["<title><body></title><body>x",
+                "<title><body></title><body>[H]x[T]"],
+            'no body tag: where the body begins' => ["<head><meta charset=utf-8></head><div>a"
+                . "<body>b", "<head><meta charset=utf-8></head>[H]<div>a<body>b[T]"],
             'no body: after doctype and head' => ["<!doctype html>\n<html><head><title>t</title>"
                 . "</head>\n<p>x</p>", "<!doctype html>\n<html><head><title>t</title></head>\n"
                 . "[H]<p>x</p>[T]"],
             'no tags at all: at the very start' => ["plain", "[H]plain[T]"],
             'empty' => ["", "[H][T]"],
         ];
+    }
+
+    public function testInject_findsThePlaceOfAHugePageWithoutBodyTagByItsHead()
+    {
+        $head = "<!DOCTYPE html>\n<html><head><title>t</title></head>\n";
+        $page = $head . str_repeat("<p>A paragraph of <b>the</b> letter.</p>\n", 400000);
+        $this->assertGreaterThan(15000000, strlen($page));
+        $this->assertSame([strlen($head), true], Hurrex::barPlace($page));
+    }
+
+    public function testBarPlace_waitsForMoreWhileATagIsCut()
+    {
+        $this->assertSame([6, false], Hurrex::barPlace('<head><bo', true));
+        $this->assertSame([6, false], Hurrex::barPlace('<head><', true));
+        $this->assertSame([6, false], Hurrex::barPlace('<head><!-- x', true));
+        $this->assertSame([6, false], Hurrex::barPlace('<head><script>x', true));
+        $this->assertSame([6, false], Hurrex::barPlace('<head>', true));
+        $this->assertSame([18, true], Hurrex::barPlace('<head><body a="1">', true));
     }
 
     /** @dataProvider insertions */
