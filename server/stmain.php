@@ -1175,7 +1175,7 @@ final class HurrexPageFilter
                 . ', which the package cannot decode; it is sent without the bar');
             return false;
         }
-        $this->decoder = inflate_init(ZLIB_ENCODING_ANY);
+        $this->decoder = inflate_init($formats[$coding]);
         $this->encoder = deflate_init($formats[$coding]);
         return true;
     }
