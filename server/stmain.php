@@ -21,6 +21,7 @@ final class Hurrex
     const SOLD_MARK_SECONDS = 86400;  // how long a counted browser or address is not counted again
     const VISITOR_COOKIE_SECONDS = 31536000;
     const LONGEST_TIMER_MS = 2147483647;  // browsers fire a longer timer at once
+    const URL_SAFE = '!#$%&()*+,-./0123456789:<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[]^_`abcdefghijklmnopqrstuvwxyz{|}~';
     // One remembered visitor in the IP file: 32 hex digits of its key, a blank, 12 digits of
     // time, a line feed. The records are sorted by key.
     const RECORD = 46;
@@ -615,6 +616,9 @@ final class Hurrex
     // ASCII, and the blank, quotes, semicolon and backslash, percent-encoded.
     private static function cookieSafe($path)
     {
+        if (strspn($path, self::URL_SAFE) === strlen($path)) {
+            return $path;
+        }
         return preg_replace_callback('/[^\x21\x23-\x26\x28-\x3A\x3C-\x5B\x5D-\x7E]/',
             function ($m) {
                 return sprintf('%%%02X', ord($m[0]));
@@ -842,31 +846,31 @@ final class Hurrex
 
     // ---- the sales page ----
 
-    public static function isHtmlResponse()
+    // Whether the response is an HTML page, by its status and the headers set so far (lower-case
+    // name => value, from responseHeaders()).
+    public static function isHtmlResponse(array $headers)
     {
         $code = http_response_code();
         if ($code !== false && ($code < 200 || $code >= 300 || $code === 204)) {
             return false;
         }
-        $type = self::responseHeader('content-type');
-        if ($type === null) {
-            $type = ini_get('default_mimetype');
-        }
+        $type = isset($headers['content-type']) ? $headers['content-type']
+            : ini_get('default_mimetype');
         return $type === ''
             || preg_match('#^\s*(text/html|application/xhtml\+xml)\b#i', $type) === 1;
     }
 
-    // The value of a response header set so far, the last one of that name; null without one.
-    public static function responseHeader($name)
+    // The response headers set so far: lower-case name => value, the last one of each name.
+    public static function responseHeaders()
     {
-        $value = null;
-        $length = strlen($name) + 1;
+        $headers = [];
         foreach (headers_list() as $header) {
-            if (strncasecmp($header, $name . ':', $length) === 0) {
-                $value = trim(substr($header, $length));
+            $colon = strpos($header, ':');
+            if ($colon !== false) {
+                $headers[strtolower(substr($header, 0, $colon))] = trim(substr($header, $colon + 1));
             }
         }
-        return $value;
+        return $headers;
     }
 
     // Elements whose content is text, not tags, until their closing tag.
@@ -970,10 +974,10 @@ final class Hurrex
         if ($at === null) {
             $at = self::barPlace($html)[0];
         }
-        $html = substr_replace($html, $head, $at, 0);
         if ($tail === '') {
-            return $html;
+            return substr($html, 0, $at) . $head . substr($html, $at);  // a copy, not a splice
         }
+        $html = substr($html, 0, $at) . $head . substr($html, $at);
         $end = strripos($html, '</body');
         return $end === false || $end < $at ? $html . $tail : substr_replace($html, $tail, $end, 0);
     }
@@ -1096,6 +1100,7 @@ final class HurrexPageFilter
     private $done = false;
     private $decoder = null;
     private $encoder = null;
+    private $headers = null;  // as the page's first output found them
 
     public function __construct(array $bar)
     {
@@ -1112,6 +1117,9 @@ final class HurrexPageFilter
             $this->held = $this->raw = '';
             $this->resume = 0;
             return '';
+        }
+        if ($this->headers === null && $chunk !== '') {
+            $this->headers = Hurrex::responseHeaders();
         }
         if ($this->held === '' && $this->decoder === null && $chunk !== ''
             && !$this->startDecoding()) {
@@ -1140,11 +1148,12 @@ final class HurrexPageFilter
         $page = $this->held;
         $raw = $this->raw;
         $this->held = $this->raw = '';
-        if (!Hurrex::isHtmlResponse()) {
+        $this->headers = Hurrex::responseHeaders();  // the page may have set more by now
+        if (!Hurrex::isHtmlResponse($this->headers)) {
             $this->decoder = $this->encoder = null;
             return $raw !== '' ? $raw : $page;
         }
-        if (!headers_sent()) {
+        if (isset($this->headers['content-length']) && !headers_sent()) {
             header_remove('Content-Length');  // the page grows by the bar
         }
         if ($final) {
@@ -1164,7 +1173,8 @@ final class HurrexPageFilter
     // cannot decode.
     private function startDecoding()
     {
-        $coding = strtolower((string)Hurrex::responseHeader('content-encoding'));
+        $coding = isset($this->headers['content-encoding'])
+            ? strtolower($this->headers['content-encoding']) : '';
         if ($coding === '' || $coding === 'identity') {
             return true;
         }
