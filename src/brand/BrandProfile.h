@@ -4,12 +4,39 @@
 
 namespace brand {
 
-// The reseller's brand texts, filled once while the main window is created
-// and only read afterwards. Every field is empty when the brand lacks it.
+// The reseller's brand texts, Windows-1252 bytes, filled once while the main
+// window is created and only read afterwards. Every field is empty when the
+// brand lacks it.
 struct TBrandProfile {
+  std::string ApplicationName;
+  std::string BranderCode;
+  std::string BranderType;   // "Master", "Platinum", "Gold" or "Free"
+  std::string AffiliateURL;  // with the affiliate identifier put in
+  std::string AffiliateTYPE;
+  std::string AffiliateID;
+  std::string MasterNewsBaseURL;
+  std::string PlatinumNewsBaseURL;
+  std::string GoldNewsBaseURL;
+  std::string MasterPublID;
+  std::string PlatinumPublID;
+  std::string GoldPublID;
+  std::string AppHelpURL;
+  std::string CopyrightYears;
+  std::string CopyrightCompany;
+  std::string AboutText;
   std::string WelcomePage;  // HTML source of the welcome page
+  std::string BannerFile;
+  std::string BannerURL;
+  std::string Link1Caption;
+  std::string Link1URL;
+  std::string Link2Caption;
+  std::string Link2URL;
 };
 
 extern TBrandProfile BrandProfile;
+
+// Whether the News button shows: the tier (exact letter case) has both its
+// publisher identifier and its news address; the Free tier uses the Master pair.
+bool NewsButtonShown(const TBrandProfile& profile);
 
 }  // namespace brand

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "brand/BrandReading.h"
+#include "util/AppError.h"
+#include "util/TextLines.h"
+
+using namespace brand;
+
+namespace {
+
+BrandDocument DocumentOf(const std::string& plain) {
+  return BrandDocument(UUtils::SplitLines(plain));
+}
+
+std::string Tag(const std::string& name, const std::string& value) {
+  return "<%%" + name + "%%>" + value + "<%%/" + name + "%%>\r\n";
+}
+
+}  // namespace
+
+TEST(BrandReading, namedTagsFillTheProfileInTheirOrder) {
+  std::string plain;
+  for (const auto name : kNamedTags) plain += Tag(std::string(name), std::string(name) + "!");
+  BrandDocument document = DocumentOf(plain);
+  TBrandProfile p;
+  EXPECT_EQ(ReadNamedTags(document, p), "MakeMoneyButton!");
+  EXPECT_EQ(p.ApplicationName, "ApplicationName!");
+  EXPECT_EQ(p.BranderType, "BranderType!");
+  EXPECT_EQ(p.AffiliateTYPE, "AffiliateTYPE!");
+  EXPECT_EQ(p.GoldPublID, "GoldPublID!");
+  EXPECT_EQ(p.AppHelpURL, "AppHelpURL!");
+  EXPECT_EQ(p.AboutText, "AboutText!");
+  EXPECT_TRUE(p.WelcomePage.empty());
+
+  // The families follow from the same position.
+  plain += Tag("Welcome1", "<p>w</p>") + Tag("Banner1", "b.gif^http://b");
+  document = DocumentOf(plain);
+  ReadNamedTags(document, p);
+  EXPECT_EQ(ReadEntries(document, "Welcome").size(), 1u);
+  EXPECT_EQ(ReadEntries(document, "Banner").size(), 1u);
+}
+
+TEST(BrandReading, affiliateIdAndMakeMoneyCaption) {
+  struct Case {
+    std::string url, id, expected;
+  };
+  const Case cases[] = {
+      {"http://a/?r=%%AFFILIATEID%%&s=%%AFFILIATEID%%", "joe", "http://a/?r=joe&s=joe"},
+      {"http://a/?r=%%affiliateid%%", "joe", "http://a/?r=%%affiliateid%%"},
+      {"http://a/?r=%%AFFILIATEID%%", "", "http://a/?r="},
+      {"http://a/%%AFFILIATEID%%", "%%AFFILIATEID%%", "http://a/%%AFFILIATEID%%"},
+  };
+  for (const auto& c : cases) {
+    BrandDocument document = DocumentOf(Tag("AffiliateURL", c.url) + Tag("AffiliateID", c.id));
+    TBrandProfile p;
+    EXPECT_EQ(ReadNamedTags(document, p), "Make Money");
+    EXPECT_EQ(p.AffiliateURL, c.expected) << c.url << " with " << c.id;
+  }
+}
+
+TEST(BrandReading, familiesEndAtTheFirstGapAndAtSixteen) {
+  std::string plain = Tag("Welcome1", "one") + Tag("Welcome2", "two") + Tag("Welcome4", "four");
+  for (int n = 1; n <= 17; ++n) plain += Tag("Link" + std::to_string(n), "L^u");
+  BrandDocument document = DocumentOf(plain);
+  const Entries welcome = ReadEntries(document, "Welcome");
+  ASSERT_EQ(welcome.size(), 2u);
+  EXPECT_EQ(welcome[1].number, 2);
+  EXPECT_EQ(welcome[1].text, "two");
+  EXPECT_TRUE(ReadEntries(document, "Banner").empty());
+  const Entries links = ReadEntries(document, "Link");
+  ASSERT_EQ(links.size(), 16u);
+  EXPECT_EQ(links.back().number, 16);
+}
+
+TEST(BrandReading, entriesSplitIntoNameAndAddress) {
+  struct Case {
+    std::string text;
+    bool splits;
+    std::string name, address;
+  };
+  const Case cases[] = {
+      {"top.jpg^http://shop/", true, "top.jpg", "http://shop/"},
+      {"^http://shop/", true, "", "http://shop/"},
+      {"Shop^http://a^ignored", true, "Shop", "http://a"},
+      {"Shop", false, "", ""},
+      {"Shop^", false, "", ""},
+  };
+  for (const auto& c : cases) {
+    if (c.splits) {
+      const EntryParts parts = SplitEntry({3, c.text}, "Link");
+      EXPECT_EQ(parts.name, c.name) << c.text;
+      EXPECT_EQ(parts.address, c.address) << c.text;
+    } else {
+      try {
+        SplitEntry({3, c.text}, "Link");
+        ADD_FAILURE() << c.text << " split";
+      } catch (const UUtils::AppError& error) {
+        EXPECT_STREQ(error.what(),
+                     "The brand's Link3 entry has no address: write it as name^address.");
+      }
+    }
+  }
+}
+
+TEST(BrandReading, newsButtonFollowsTheTierWithExactCase) {
+  struct Case {
+    const char* tier;
+    bool master, platinum, gold, shown;
+  };
+  const Case cases[] = {
+      {"Master", true, false, false, true},   {"Master", false, true, true, false},
+      {"Platinum", false, true, false, true}, {"Gold", false, false, true, true},
+      {"gold", true, true, true, false},      {"Free", true, false, false, true},
+      {"Free", false, true, true, false},     {"", true, true, true, false},
+  };
+  for (const auto& c : cases) {
+    TBrandProfile p;
+    p.BranderType = c.tier;
+    const std::string id = "7", url = "http://news/";
+    if (c.master) p.MasterPublID = id, p.MasterNewsBaseURL = url;
+    if (c.platinum) p.PlatinumPublID = id, p.PlatinumNewsBaseURL = url;
+    if (c.gold) p.GoldPublID = id, p.GoldNewsBaseURL = url;
+    EXPECT_EQ(NewsButtonShown(p), c.shown) << c.tier << c.master << c.platinum << c.gold;
+  }
+  TBrandProfile halfPair;
+  halfPair.BranderType = std::string("Gold");
+  halfPair.GoldPublID = std::string("7");
+  EXPECT_FALSE(NewsButtonShown(halfPair));
+}
