@@ -1,9 +1,10 @@
-// tolvan brand: encrypts and decrypts brand settings files with the built-in
-// password.
+// tolvan brand: encrypts, decrypts and checks brand settings files with the
+// built-in password.
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "cli/BrandCheckCommand.h"
 #include "util/UUtils.h"
 
 namespace cli {
@@ -18,14 +19,22 @@ constexpr int kDamaged = 4;
 const char kUsageText[] =
     "Usage: tolvan brand encrypt PLAIN OUT\n"
     "       tolvan brand decrypt IN OUT\n"
+    "       tolvan brand check FILE [--plain]\n"
     "\n"
     "Encrypts a brand settings document into a settings file (dbsettings.dat) with\n"
     "the program's built-in password, or decrypts one. OUT is written only when\n"
     "the whole operation succeeds.\n"
     "\n"
-    "Exit codes: 0 done, 1 a file cannot be read or written, 2 bad usage,\n"
-    "3 IN is not a settings file of this program (or has another password),\n"
-    "4 IN fails its authentication code: the data is damaged.\n";
+    "check reads a settings file (or, with --plain, the plain document) as the\n"
+    "program does and reports, one line each, every tag found or missing, tags the\n"
+    "program never sees (out of order, repeated, numbered after a gap), entries\n"
+    "without an address, banner files missing beside FILE, and whether the News\n"
+    "button shows and why.\n"
+    "\n"
+    "Exit codes: 0 done (check: nothing would go wrong), 1 a file cannot be read or\n"
+    "written (check: a problem was found), 2 bad usage, 3 IN is not a settings file\n"
+    "of this program (or has another password), 4 IN fails its authentication code:\n"
+    "the data is damaged.\n";
 
 int Fail(int code, const std::string& message) {
   std::fprintf(stderr, "tolvan brand: %s\n", message.c_str());
@@ -54,6 +63,9 @@ int RunBrand(const std::vector<std::string>& args) {
     std::fputs(kUsageText, stdout);
     return 0;
   }
+  const bool check = !args.empty() && args[0] == "check" &&
+                     (args.size() == 2 || (args.size() == 3 && args[2] == "--plain"));
+  if (check) return RunBrandCheck(args[1], args.size() == 3);
   if (args.size() != 3 || (args[0] != "encrypt" && args[0] != "decrypt")) {
     std::fputs(kUsageText, stderr);
     return kUsage;

@@ -22,7 +22,7 @@ using cli::RunGenerate;
 
 const Command kCommands[] = {
     {"generate", "write the script package beside a sales page", RunGenerate},
-    {"brand", "encrypt or decrypt a brand settings file", RunBrand},
+    {"brand", "encrypt, decrypt or check a brand settings file", RunBrand},
 };
 
 void PrintUsage(std::FILE* out) {

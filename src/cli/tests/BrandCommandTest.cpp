@@ -17,17 +17,22 @@ class BrandCommand : public ::testing::Test {
   testsupport::TempFolder folder;
 
   // Runs tolvan with the words of `arguments`; returns its exit code and
-  // keeps its error output.
+  // keeps its output.
   int Tolvan(const std::string& arguments) {
     StringList words;
     SplitString(' ', arguments, words);
     const auto result = testsupport::RunTolvan(words);
     stderrText = result.err;
+    stdoutText = result.out;
     return result.exitCode;
   }
 
+  bool SaysLine(const std::string& line) const {
+    return stdoutText.find(line + "\n") != std::string::npos;
+  }
+
   const fs::path& dir = folder.Root();
-  std::string stderrText;
+  std::string stderrText, stdoutText;
 };
 
 TEST_F(BrandCommand, encryptThenDecryptGivesThePlainFileBack) {
@@ -83,4 +88,39 @@ TEST_F(BrandCommand, badUsageAndMissingFilesSayWhatIsWrong) {
   EXPECT_EQ(stderrText,
             "tolvan brand: Cannot open file \"" + dir.string() + "\". Is a directory.\n");
   EXPECT_EQ(ReadFileBytes(Path("out")), "keep");
+}
+
+TEST_F(BrandCommand, checkSaysWhetherTheFileDecryptsAndWhatTheBrandWillDo) {
+  const std::string sound =
+      "<%%ApplicationName%%>Shop<%%/ApplicationName%%>\r\n"
+      "<%%Banner1%%>top.jpg^http://shop/<%%/Banner1%%>\r\n";
+  WriteFileBytes(Path("brand.txt"), sound);
+  WriteFileBytes(Path("banner1.dat"), "picture");
+  EncryptToFile(Path("brand.txt"), Path("dbsettings.dat"));
+
+  EXPECT_EQ(Tolvan("brand check " + Path("dbsettings.dat")), 0) << stdoutText;
+  EXPECT_TRUE(SaysLine(Path("dbsettings.dat") +
+                       ": decrypts with the built-in password; its authentication code holds"));
+  EXPECT_TRUE(SaysLine("found   ApplicationName: \"Shop\""));
+  EXPECT_TRUE(SaysLine("No problems: the brand loads as written."));
+  EXPECT_EQ(Tolvan("brand check " + Path("brand.txt") + " --plain"), 0) << stdoutText;
+
+  fs::remove(Path("banner1.dat"));
+  EXPECT_EQ(Tolvan("brand check " + Path("dbsettings.dat")), 1);
+  EXPECT_NE(stdoutText.find("PROBLEM banner1.dat is missing beside the document"),
+            std::string::npos);
+  EXPECT_TRUE(SaysLine("1 problem found."));
+
+  std::string container = ReadFileBytes(Path("dbsettings.dat"));
+  container[12] ^= 1;
+  WriteFileBytes(Path("dbsettings.dat"), container);
+  EXPECT_EQ(Tolvan("brand check " + Path("dbsettings.dat")), 1);
+  EXPECT_TRUE(SaysLine(Path("dbsettings.dat") +
+                       ": damaged: its authentication code does not match the data"));
+  EXPECT_EQ(Tolvan("brand check " + Path("brand.txt")), 1);
+  EXPECT_NE(stdoutText.find("does not decrypt with the built-in password"), std::string::npos);
+
+  EXPECT_EQ(Tolvan("brand check " + Path("brand.txt") + " --plane"), 2);
+  EXPECT_EQ(Tolvan("brand check " + Path("none.dat")), 1);
+  EXPECT_NE(stderrText.find("Cannot open file"), std::string::npos);
 }
