@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <thread>
+
+#include "testsupport/TempFolder.h"
+#include "util/Launch.h"
+#include "util/TextLines.h"
+
+using namespace UUtils;
+
+namespace {
+
+// Sets an environment variable for one test and puts the old value back.
+class Environment {
+ public:
+  Environment(const char* name, std::optional<std::string> value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    Set(value);
+  }
+  ~Environment() { Set(old_); }
+
+ private:
+  void Set(const std::optional<std::string>& value) {
+    if (value) {
+      ::setenv(name_, value->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// A program that writes each of its arguments on a line of `log`.
+std::string RecordingProgram(const testsupport::TempFolder& folder, const std::string& name) {
+  const std::string path = folder.Path(name);
+  WriteFileBytes(path,
+                 "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.log.part\"\n"
+                 "/bin/mv \"$0.log.part\" \"$0.log\"\n");
+  ::chmod(path.c_str(), 0755);
+  return path;
+}
+
+// What the detached program logged, once it has run.
+std::string LogOf(const std::string& program) {
+  const std::string log = program + ".log";
+  for (int i = 0; i < 500 && ::access(log.c_str(), F_OK) != 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return ::access(log.c_str(), F_OK) == 0 ? ReadFileBytes(log) : "(never ran)";
+}
+
+}  // namespace
+
+TEST(OpenURL, startsTheFirstWordOfBrowserWithTheAddressUnchanged) {
+  testsupport::TempFolder folder;
+  const std::string browser = RecordingProgram(folder, "browser");
+  Environment variable("BROWSER", browser + " --new-window %s");
+  const std::string address = "http://shop.example/a b?x=1&y=\"q\"&z='$HOME'";
+  EXPECT_TRUE(OpenURL(address));
+  EXPECT_EQ(LogOf(browser), address + "\n");
+}
+
+TEST(OpenURL, withoutBrowserItUsesXdgOpenAndFailsQuietlyWhenThereIsNone) {
+  testsupport::TempFolder folder;
+  Environment noBrowser("BROWSER", std::nullopt);
+  Environment path("PATH", folder.Root().string());
+  EXPECT_FALSE(OpenURL("http://shop.example/"));
+  EXPECT_FALSE(ShellOpen("http://shop.example/"));
+
+  const std::string opener = RecordingProgram(folder, "xdg-open");
+  EXPECT_TRUE(OpenURL(""));
+  EXPECT_EQ(LogOf(opener), "\n") << "an empty address is still handed over";
+  ::unlink((opener + ".log").c_str());
+  EXPECT_TRUE(ShellOpen("mailto:sales@shop.example"));
+  EXPECT_EQ(LogOf(opener), "mailto:sales@shop.example\n");
+
+  Environment missing("BROWSER", folder.Path("no-such-browser"));
+  EXPECT_FALSE(OpenURL("http://shop.example/"));
+}
+
+TEST(Launcher, recordsInsteadOfStartingWhileRecording) {
+  Launcher::RecordOnly(true);
+  Environment browser("BROWSER", "/no/such/browser");
+  EXPECT_TRUE(OpenURL("http://a/"));
+  EXPECT_TRUE(ShellOpen("http://b/"));
+  ASSERT_EQ(Launcher::Recorded().size(), 2u);
+  EXPECT_EQ(Launcher::Recorded()[0].program, "/no/such/browser");
+  EXPECT_EQ(Launcher::Recorded()[0].arguments, std::vector<std::string>{"http://a/"});
+  EXPECT_EQ(Launcher::Recorded()[1].program, "xdg-open");
+  Launcher::RecordOnly(false);
+  EXPECT_TRUE(Launcher::Recorded().empty());
+}
