@@ -1,11 +1,16 @@
 #include "ui/HtmlView.h"
 
+#include "util/Launch.h"
+
 namespace ui {
 
 HtmlView::HtmlView(QWidget* parent) : QTextBrowser(parent) {
   setReadOnly(true);
   setOpenLinks(false);
   setOpenExternalLinks(false);
+  connect(this, &QTextBrowser::anchorClicked, this, [](const QUrl& link) {
+    if (!link.isRelative()) UUtils::OpenURL(link.toString(QUrl::FullyEncoded).toStdString());
+  });
 }
 
 QVariant HtmlView::loadResource(int type, const QUrl& name) {

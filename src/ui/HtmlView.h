@@ -5,7 +5,8 @@
 namespace ui {
 
 // A read-only view of an HTML source text. It never loads anything from the
-// network and does not follow links by itself.
+// network and runs no scripts; a clicked link to a web address opens in the
+// browser, the view itself never follows it.
 class HtmlView : public QTextBrowser {
   Q_OBJECT
  public:

@@ -1,10 +1,11 @@
 // Entry point of the widget tests: one application object, dialogs answered
-// by the test seams instead of a person.
+// by the test seams instead of a person, programs recorded, never started.
 #include <gtest/gtest.h>
 
 #include "ui/Application.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
+#include "util/Launch.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
@@ -12,5 +13,6 @@ int main(int argc, char** argv) {
   ui::Application app(argc, argv);
   ui::MessageBox::AnswerAutomatically(true);
   ui::FileDialog::AnswerAutomatically(true);
+  UUtils::Launcher::RecordOnly(true);
   return RUN_ALL_TESTS();
 }

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "ui/HtmlView.h"
+#include "ui/LinkLabel.h"
+#include "ui/PictureView.h"
+#include "ui/Skin.h"
+#include "util/Launch.h"
+
+using UUtils::Launcher;
+
+TEST(LinkLabel, looksLikeALinkAndOpensItsAddressWithTheDesktopHandler) {
+  qApp->setStyleSheet(ui::Skin::BuiltIn());
+  QWidget strip;
+  strip.setObjectName("panLinks");
+  ui::LinkLabel link("Visit the shop", &strip);
+  link.SetAddress("http://shop.example/?a=1&b=2");
+  strip.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&strip));
+  EXPECT_TRUE(link.font().underline());
+  EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);
+
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(&link, &leave);
+  EXPECT_EQ(link.palette().color(QPalette::WindowText), QColor("#334155"));
+  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+  QApplication::sendEvent(&link, &enter);
+  EXPECT_EQ(link.palette().color(QPalette::WindowText), QColor("#2563eb"));
+  QApplication::sendEvent(&link, &leave);
+  EXPECT_EQ(link.palette().color(QPalette::WindowText), QColor("#334155"));
+
+  Launcher::ClearRecorded();
+  QTest::mouseClick(&link, Qt::LeftButton);
+  link.SetAddress("");
+  QTest::mouseClick(&link, Qt::LeftButton);
+  QTest::mouseClick(&link, Qt::RightButton);
+  ASSERT_EQ(Launcher::Recorded().size(), 2u);
+  EXPECT_EQ(Launcher::Recorded()[0].program, "xdg-open");
+  EXPECT_EQ(Launcher::Recorded()[0].arguments,
+            std::vector<std::string>{"http://shop.example/?a=1&b=2"});
+  EXPECT_EQ(Launcher::Recorded()[1].arguments, std::vector<std::string>{""});
+  qApp->setStyleSheet({});
+}
+
+TEST(HtmlView, aClickedWebLinkOpensInTheBrowserAndARelativeOneNowhere) {
+  ui::HtmlView view;
+  Launcher::ClearRecorded();
+  emit view.anchorClicked(QUrl("http://shop.example/offer"));
+  emit view.anchorClicked(QUrl("offer.html"));
+  ASSERT_EQ(Launcher::Recorded().size(), 1u);
+  EXPECT_EQ(Launcher::Recorded()[0].arguments,
+            std::vector<std::string>{"http://shop.example/offer"});
+}
+
+TEST(PictureView, sizesItselfToThePictureAndReportsClicks) {
+  QWidget strip;
+  strip.resize(500, 100);
+  ui::PictureView view(&strip);
+  QImage picture(120, 40, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  view.ShowPicture(picture);
+  EXPECT_EQ(view.size(), QSize(120, 40));
+  QSignalSpy clicks(&view, &ui::PictureView::clicked);
+  strip.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&strip));
+  QTest::mouseClick(&view, Qt::LeftButton);
+  EXPECT_EQ(clicks.count(), 1);
+}
