@@ -15,8 +15,11 @@
 #include <QVBoxLayout>
 
 #include "brand/BrandProfile.h"
+#include "ui/Application.h"
 #include "ui/Cp1252.h"
 #include "ui/HtmlView.h"
+#include "ui/LinkLabel.h"
+#include "ui/PictureView.h"
 #include "util/NewsList.h"
 
 namespace shell {
@@ -78,7 +81,7 @@ QWidget* Panel(QWidget* parent, const char* name) {
 
 }  // namespace
 
-TfrmMain::TfrmMain() : msgMain(this) {
+TfrmMain::TfrmMain(std::string appFolder) : msgMain(this), appFolder_(std::move(appFolder)) {
   setObjectName(QStringLiteral("frmMain"));
   setAttribute(Qt::WA_StyledBackground);
   setWindowTitle(QStringLiteral("Hurrex Tolvan"));
@@ -90,6 +93,7 @@ TfrmMain::TfrmMain() : msgMain(this) {
   frame->setContentsMargins(0, 0, 0, 0);
   frame->addWidget(pgcPrinc);
   CreateMainPage();
+  ConnectLinks();
 
   Timer1 = new QTimer(this);
   Timer1->setInterval(100);
@@ -136,10 +140,10 @@ void TfrmMain::CreateMainPage() {
   panBanner = Panel(stsMain, "panBanner");
   panBanner->setFixedHeight(65);
   panBanner->installEventFilter(this);
-  imgBanner = new QLabel(panBanner);
+  imgBanner = new ui::PictureView(panBanner);
   imgBanner->setObjectName(QStringLiteral("imgBanner"));
   imgBanner->setGeometry(0, 0, 468, 60);
-  gifBanner = new QLabel(panBanner);
+  gifBanner = new ui::PictureView(panBanner);
   gifBanner->setObjectName(QStringLiteral("gifBanner"));
   gifBanner->hide();
 
@@ -148,12 +152,13 @@ void TfrmMain::CreateMainPage() {
 
   panLinks = Panel(stsMain, "panLinks");
   panLinks->setFixedHeight(36);
-  lblLink1URL = new QLabel(QStringLiteral("Visit the Hurrex Tolvan home page"), panLinks);
+  lblLink1URL = new ui::LinkLabel(QStringLiteral("Visit the Hurrex Tolvan home page"), panLinks);
   lblLink1URL->setObjectName(QStringLiteral("lblLink1URL"));
-  lblLink2URL = new QLabel(QStringLiteral("More tools for your sales pages"), panLinks);
+  lblLink1URL->SetAddress(QStringLiteral("https://hurrex-tolvan.example/"));
+  lblLink2URL = new ui::LinkLabel(QStringLiteral("More tools for your sales pages"), panLinks);
   lblLink2URL->setObjectName(QStringLiteral("lblLink2URL"));
+  lblLink2URL->SetAddress(QStringLiteral("https://hurrex-tolvan.example/tools/"));
   lblLink2URL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  for (QLabel* link : {lblLink1URL, lblLink2URL}) link->setCursor(Qt::PointingHandCursor);
   auto* links = new QHBoxLayout(panLinks);
   links->setContentsMargins(12, 0, 12, 0);
   links->addWidget(lblLink1URL);
@@ -196,13 +201,11 @@ void TfrmMain::CreateHeaderBar() {
   bar->addWidget(bsSkinSpeedButton2);
 }
 
-void TfrmMain::ApplyBrandSettings() {
-  // Without a brand document the window keeps its designed state.
-}
-
 void TfrmMain::FormCreate() {
   gifBanner->setGeometry(imgBanner->geometry());
-  ApplyBrandSettings();
+  // A brand that fails part-way is reported; what it applied stays, and the
+  // window is made ready all the same.
+  ui::Guarded([this] { ApplyBrandSettings(); });
   if (brand::BrandProfile.WelcomePage.empty()) Timer1->start();
   UUtils::NewsList = std::make_unique<UUtils::StringList>();
 }
@@ -219,7 +222,7 @@ void TfrmMain::FormShow() {
 }
 
 void TfrmMain::FormResize() {
-  for (QLabel* banner : {imgBanner, gifBanner}) {
+  for (ui::PictureView* banner : {imgBanner, gifBanner}) {
     banner->move(panBanner->width() / 2 - banner->width() / 2,
                  panBanner->height() / 2 - banner->height() / 2);
   }

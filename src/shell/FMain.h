@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QWidget>
+#include <string>
 
 #include "ui/MessageBox.h"
+#include "util/AppFolder.h"
 
 class QLabel;
 class QLineEdit;
@@ -17,6 +19,8 @@ class ColorComboBox;
 class DateField;
 class GroupBox;
 class HtmlView;
+class LinkLabel;
+class PictureView;
 class SpinEdit;
 }  // namespace ui
 
@@ -31,7 +35,8 @@ namespace shell {
 class TfrmMain : public QWidget {
   Q_OBJECT
  public:
-  TfrmMain();
+  // `appFolder` holds the brand and its media.
+  explicit TfrmMain(std::string appFolder = UUtils::AppFolder());
   ~TfrmMain() override;
 
   // Operations.
@@ -54,12 +59,12 @@ class TfrmMain : public QWidget {
   QToolButton* bsSkinSpeedButton1;
   QToolButton* bsSkinSpeedButton2;
   QWidget* panBanner;
-  QLabel* imgBanner;
-  QLabel* gifBanner;
+  ui::PictureView* imgBanner;
+  ui::PictureView* gifBanner;
   QWidget* bsSkinPanel1;
   QWidget* panLinks;
-  QLabel* lblLink1URL;
-  QLabel* lblLink2URL;
+  ui::LinkLabel* lblLink1URL;
+  ui::LinkLabel* lblLink2URL;
   QTimer* Timer1;
   ui::MessageBox msgMain;
 
@@ -95,6 +100,11 @@ class TfrmMain : public QWidget {
   void FormClose();
   void FormDestroy();
   void bsSkinButton1Click();
+  void btnMakeMoneyClick();
+  void btnHelpClick();
+  void imgBannerClick();
+  void gifBannerClick();
+  void btnAboutClick();
   void Timer1Timer();
   void rbtLimitNumberClick();
   void rbtExpiryDateClick();
@@ -114,6 +124,9 @@ class TfrmMain : public QWidget {
   void CreateHeaderBar();
   void CreateOfferPanel();
   void SetOfferFieldsEnabled(bool expiry, bool timeOut);
+  void ConnectLinks();
+
+  std::string appFolder_;
 
   bool shown_ = false;
 };

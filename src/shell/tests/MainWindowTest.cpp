@@ -11,6 +11,8 @@
 #include "brand/BrandProfile.h"
 #include "shell/FMain.h"
 #include "ui/HtmlView.h"
+#include "ui/LinkLabel.h"
+#include "ui/PictureView.h"
 #include "util/NewsList.h"
 
 using brand::BrandProfile;

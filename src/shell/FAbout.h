@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
+
+namespace shell {
+
+// The about box: the brand's application name, the program version, the
+// brand's copyright line and its about text.
+class TfrmAbout : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TfrmAbout(QWidget* parent = nullptr);
+
+  // Controls.
+  QLabel* lblProductName;
+  QLabel* lblProductVersion;
+  QLabel* lblCopyright;
+  QWidget* bsSkinPanel1;
+  QPlainTextEdit* memAbout;
+  QScrollBar* bsSkinScrollBar1;
+  QPushButton* editAbout;
+
+  // Handlers.
+  void FormCreate();
+  void editAboutClick();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void PlaceControls();
+  void ConnectScrollBar();
+};
+
+}  // namespace shell

@@ -1,0 +1,161 @@
+// The reseller's brand dresses the main window while it is created.
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QImageReader>
+#include <QMovie>
+#include <QPushButton>
+#include <QToolButton>
+#include <filesystem>
+
+#include "brand/BannerPicture.h"
+#include "brand/BrandDocument.h"
+#include "brand/BrandProfile.h"
+#include "brand/BrandReading.h"
+#include "shell/FMain.h"
+#include "ui/Cp1252.h"
+#include "ui/LinkLabel.h"
+#include "ui/PictureView.h"
+#include "ui/Skin.h"
+#include "util/AppError.h"
+#include "util/AppVersion.h"
+#include "util/TextLines.h"
+
+namespace shell {
+
+namespace {
+
+constexpr char kSkinFile[] = "mainskin.dat";
+constexpr char kIconFile[] = "main.ico";
+
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+[[noreturn]] void ThrowUnreadable(const std::string& path, const QByteArray& format,
+                                  const QString& reason) {
+  throw UUtils::AppError("The banner picture \"" + path + "\" cannot be read as " +
+                         format.toUpper().toStdString() + ": " + reason.toStdString());
+}
+
+// The brand's skin, when its file holds one; anything else keeps the
+// built-in skin.
+void ApplySkin(const std::string& folder) {
+  const std::string path = folder + kSkinFile;
+  if (!Exists(path)) return;
+  if (const auto sheet = ui::Skin::Inflate(UUtils::ReadFileBytes(path))) {
+    qApp->setStyleSheet(*sheet);
+  }
+}
+
+void ApplyIcon(const std::string& folder, QWidget* window) {
+  const std::string path = folder + kIconFile;
+  if (!Exists(path)) return;
+  const QString file = QString::fromStdString(path);
+  if (QImageReader(file).read().isNull()) {
+    throw UUtils::AppError("The application icon \"" + path + "\" cannot be read.");
+  }
+  const QIcon icon(file);
+  qApp->setWindowIcon(icon);
+  window->setWindowIcon(icon);
+}
+
+// The banner: one entry at random, its picture, still or animated, in the
+// strip, which takes the picture's height + 10; the strip is hidden when
+// there is no picture to show.
+void ApplyBanner(TfrmMain& w, const std::string& folder, const brand::Entries& banners) {
+  brand::TBrandProfile& profile = brand::BrandProfile;
+  int number = 0;
+  if (!banners.empty()) {
+    const brand::Entry& entry = banners[brand::ChooseAtRandom(banners.size())];
+    number = entry.number;
+    const brand::EntryParts parts = brand::SplitEntry(entry, "Banner");
+    profile.BannerURL = parts.address;
+    profile.BannerFile = parts.name;
+  }
+  if (!profile.BannerURL.empty()) {
+    w.imgBanner->setCursor(Qt::PointingHandCursor);
+    w.gifBanner->setCursor(Qt::PointingHandCursor);
+  }
+
+  // The picture is read where it lies, in the format its entry's file name
+  // gives; no file is renamed or touched.
+  const std::string path = brand::BannerDataPath(folder, number);
+  if (profile.BannerFile.empty() || !Exists(path)) {
+    w.panBanner->hide();
+    return;
+  }
+  const brand::BannerPicture kind = brand::BannerPictureOf(profile.BannerFile);
+  const QByteArray format = QByteArray::fromStdString(kind.format);
+  if (kind.animated) {
+    auto animation = std::make_unique<QMovie>(QString::fromStdString(path), format);
+    if (!animation->isValid() || !animation->jumpToFrame(0)) {
+      ThrowUnreadable(path, format, animation->lastErrorString());
+    }
+    w.imgBanner->hide();
+    w.gifBanner->show();
+    w.gifBanner->ShowAnimation(std::move(animation));
+    w.panBanner->setFixedHeight(w.gifBanner->height() + 10);
+    return;
+  }
+  if (format.isEmpty()) {
+    throw UUtils::AppError("The banner picture \"" + path +
+                           "\" cannot be read: there is no reader for \"" +
+                           brand::FileNamePart(profile.BannerFile) + "\" pictures.");
+  }
+  QImageReader reader(QString::fromStdString(path), format);
+  reader.setAutoDetectImageFormat(false);
+  const QImage picture = reader.read();
+  if (picture.isNull()) ThrowUnreadable(path, format, reader.errorString());
+  w.gifBanner->hide();
+  w.imgBanner->show();
+  w.imgBanner->ShowPicture(picture);
+  w.panBanner->setFixedHeight(w.imgBanner->height() + 10);
+}
+
+// Two different links at random; the strip shows only with a first caption.
+void ApplyLinks(TfrmMain& w, brand::Entries links) {
+  brand::TBrandProfile& profile = brand::BrandProfile;
+  if (!links.empty()) {
+    const std::size_t first = brand::ChooseAtRandom(links.size());
+    const brand::EntryParts link1 = brand::SplitEntry(links[first], "Link");
+    profile.Link1URL = link1.address;
+    profile.Link1Caption = link1.name;
+    links.erase(links.begin() + std::ptrdiff_t(first));
+    if (!links.empty()) {
+      const brand::EntryParts link2 =
+          brand::SplitEntry(links[brand::ChooseAtRandom(links.size())], "Link");
+      profile.Link2URL = link2.address;
+      profile.Link2Caption = link2.name;
+    }
+  }
+  w.panLinks->setVisible(!profile.Link1Caption.empty());
+  w.lblLink1URL->setText(ui::FromCp1252(profile.Link1Caption));
+  w.lblLink1URL->SetAddress(ui::FromCp1252(profile.Link1URL));
+  w.lblLink2URL->setText(ui::FromCp1252(profile.Link2Caption));
+  w.lblLink2URL->SetAddress(ui::FromCp1252(profile.Link2URL));
+}
+
+}  // namespace
+
+void TfrmMain::ApplyBrandSettings() {
+  const auto lines = brand::LoadBrandDocument(appFolder_);
+  if (!lines) return;  // no brand: the window keeps its designed state
+
+  // Every value comes from this one document, in the order it must follow.
+  brand::BrandDocument document(*lines);
+  brand::TBrandProfile& profile = brand::BrandProfile;
+  const std::string makeMoney = brand::ReadNamedTags(document, profile);
+  setWindowTitle(ui::FromCp1252(profile.ApplicationName) + " v" + UUtils::AppVersion);
+  btnNews->setVisible(brand::NewsButtonShown(profile));
+  btnMakeMoney->setText(ui::FromCp1252(makeMoney));
+
+  const brand::Entries welcome = brand::ReadEntries(document, "Welcome");
+  const brand::Entries banners = brand::ReadEntries(document, "Banner");
+  brand::Entries links = brand::ReadEntries(document, "Link");
+  if (!welcome.empty()) profile.WelcomePage = welcome[brand::ChooseAtRandom(welcome.size())].text;
+  ApplyBanner(*this, appFolder_, banners);
+  ApplyLinks(*this, std::move(links));
+  ApplySkin(appFolder_);
+  ApplyIcon(appFolder_, this);
+}
+
+}  // namespace shell

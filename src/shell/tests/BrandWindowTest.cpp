@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMovie>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+#include <set>
+
+#include "brand/BrandProfile.h"
+#include "shell/FMain.h"
+#include "shell/tests/BrandMedia.h"
+#include "testsupport/TempFolder.h"
+#include "ui/HtmlView.h"
+#include "ui/LinkLabel.h"
+#include "ui/MessageBox.h"
+#include "ui/PictureView.h"
+#include "ui/Skin.h"
+#include "util/CipherFiles.h"
+#include "util/Launch.h"
+#include "util/NewsList.h"
+#include "util/TextLines.h"
+
+namespace fs = std::filesystem;
+using shell::TfrmMain;
+using UUtils::Launcher;
+using UUtils::NewsList;
+
+namespace {
+
+std::string Tag(const std::string& name, const std::string& value) {
+  return "<%%" + name + "%%>" + value + "<%%/" + name + "%%>\r\n";
+}
+
+const std::string kFullBrand =
+    Tag("ApplicationName", "Caf\xE9 Seller") + Tag("BranderCode", "CS1") +
+    Tag("BranderType", "Gold") +
+    Tag("AffiliateURL", "http://pay.example/?a=%%AFFILIATEID%%&b=%%AFFILIATEID%%") +
+    Tag("AffiliateTYPE", "cb") + Tag("AffiliateID", "joe") +
+    Tag("GoldNewsBaseURL", "http://news.example/") + Tag("GoldPublID", "77") +
+    Tag("MakeMoneyButton", "Earn with us") + Tag("AppHelpURL", "http://help.example/") +
+    Tag("CopyrightYears", "2009-2011") + Tag("CopyrightCompany", "Caf\xE9 Ltd") +
+    Tag("AboutText", "\r\nFirst line\r\nSecond line\r\n") +
+    Tag("Welcome1", "<h1>Welcome to our shop</h1>") +
+    Tag("Banner1", "c:\\media\\Top.JPG^http://shop.example/banner") +
+    Tag("Link1", "Our shop^http://shop.example/") + Tag("Link2", "Our blog^http://blog.example/");
+
+class BrandWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Launcher::ClearRecorded();
+    ui::MessageBox::ClearShown();
+  }
+  void TearDown() override {
+    brand::BrandProfile = {};
+    // The application carries the skin and the icon from one window to the
+    // next; the next test starts from the built-in ones.
+    qApp->setStyleSheet(ui::Skin::BuiltIn());
+    qApp->setWindowIcon(QIcon());
+  }
+
+  std::string Folder() const { return folder.Root().string() + "/"; }
+  void Write(const std::string& name, const std::string& bytes) {
+    UUtils::WriteFileBytes(folder.Path(name), bytes);
+  }
+  void WriteBrand(const std::string& plain) {
+    Write("brand.txt", plain);
+    UUtils::EncryptToFile(folder.Path("brand.txt"), folder.Path("dbsettings.dat"));
+    fs::remove(folder.Path("brand.txt"));
+  }
+  std::set<std::string> Names() const {
+    std::set<std::string> names;
+    for (const auto& item : fs::directory_iterator(folder.Root())) {
+      names.insert(item.path().filename().string());
+    }
+    return names;
+  }
+  static std::vector<std::string> Opened() {
+    std::vector<std::string> addresses;
+    for (const auto& launch : Launcher::Recorded()) addresses.push_back(launch.arguments.at(0));
+    Launcher::ClearRecorded();
+    return addresses;
+  }
+  static std::vector<QString> Errors() {
+    std::vector<QString> texts;
+    for (const auto& shown : ui::MessageBox::Shown()) texts.push_back(shown.text);
+    return texts;
+  }
+
+  testsupport::TempFolder folder;
+};
+
+}  // namespace
+
+TEST_F(BrandWindow, fullBrandDressesTheWindowAndItsLinksOpenTheirAddresses) {
+  WriteBrand(kFullBrand);
+  const std::string jpeg = brandmedia::Picture(300, 50, "jpeg");
+  Write("banner1.dat", jpeg);
+  Write("mainskin.dat", brandmedia::Skin("#panBanner { background: #123456; }"));
+  Write("main.ico", brandmedia::Picture(32, 32, "ico"));
+
+  TfrmMain window(Folder());
+  EXPECT_TRUE(Errors().empty()) << Errors()[0].toStdString();
+  EXPECT_EQ(window.windowTitle(), QString::fromUtf8("Café Seller v2.01"));
+  EXPECT_FALSE(window.btnNews->isHidden());
+  EXPECT_EQ(window.btnMakeMoney->text(), "Earn with us");
+
+  const brand::TBrandProfile& p = brand::BrandProfile;
+  EXPECT_EQ(p.BranderCode, "CS1");
+  EXPECT_EQ(p.AffiliateURL, "http://pay.example/?a=joe&b=joe");
+  EXPECT_EQ(p.AffiliateTYPE, "cb");
+  EXPECT_EQ(p.WelcomePage, "<h1>Welcome to our shop</h1>");
+  EXPECT_EQ(p.BannerFile, "c:\\media\\Top.JPG");
+
+  // The still banner, read in place from its numbered file.
+  EXPECT_FALSE(window.imgBanner->isHidden());
+  EXPECT_TRUE(window.gifBanner->isHidden());
+  EXPECT_EQ(window.imgBanner->size(), QSize(300, 50));
+  EXPECT_EQ(window.panBanner->height(), 60);
+  EXPECT_EQ(window.imgBanner->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(UUtils::ReadFileBytes(folder.Path("banner1.dat")), jpeg);
+  EXPECT_EQ(Names(),
+            (std::set<std::string>{"banner1.dat", "dbsettings.dat", "main.ico", "mainskin.dat"}));
+
+  // Two different links of the two.
+  EXPECT_FALSE(window.panLinks->isHidden());
+  const std::set<QString> captions = {window.lblLink1URL->text(), window.lblLink2URL->text()};
+  EXPECT_EQ(captions, (std::set<QString>{"Our shop", "Our blog"}));
+  EXPECT_EQ(window.lblLink1URL->Address(), window.lblLink1URL->text() == "Our shop"
+                                               ? "http://shop.example/"
+                                               : "http://blog.example/");
+
+  EXPECT_TRUE(qApp->styleSheet().contains("#123456"));
+  EXPECT_FALSE(qApp->windowIcon().isNull());
+  EXPECT_TRUE(window.Timer1->isActive() == false) << "the welcome page holds the check";
+  ASSERT_NE(NewsList, nullptr);
+
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_EQ(window.pgcPrinc->currentWidget(), window.stsWelcome);
+  EXPECT_TRUE(window.prfWelcome->toPlainText().contains("Welcome to our shop"));
+
+  Launcher::ClearRecorded();
+  window.btnMakeMoneyClick();
+  window.btnHelpClick();
+  window.imgBannerClick();
+  window.gifBannerClick();
+  EXPECT_EQ(Opened(),
+            (std::vector<std::string>{"http://pay.example/?a=joe&b=joe", "http://help.example/",
+                                      "http://shop.example/banner", "http://shop.example/banner"}));
+  window.bsSkinButton1->click();
+  QTest::mouseClick(window.btnMakeMoney, Qt::LeftButton);
+  QTest::mouseClick(window.bsSkinSpeedButton2, Qt::LeftButton);
+  QTest::mouseClick(window.imgBanner, Qt::LeftButton);
+  QTest::mouseClick(window.lblLink2URL, Qt::LeftButton);
+  EXPECT_EQ(Opened(),
+            (std::vector<std::string>{"http://pay.example/?a=joe&b=joe", "http://help.example/",
+                                      "http://shop.example/banner",
+                                      window.lblLink2URL->Address().toStdString()}));
+}
+
+TEST_F(BrandWindow, smallBrandsFollowTheRulesForCaptionNewsButtonBannerAndLinks) {
+  struct Case {
+    const char* what;
+    std::string plain;
+    QString caption;
+    bool news, banner, links;
+    QString link1, link2;
+  };
+  const Case cases[] = {
+      {"no name: the caption begins with the blank",
+       Tag("BranderType", "Free") + Tag("MasterNewsBaseURL", "http://n/") +
+           Tag("MasterPublID", "1") + Tag("Link1", "Shop^http://s/"),
+       " v2.01", true, false, true, "Shop", ""},
+      {"tier in the wrong case hides News",
+       Tag("ApplicationName", "A") + Tag("BranderType", "gold") +
+           Tag("GoldNewsBaseURL", "http://n/") + Tag("GoldPublID", "1"),
+       "A v2.01", false, false, false, "", ""},
+      {"a first link without caption hides the strip", Tag("Link1", "^http://s/"), " v2.01", false,
+       false, false, "", ""},
+  };
+  for (const auto& c : cases) {
+    WriteBrand(c.plain);
+    TfrmMain window(Folder());
+    EXPECT_TRUE(Errors().empty()) << c.what;
+    EXPECT_EQ(window.windowTitle(), c.caption) << c.what;
+    EXPECT_EQ(!window.btnNews->isHidden(), c.news) << c.what;
+    EXPECT_EQ(window.btnMakeMoney->text(), "Make Money") << c.what;
+    EXPECT_EQ(!window.panBanner->isHidden(), c.banner) << c.what;
+    if (c.links) {
+      EXPECT_FALSE(window.panLinks->isHidden()) << c.what;
+      EXPECT_EQ(window.lblLink1URL->text(), c.link1) << c.what;
+      EXPECT_EQ(window.lblLink2URL->text(), c.link2) << c.what;
+      EXPECT_EQ(window.lblLink2URL->Address(), "") << c.what;
+    } else {
+      EXPECT_TRUE(window.panLinks->isHidden()) << c.what;
+    }
+    brand::BrandProfile = {};
+  }
+}
+
+TEST_F(BrandWindow, animatedBannerNamedInCapitalsPlaysFromItsNumberedFile) {
+  WriteBrand(Tag("Banner1", "banners/Spin.GIF^http://shop.example/"));
+  const std::string gif = brandmedia::AnimatedGif(40, 20, 3);
+  Write("banner1.dat", gif);
+  TfrmMain window(Folder());
+  EXPECT_TRUE(Errors().empty()) << Errors()[0].toStdString();
+  EXPECT_FALSE(window.gifBanner->isHidden());
+  EXPECT_TRUE(window.imgBanner->isHidden());
+  ASSERT_NE(window.gifBanner->Animation(), nullptr);
+  EXPECT_EQ(window.gifBanner->Animation()->frameCount(), 3);
+  EXPECT_EQ(window.gifBanner->Animation()->state(), QMovie::Running);
+  EXPECT_EQ(window.gifBanner->size(), QSize(40, 20));
+  EXPECT_EQ(window.panBanner->height(), 30);
+  EXPECT_EQ(UUtils::ReadFileBytes(folder.Path("banner1.dat")), gif);
+  EXPECT_EQ(Names(), (std::set<std::string>{"banner1.dat", "dbsettings.dat"}));
+}
+
+TEST_F(BrandWindow, bannerWithoutItsFileHidesTheStripButKeepsTheHandCursor) {
+  WriteBrand(Tag("Banner1", "top.jpg^http://shop.example/"));
+  TfrmMain window(Folder());
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_TRUE(window.panBanner->isHidden());
+  EXPECT_EQ(window.gifBanner->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST_F(BrandWindow, aFailingStepIsReportedAndTheWindowIsStillUsable) {
+  struct Case {
+    const char* what;
+    std::string banner;
+    std::string data;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"banner without address", "top.jpg", brandmedia::Picture(10, 10, "jpeg"),
+       "The brand's Banner1 entry has no address: write it as name^address."},
+      {"picture that is no JPEG", "top.jpg^http://s/", "not a picture", "cannot be read as JPEG"},
+      {"metafile", "top.wmf^http://s/", "metafile bytes", "there is no reader for \"top.wmf\""},
+      {"GIF that is no GIF", "top.gif^http://s/", brandmedia::Picture(10, 10, "png"),
+       "cannot be read as GIF"},
+  };
+  for (const auto& c : cases) {
+    ui::MessageBox::ClearShown();
+    WriteBrand(Tag("ApplicationName", "Shop") + Tag("Banner1", c.banner) +
+               Tag("Link1", "Blog^http://blog/"));
+    Write("banner1.dat", c.data);
+    Write("mainskin.dat", brandmedia::Skin("#panBanner { background: #654321; }"));
+    TfrmMain window(Folder());
+    ASSERT_EQ(Errors().size(), 1u) << c.what;
+    EXPECT_TRUE(Errors()[0].contains(c.error)) << c.what << ": " << Errors()[0].toStdString();
+    EXPECT_EQ(ui::MessageBox::Shown()[0].caption, "Error");
+    // What came before stays; the later steps are not done.
+    EXPECT_EQ(window.windowTitle(), "Shop v2.01") << c.what;
+    EXPECT_NE(window.lblLink1URL->text(), "Blog") << c.what;
+    EXPECT_FALSE(qApp->styleSheet().contains("#654321")) << c.what;
+    // The window is made ready all the same.
+    EXPECT_TRUE(window.Timer1->isActive()) << c.what;
+    EXPECT_NE(NewsList, nullptr) << c.what;
+    EXPECT_EQ(UUtils::ReadFileBytes(folder.Path("banner1.dat")), c.data) << c.what;
+    brand::BrandProfile = {};
+  }
+}
+
+TEST_F(BrandWindow, skinFileThatIsNoSkinKeepsTheBuiltInOne) {
+  WriteBrand(Tag("ApplicationName", "Shop"));
+  Write("mainskin.dat", "plain text, not compressed");
+  TfrmMain window(Folder());
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn());
+  EXPECT_TRUE(qApp->windowIcon().isNull());
+}
