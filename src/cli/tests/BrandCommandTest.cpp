@@ -6,6 +6,7 @@
 #include "cipher/tests/MemoryStream.h"
 #include "testsupport/TempFolder.h"
 #include "testsupport/Tolvan.h"
+#include "ui/Skin.h"
 #include "util/UUtils.h"
 
 using namespace UUtils;
@@ -123,4 +124,15 @@ TEST_F(BrandCommand, checkSaysWhetherTheFileDecryptsAndWhatTheBrandWillDo) {
   EXPECT_EQ(Tolvan("brand check " + Path("brand.txt") + " --plane"), 2);
   EXPECT_EQ(Tolvan("brand check " + Path("none.dat")), 1);
   EXPECT_NE(stderrText.find("Cannot open file"), std::string::npos);
+}
+
+TEST_F(BrandCommand, skinPacksAStyleSheetAsTheWindowReadsIt) {
+  const std::string sheet = "#panBanner { background: #123456; } /* caf\xC3\xA9 */\n";
+  WriteFileBytes(Path("skin.qss"), sheet);
+  EXPECT_EQ(Tolvan("brand skin " + Path("skin.qss") + " " + Path("mainskin.dat")), 0);
+  const auto inflated = ui::Skin::Inflate(ReadFileBytes(Path("mainskin.dat")));
+  ASSERT_TRUE(inflated.has_value());
+  EXPECT_EQ(inflated->toStdString(), sheet);
+  EXPECT_EQ(Tolvan("brand skin " + Path("none.qss") + " " + Path("out.dat")), 1);
+  EXPECT_FALSE(fs::exists(Path("out.dat")));
 }
