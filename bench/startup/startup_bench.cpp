@@ -1,6 +1,7 @@
 // Start-up benchmark: time from process start to the main window shown, and
-// peak memory, for the program against a bare Qt Widgets window, alternating
-// runs in one go. Usage: startup_bench APP BARE [RUNS]
+// peak memory, for the program (and, when given, a copy of it beside a full
+// brand) against a bare Qt Widgets window, alternating runs in one go.
+// Usage: startup_bench APP BARE [RUNS] [BRANDED_APP]
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -70,18 +71,21 @@ Sample Median(std::vector<Sample> samples) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: startup_bench APP BARE [RUNS]\n");
+    std::fprintf(stderr, "usage: startup_bench APP BARE [RUNS] [BRANDED_APP]\n");
     return 2;
   }
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 21;
   RunOnce(argv[1]);  // warm the file cache
   RunOnce(argv[2]);
-  std::vector<Sample> app, bare, label;
+  const char* branded = argc > 4 ? argv[4] : nullptr;
+  if (branded) RunOnce(branded);
+  std::vector<Sample> app, bare, label, brand;
   for (int i = 0; i < runs; ++i) {
     app.push_back(RunOnce(argv[1]));
     bare.push_back(RunOnce(argv[2]));
     label.push_back(RunOnce(argv[2], "label"));
+    if (branded) brand.push_back(RunOnce(branded));
   }
   const Sample a = Median(app), b = Median(bare), l = Median(label);
   std::printf("platform %s, %d runs each, medians\n", std::getenv("QT_QPA_PLATFORM"), runs);
@@ -92,5 +96,11 @@ int main(int argc, char** argv) {
   // bare window the font database, which any window with text pays.
   std::printf("main window against the labelled window: %.2fx time  %.2fx memory\n",
               a.milliseconds / l.milliseconds, double(a.peakKiB) / double(l.peakKiB));
+  if (branded) {
+    const Sample r = Median(brand);
+    std::printf("branded main window: %8.1f ms  %7ld KiB peak\n", r.milliseconds, r.peakKiB);
+    std::printf("branded main window against the labelled window: %.2fx time  %.2fx memory\n",
+                r.milliseconds / l.milliseconds, double(r.peakKiB) / double(l.peakKiB));
+  }
   return 0;
 }
