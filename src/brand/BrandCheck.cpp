@@ -17,8 +17,28 @@ namespace {
 
 using Kind = Finding::Kind;
 
-// A value as it can be shown on a terminal: one line, bytes outside printable
-// ASCII as \xNN, long texts cut.
+// Windows-1252 0x80 to 0x9F; the five unassigned bytes keep their C1 code points.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out += char(code);
+  } else if (code < 0x800) {
+    out += char(0xC0 | code >> 6);
+    out += char(0x80 | (code & 0x3F));
+  } else {
+    out += char(0xE0 | code >> 12);
+    out += char(0x80 | (code >> 6 & 0x3F));
+    out += char(0x80 | (code & 0x3F));
+  }
+}
+
+// A value as a terminal shows it: one line in UTF-8, control bytes as \xNN,
+// long texts cut.
 std::string Shown(const std::string& value) {
   std::size_t lines = 1;
   for (char c : value) lines += c == '\n';
@@ -27,12 +47,12 @@ std::string Shown(const std::string& value) {
   std::string shown = "\"";
   for (std::size_t i = 0; i < value.size() && i < 70; ++i) {
     const auto c = static_cast<unsigned char>(value[i]);
-    if (c >= 0x20 && c < 0x7F) {
-      shown += char(c);
-    } else {
+    if (c < 0x20 || c == 0x7F) {
       char escaped[5];
       std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
       shown += escaped;
+    } else {
+      AppendUtf8(shown, c >= 0x80 && c < 0xA0 ? kHighControls[c - 0x80] : char32_t(c));
     }
   }
   return shown + (value.size() > 70 ? "...\"" : "\"");

@@ -29,7 +29,7 @@ TEST(BrandCheck, aSoundBrandHasNoProblemsAndTellsWhyTheNewsButtonShows) {
   testsupport::TempFolder folder;
   UUtils::WriteFileBytes(folder.Path("banner1.dat"), "picture");
   const auto findings = CheckBrandDocument(
-      UUtils::SplitLines("<%%ApplicationName%%>Shop<%%/ApplicationName%%>\r\n"
+      UUtils::SplitLines("<%%ApplicationName%%>Caf\xE9 \x80<%%/ApplicationName%%>\r\n"
                          "<%%BranderType%%>Free<%%/BranderType%%>\r\n"
                          "<%%MasterNewsBaseURL%%>http://news/<%%/MasterNewsBaseURL%%>\r\n"
                          "<%%MasterPublID%%>9<%%/MasterPublID%%>\r\n"
@@ -38,7 +38,7 @@ TEST(BrandCheck, aSoundBrandHasNoProblemsAndTellsWhyTheNewsButtonShows) {
       folder.Root().string() + "/");
   EXPECT_TRUE(TextsOf(findings, Finding::Kind::Problem).empty());
   const auto found = TextsOf(findings, Finding::Kind::Found);
-  EXPECT_TRUE(Has(found, "ApplicationName: \"Shop\""));
+  EXPECT_TRUE(Has(found, "ApplicationName: \"Caf\xC3\xA9 \xE2\x82\xAC\""));
   EXPECT_TRUE(Has(found, "banner1.dat for Banner1"));
   EXPECT_TRUE(Has(TextsOf(findings, Finding::Kind::Missing), "AboutText"));
   EXPECT_TRUE(Has(TextsOf(findings, Finding::Kind::Note),
