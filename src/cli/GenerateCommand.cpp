@@ -1,10 +1,12 @@
 // tolvan generate: the window's "Generate Script" from the command line.
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "cli/GenerateOptions.h"
 #include "generator/GenerateScript.h"
+#include "generator/OfferSummary.h"
 #include "util/AppError.h"
 #include "util/AppFolder.h"
 #include "util/ProcessRandom.h"
@@ -19,6 +21,13 @@ std::string ForTerminal(std::string message) {
     message.erase(at, 1);
   }
   return message + "\n";
+}
+
+// The offer in plain words, as the window shows it under the panel.
+void PrintSummary(const generator::OfferSettings& settings) {
+  const auto summary = generator::SummarizeOffer(settings, std::time(nullptr));
+  for (const auto& line : summary.lines) std::printf("%s\n", line.c_str());
+  for (const auto& warning : summary.warnings) std::printf("Warning: %s\n", warning.c_str());
 }
 
 }  // namespace
@@ -42,6 +51,7 @@ int RunGenerate(const std::vector<std::string>& args) {
     const auto outcome = generator::GenerateScript(request.settings, UUtils::AppFolder());
     const bool generated = outcome.status == generator::GenerateOutcome::Status::Generated;
     std::fputs(ForTerminal(outcome.message).c_str(), generated ? stdout : stderr);
+    if (generated) PrintSummary(request.settings);
     // Unlike the window, a script must learn that the package is not whole.
     for (const auto& copy : outcome.skipped) {
       std::fprintf(stderr, "tolvan generate: %s was not copied: %s\n", copy.file.c_str(),

@@ -13,7 +13,6 @@ namespace {
 
 // 2^63: the first double beyond the signed 64-bit range.
 constexpr double kInt64Limit = 9223372036854775808.0;
-constexpr std::int64_t kFixedOffsetSeconds = 6600;
 
 bool FitsInt64(double value) { return value >= -kInt64Limit && value < kInt64Limit; }
 
@@ -46,12 +45,12 @@ std::int64_t ExpiryTimestamp(double dateTime, std::int64_t zoneHours) {
   const double moved = (dateTime * 24 + static_cast<double>(zoneHours)) / 24;
   const double seconds = RoundHalfEven((moved - UUtils::kUnixEpochDay) * 86400);
   if (!FitsInt64(seconds) || static_cast<std::int64_t>(seconds) <
-                                 std::numeric_limits<std::int64_t>::min() + kFixedOffsetSeconds) {
+                                 std::numeric_limits<std::int64_t>::min() + kExpiryOffsetSeconds) {
     throw UUtils::AppError("The expiry date " + FormatDouble(dateTime) + " with time zone " +
                            std::to_string(zoneHours) +
                            " cannot be written: it lies outside the range of a 64-bit timestamp.");
   }
-  return static_cast<std::int64_t>(seconds) - kFixedOffsetSeconds;
+  return static_cast<std::int64_t>(seconds) - kExpiryOffsetSeconds;
 }
 
 std::string ColorToHtml(std::uint32_t color) {

@@ -12,8 +12,12 @@ namespace generator {
 // Throws AppError when the value is not a number or does not fit 64 bits.
 std::int64_t WholeNumber(double value);
 
+// The seconds the configuration file's expiry lies before the instant the
+// offer ends; the server scripts add them back.
+inline constexpr std::int64_t kExpiryOffsetSeconds = 6600;
+
 // Seconds since 1970-01-01 00:00 UTC for the expiry date-time `dateTime` moved
-// by `zoneHours`, less the fixed 6600 seconds the server scripts expect.
+// by `zoneHours`, less kExpiryOffsetSeconds.
 // Rounds to the nearest second, a tie to the even one. Throws AppError when
 // the result does not fit 64 bits.
 std::int64_t ExpiryTimestamp(double dateTime, std::int64_t zoneHours);

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -80,7 +81,11 @@ TEST_F(GenerateCommandTest, defaultsWriteTheSamePackageAsTheGenerator) {
   const auto result = Tolvan({"generate", "--page", page.string()});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out,
-            "Script generated in " + site.string() + "/\nPlease upload to your server.\n");
+            "Script generated in " + site.string() +
+                "/\nPlease upload to your server.\n"
+                "No time limit and no copy limit: the offer never closes.\n"
+                "Warning: The bar text shows %%timeleft%%, but the offer has no time limit: it "
+                "reads empty.\n");
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(Package(site), Package(GenerateHere(OfferSettings{})));
   EXPECT_EQ(Package(site).size(), 10u);
@@ -120,6 +125,26 @@ TEST_F(GenerateCommandTest, everyOptionWritesTheSamePackageAsTheGenerator) {
   EXPECT_EQ(Package(site), Package(GenerateHere(settings)));
   // 1 January 2010 06:30 at zone -5: 1262304000 + 23400 - 18000 - 6600.
   EXPECT_EQ(ConfigLine(5), "$offerexpire = 1262302800;");
+}
+
+TEST_F(GenerateCommandTest, printsTheOfferInPlainWordsInTheSellersTime) {
+  const char* zone = std::getenv("TZ");
+  const std::string saved = zone ? zone : "";
+  ::setenv("TZ", "XXX-1", 1);  // the seller's clock runs an hour ahead of UTC
+  const auto result = Tolvan({"generate", "--page", page.string(), "--offer", "expiry", "--expiry",
+                              "2099-01-01T10:00", "--zone", "2", "--max-sales", "3", "--text",
+                              "%%timeleft%% minutes", "--next-page", "next.php"});
+  zone ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "Script generated in " + site.string() +
+                "/\nPlease upload to your server.\n"
+                "Ends Thursday 1 January 2099 at 13:00 your time, 12:00 UTC.\n"
+                "Closes after 3 sales.\n"
+                "Next page: next.php, for visitors once the offer has closed and for buyers sent "
+                "to stthanksredirect.php.\n"
+                "Warning: The bar text has no %%copiesleft%%: visitors do not see the copies "
+                "left.\n");
 }
 
 TEST_F(GenerateCommandTest, optionsReachTheirLines) {
@@ -229,8 +254,10 @@ TEST_F(GenerateCommandTest, shippedFilesNotCopiedAreNamedOnStderrAndExit1) {
   fs::create_directory(site / "stthanks.php");  // no file can be written there
   const auto result = Tolvan({"generate", "--page", page.string()});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.out,
-            "Script generated in " + site.string() + "/\nPlease upload to your server.\n");
+  EXPECT_EQ(result.out.rfind(
+                "Script generated in " + site.string() + "/\nPlease upload to your server.\n", 0),
+            0u)
+      << result.out;
   const std::regex expected(
       "tolvan generate: stmain\\.php was not copied: Cannot open file \"[^\n]*stmain\\.php\"\\. "
       "[^\n]+\n"
