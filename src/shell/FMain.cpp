@@ -99,7 +99,7 @@ TfrmMain::TfrmMain(std::string appFolder) : msgMain(this), appFolder_(std::move(
   Timer1->setInterval(100);
   connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
 
-  resize(768, 514);
+  resize(768, 514 + kSummaryHeight);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -149,6 +149,8 @@ void TfrmMain::CreateMainPage() {
 
   bsSkinPanel1 = Panel(stsMain, "bsSkinPanel1");
   CreateOfferPanel();
+  panSummary = Panel(stsMain, "panSummary");
+  CreateOfferSummary();
 
   panLinks = Panel(stsMain, "panLinks");
   panLinks->setFixedHeight(36);
@@ -171,6 +173,7 @@ void TfrmMain::CreateMainPage() {
   page->addWidget(bsSkinPanel4);
   page->addWidget(panBanner);
   page->addWidget(bsSkinPanel1, 1);
+  page->addWidget(panSummary);
   page->addWidget(panLinks);
   pgcPrinc->addWidget(stsMain);
 }

@@ -43,6 +43,7 @@ class TfrmMain : public QWidget {
   void ApplyBrandSettings();
   void GenerateScript();
   generator::OfferSettings GatherOfferSettings() const;
+  void UpdateOfferSummary();
 
   // Controls.
   QStackedWidget* pgcPrinc;
@@ -62,6 +63,10 @@ class TfrmMain : public QWidget {
   ui::PictureView* imgBanner;
   ui::PictureView* gifBanner;
   QWidget* bsSkinPanel1;
+  // The offer in plain words, in a strip under the panel that adds its height to the window's.
+  static constexpr int kSummaryHeight = 96;
+  QWidget* panSummary;
+  QLabel* lblOfferSummary;
   QWidget* panLinks;
   ui::LinkLabel* lblLink1URL;
   ui::LinkLabel* lblLink2URL;
@@ -123,6 +128,7 @@ class TfrmMain : public QWidget {
   void CreateMainPage();
   void CreateHeaderBar();
   void CreateOfferPanel();
+  void CreateOfferSummary();
   void SetOfferFieldsEnabled(bool expiry, bool timeOut);
   void ConnectLinks();
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -175,6 +176,30 @@ TEST_F(OfferPanel, generateWritesWhatTheControlsHold) {
   EXPECT_EQ(lines[12], "$popupbgcolor = \"#000080\";");
   EXPECT_EQ(UUtils::ReadLines(page.string()).front(),
             "<?php include'stconfig1.php'; include'stmain.php'; ?>");
+}
+
+TEST_F(OfferPanel, summaryUnderThePanelFollowsTheSettings) {
+  auto& w = *window;
+  const auto summary = [&w] { return w.lblOfferSummary->text(); };
+  EXPECT_TRUE(w.lblOfferSummary->isVisible());
+  EXPECT_TRUE(summary().contains("the offer never closes")) << summary().toStdString();
+
+  QTest::mouseClick(w.rbtExpiryDate, Qt::LeftButton, {}, QPoint(8, 8));
+  w.edtExpiryDate->Editor()->clear();
+  w.edtExpiryDate->Editor()->setFocus();
+  w.edtExpiryDate->Editor()->setCursorPosition(0);
+  QTest::keyClicks(w.edtExpiryDate->Editor(), "01012010");
+  Retype(w.edtTimeZone, "-5");
+  EXPECT_TRUE(summary().contains("19:00 UTC")) << summary().toStdString();
+  EXPECT_TRUE(summary().contains("The expiry has already passed")) << summary().toStdString();
+  EXPECT_FALSE(summary().contains("never closes")) << summary().toStdString();
+
+  Retype(w.edtMaxNumSales, "250");
+  w.edtHurrexText->setText("%%timeleft%% minutes, %%copiesleft%% copies & more");
+  w.edtRedirectPage->setText("<next>.php");
+  EXPECT_TRUE(summary().contains("Closes after 250 sales.")) << summary().toStdString();
+  EXPECT_TRUE(summary().contains("Next page: &lt;next&gt;.php,")) << summary().toStdString();
+  EXPECT_FALSE(summary().contains("bar text")) << summary().toStdString();
 }
 
 TEST_F(OfferPanel, generateFileErrorIsReportedAndTheWindowGoesOn) {

@@ -1,0 +1,56 @@
+// The offer in plain words under the offer settings panel, following every change of the panel.
+#include <QDateTime>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "generator/OfferSummary.h"
+#include "shell/FMain.h"
+#include "ui/DateField.h"
+#include "ui/SpinEdit.h"
+
+namespace shell {
+
+namespace {
+
+QString Escaped(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped(); }
+
+}  // namespace
+
+void TfrmMain::CreateOfferSummary() {
+  panSummary->setFixedHeight(kSummaryHeight);
+  lblOfferSummary = new QLabel(panSummary);
+  lblOfferSummary->setObjectName(QStringLiteral("lblOfferSummary"));
+  lblOfferSummary->setTextFormat(Qt::RichText);
+  lblOfferSummary->setWordWrap(true);
+  lblOfferSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  auto* strip = new QVBoxLayout(panSummary);
+  strip->setContentsMargins(14, 0, 14, 4);
+  strip->addWidget(lblOfferSummary);
+
+  for (ui::SpinEdit* spin : {edtMaxNumSales, edtTimeZone, edtTimeOut}) {
+    connect(spin, &ui::SpinEdit::ValueChanged, this, &TfrmMain::UpdateOfferSummary);
+  }
+  for (QRadioButton* offer : {rbtLimitNumber, rbtExpiryDate, rbtOneTimeOffer}) {
+    connect(offer, &QRadioButton::toggled, this, &TfrmMain::UpdateOfferSummary);
+  }
+  // The date field takes its value from its editor's text before this runs.
+  for (QLineEdit* text : {edtExpiryDate->Editor(), edtHurrexText, edtRedirectPage}) {
+    connect(text, &QLineEdit::textChanged, this, &TfrmMain::UpdateOfferSummary);
+  }
+  UpdateOfferSummary();
+}
+
+void TfrmMain::UpdateOfferSummary() {
+  const auto summary =
+      generator::SummarizeOffer(GatherOfferSettings(), QDateTime::currentSecsSinceEpoch());
+  QStringList lines;
+  for (const auto& line : summary.lines) lines << Escaped(line);
+  for (const auto& warning : summary.warnings) {
+    lines << QStringLiteral("<span style='color:#b00000'>%1</span>").arg(Escaped(warning));
+  }
+  lblOfferSummary->setText(lines.join(QStringLiteral("<br>")));
+}
+
+}  // namespace shell
