@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QWidget window;
-  window.resize(768, 514);
+  window.resize(768, 610);
   if (argc > 1 && std::strcmp(argv[1], "label") == 0) new QLabel("Hurrex Tolvan", &window);
   ShownProbe probe;
   window.installEventFilter(&probe);
