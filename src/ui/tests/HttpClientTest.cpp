@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "testsupport/PhpServer.h"
+#include "testsupport/TempFolder.h"
+#include "ui/HttpClient.h"
+
+namespace {
+
+using ui::FormField;
+using ui::HttpClient;
+using ui::HttpError;
+using ui::HttpInterrupted;
+
+// Scripts of the test server: each answers one way a web server may.
+constexpr char kEcho[] = R"php(<?php
+echo json_encode([
+  'method' => $_SERVER['REQUEST_METHOD'],
+  'protocol' => $_SERVER['SERVER_PROTOCOL'],
+  'headers' => getallheaders(),
+  'cookies' => $_COOKIE,
+  'body' => base64_encode(file_get_contents('php://input')),
+]);
+)php";
+constexpr char kSlow[] = R"php(<?php
+usleep((int)$_GET['ms'] * 1000);
+touch(__DIR__ . '/slow.done');
+echo 'late';
+)php";
+constexpr char kRedirect[] = R"php(<?php
+$n = (int)$_GET['n'];
+if ($n > 0) { header('Location: redirect.php?n=' . ($n - 1), true, 302); exit; }
+echo 'arrived with ' . $_SERVER['REQUEST_METHOD'];
+)php";
+constexpr char kCookie[] = R"php(<?php
+setcookie('visitor', 'v42');
+echo 'set';
+)php";
+constexpr char kBig[] = R"php(<?php
+echo str_repeat('0123456789', (int)$_GET['tens']);
+)php";
+constexpr char kFail[] = R"php(<?php
+http_response_code(500);
+echo 'OK but broken';
+)php";
+
+class HttpClientTest : public ::testing::Test {
+ protected:
+  HttpClientTest() {
+    Write("echo.php", kEcho);
+    Write("slow.php", kSlow);
+    Write("redirect.php", kRedirect);
+    Write("cookie.php", kCookie);
+    Write("big.php", kBig);
+    Write("fail.php", kFail);
+    // The raw body stays readable as php://input; a second worker answers
+    // while the first sleeps in a slow answer.
+    server_.emplace(folder_.Root().string(),
+                    testsupport::PhpServer::Options{{{"PHP_CLI_SERVER_WORKERS", "2"}},
+                                                    {"enable_post_data_reading=0"}});
+  }
+
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(folder_.Path(name), std::ios::binary) << text;
+  }
+  std::string Url(const std::string& path) const { return server_->Url(path); }
+  static std::string Post(const std::string& url) {
+    return HttpClient::Instance().PostMultipart(url, {{"a", "1"}});
+  }
+  static QJsonObject Json(const std::string& answer) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(answer)).object();
+  }
+
+  testsupport::TempFolder folder_;
+  std::optional<testsupport::PhpServer> server_;
+};
+
+// The parts of a multipart body as (headers, value) pairs.
+std::vector<std::pair<std::string, std::string>> Parts(const std::string& body,
+                                                       const std::string& boundary) {
+  std::vector<std::pair<std::string, std::string>> parts;
+  const std::string delimiter = "--" + boundary;
+  size_t at = body.find(delimiter);
+  while (at != std::string::npos && body.compare(at + delimiter.size(), 2, "--") != 0) {
+    const size_t headers = at + delimiter.size() + 2;
+    const size_t value = body.find("\r\n\r\n", headers) + 4;
+    const size_t next = body.find("\r\n" + delimiter, value);
+    parts.emplace_back(body.substr(headers, value - 4 - headers), body.substr(value, next - value));
+    at = next + 2;
+  }
+  return parts;
+}
+
+TEST_F(HttpClientTest, postSendsOrderedRawPartsAsHttp10WithOurHeaders) {
+  const std::string odd("\xaf^OK\r\n\0$24", 10);
+  const std::vector<FormField> fields{{"memusername", "pub"}, {"b", odd}, {"a", ""}, {"z", "2"}};
+  const QJsonObject echo = Json(HttpClient::Instance().PostMultipart(Url("echo.php"), fields));
+
+  EXPECT_EQ(echo["method"].toString(), "POST");
+  EXPECT_EQ(echo["protocol"].toString(), "HTTP/1.0");
+  const QJsonObject headers = echo["headers"].toObject();
+  EXPECT_EQ(headers["User-Agent"].toString(), "Mozilla/4.0 (compatible; MSIE 5.5; Windows NT 4.0)");
+  EXPECT_EQ(headers["Accept"].toString(), "text/html, */*");
+  const QString type = headers["Content-Type"].toString();
+  ASSERT_TRUE(type.startsWith("multipart/form-data; boundary=")) << type.toStdString();
+
+  const std::string body = QByteArray::fromBase64(echo["body"].toString().toLatin1()).toStdString();
+  const auto parts = Parts(body, type.mid(30).toStdString());
+  ASSERT_EQ(parts.size(), fields.size()) << body;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    EXPECT_EQ(parts[i].first, "Content-Disposition: form-data; name=\"" + fields[i].name + "\"");
+    EXPECT_EQ(parts[i].second, fields[i].value);
+  }
+}
+
+TEST_F(HttpClientTest, getHandsTheWholeBodyToTheSink) {
+  std::string received;
+  int chunks = 0;
+  HttpClient::Instance().Get(Url("big.php?tens=100000"), [&](std::string_view chunk) {
+    received.append(chunk);
+    ++chunks;
+    return true;
+  });
+  EXPECT_EQ(received.size(), 1000000u);
+  EXPECT_EQ(received.substr(999990), "0123456789");
+  EXPECT_GT(chunks, 1) << "the body arrives as it comes, not held whole";
+
+  const QJsonObject echo = [&] {
+    std::string answer;
+    HttpClient::Instance().Get(Url("echo.php"), [&](std::string_view chunk) {
+      answer.append(chunk);
+      return true;
+    });
+    return Json(answer);
+  }();
+  EXPECT_EQ(echo["method"].toString(), "GET");
+  EXPECT_EQ(echo["headers"].toObject()["Accept"].toString(), "text/html, */*");
+}
+
+TEST_F(HttpClientTest, sinkThatCannotStoreFailsTheRequest) {
+  EXPECT_THROW(HttpClient::Instance().Get(Url("big.php?tens=100000"),
+                                          [](std::string_view) { return false; }),
+               HttpError);
+  EXPECT_FALSE(HttpClient::Instance().Busy());
+}
+
+TEST_F(HttpClientTest, failedExchangesThrow) {
+  const std::string unreachable =
+      "http://127.0.0.1:" + std::to_string(testsupport::FreePort()) + "/";
+  for (const std::string& url :
+       {unreachable + "getlastnews.php", Url("missing.php"), Url("fail.php"),
+        std::string("/getlastnews.php"), std::string("file:///etc/hostname"), std::string()}) {
+    SCOPED_TRACE(url);
+    try {
+      Post(url);
+      ADD_FAILURE() << "no error";
+    } catch (const HttpInterrupted&) {
+      ADD_FAILURE() << "a failure is not an interruption";
+    } catch (const HttpError&) {
+    }
+  }
+}
+
+TEST_F(HttpClientTest, redirectChainIsFollowedToItsEnd) {
+  EXPECT_EQ(Post(Url("redirect.php?n=4")), "arrived with GET");
+  std::string answer;
+  HttpClient::Instance().Get(Url("redirect.php?n=3"), [&](std::string_view chunk) {
+    answer.append(chunk);
+    return true;
+  });
+  EXPECT_EQ(answer, "arrived with GET");
+}
+
+TEST_F(HttpClientTest, cookieSetOnOneRequestIsSentOnTheNext) {
+  EXPECT_EQ(Post(Url("cookie.php")), "set");
+  EXPECT_EQ(Json(Post(Url("echo.php")))["cookies"].toObject()["visitor"].toString(), "v42");
+}
+
+TEST_F(HttpClientTest, eventsKeepFlowingDuringASlowAnswer) {
+  QTimer timer;
+  int ticks = 0;
+  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+  timer.start(20);
+  EXPECT_EQ(Post(Url("slow.php?ms=600")), "late");
+  EXPECT_GE(ticks, 10) << "a 20 ms timer during a 600 ms answer";
+}
+
+TEST_F(HttpClientTest, requestDuringARequestFailsAtOnce) {
+  bool refused = false;
+  QTimer::singleShot(50, [&] {
+    try {
+      Post(Url("echo.php"));
+    } catch (const HttpInterrupted&) {
+      refused = true;
+    }
+  });
+  EXPECT_EQ(Post(Url("slow.php?ms=400")), "late");
+  EXPECT_TRUE(refused);
+}
+
+TEST_F(HttpClientTest, abortEndsTheRunningRequestBeforeItsAnswer) {
+  QTimer::singleShot(100, [] { HttpClient::Instance().Abort(); });
+  EXPECT_THROW(Post(Url("slow.php?ms=3000")), HttpInterrupted);
+  EXPECT_FALSE(std::filesystem::exists(folder_.Path("slow.done"))) << "the answer was awaited";
+
+  // The client is ready again, on a fresh connection.
+  EXPECT_EQ(Json(Post(Url("echo.php")))["method"].toString(), "POST");
+}
+
+}  // namespace
