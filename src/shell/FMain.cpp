@@ -15,12 +15,12 @@
 #include <QVBoxLayout>
 
 #include "brand/BrandProfile.h"
+#include "news/NewsList.h"
 #include "ui/Application.h"
 #include "ui/Cp1252.h"
 #include "ui/HtmlView.h"
 #include "ui/LinkLabel.h"
 #include "ui/PictureView.h"
-#include "util/NewsList.h"
 
 namespace shell {
 
@@ -210,7 +210,7 @@ void TfrmMain::FormCreate() {
   // window is made ready all the same.
   ui::Guarded([this] { ApplyBrandSettings(); });
   if (brand::BrandProfile.WelcomePage.empty()) Timer1->start();
-  UUtils::NewsList = std::make_unique<UUtils::StringList>();
+  news::NewsList = std::make_unique<UUtils::StringList>();
 }
 
 void TfrmMain::FormShow() {
@@ -233,7 +233,7 @@ void TfrmMain::FormResize() {
 
 void TfrmMain::FormClose() { QCoreApplication::processEvents(); }
 
-void TfrmMain::FormDestroy() { UUtils::NewsList.reset(); }
+void TfrmMain::FormDestroy() { news::NewsList.reset(); }
 
 void TfrmMain::bsSkinButton1Click() {
   pgcPrinc->setCurrentWidget(stsMain);

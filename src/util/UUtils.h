@@ -4,5 +4,6 @@
 #include "util/AppError.h"
 #include "util/AppFolder.h"
 #include "util/CipherFiles.h"
+#include "util/DecodeHexEscapes.h"
 #include "util/SplitString.h"
 #include "util/TextLines.h"

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "brand/BrandProfile.h"
+#include "news/NewsList.h"
 #include "shell/FMain.h"
 #include "shell/tests/BrandMedia.h"
 #include "testsupport/TempFolder.h"
@@ -21,13 +22,12 @@
 #include "ui/Skin.h"
 #include "util/CipherFiles.h"
 #include "util/Launch.h"
-#include "util/NewsList.h"
 #include "util/TextLines.h"
 
 namespace fs = std::filesystem;
+using news::NewsList;
 using shell::TfrmMain;
 using UUtils::Launcher;
-using UUtils::NewsList;
 
 namespace {
 

@@ -9,15 +9,15 @@
 #include <QToolButton>
 
 #include "brand/BrandProfile.h"
+#include "news/NewsList.h"
 #include "shell/FMain.h"
 #include "ui/HtmlView.h"
 #include "ui/LinkLabel.h"
 #include "ui/PictureView.h"
-#include "util/NewsList.h"
 
 using brand::BrandProfile;
+using news::NewsList;
 using shell::TfrmMain;
-using UUtils::NewsList;
 
 namespace {
 

@@ -1,0 +1,99 @@
+#include "news/NewsRequests.h"
+
+#include "news/NewsAnswers.h"
+#include "news/Tiers.h"
+#include "ui/HttpClient.h"
+
+namespace news {
+
+namespace {
+
+constexpr char kListScript[] = "getlastnews.php";
+constexpr char kDetailsScript[] = "getnewsdetails.php";
+
+// The trimmed answer of one request, or the reason why nothing is to follow.
+struct Answer {
+  std::string trimmed;
+  bool interrupted = false;
+};
+
+Answer Ask(const std::string& tierCode, const char* script,
+           const std::vector<ui::FormField>& fields) {
+  Answer answer;
+  try {
+    const std::string url = RequestUrl(NewsBaseUrl(tierCode), script);
+    answer.trimmed = TrimAnswer(ui::HttpClient::Instance().PostMultipart(url, fields));
+  } catch (const ui::HttpInterrupted&) {
+    answer.interrupted = true;
+  } catch (const std::exception&) {
+    // Any failed exchange reads as an empty answer.
+  }
+  return answer;
+}
+
+// The outcome of an answer that is no success.
+Outcome Failed(const Answer& answer, Operation operation) {
+  Outcome outcome;
+  outcome.interrupted = answer.interrupted;
+  if (!answer.interrupted) outcome.warning = FailureMessage(answer.trimmed, operation);
+  return outcome;
+}
+
+Outcome Succeeded() {
+  Outcome outcome;
+  outcome.ok = true;
+  return outcome;
+}
+
+}  // namespace
+
+std::string RequestUrl(const std::string& baseUrl, const char* script) {
+  if (!baseUrl.empty() && baseUrl.back() == '/') return baseUrl + script;
+  return baseUrl + "/" + script;
+}
+
+Outcome GetNewsList(std::string publisherId, std::string productCode, std::string tierCode,
+                    std::string newsTarget, UUtils::StringList& entries) {
+  const Answer answer = Ask(tierCode, kListScript,
+                            {{"memusername", publisherId},
+                             {"prodcode", productCode},
+                             {"prodtype", tierCode},
+                             {"conttype", "all"},
+                             {"newstarget", newsTarget},
+                             {"something", ""}});
+  if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::List);
+  ParseList(answer.trimmed, entries);
+  return Succeeded();
+}
+
+Outcome GetLastNews(std::string publisherId, std::string productCode, std::string tierCode,
+                    std::string newsTarget, std::string& lastId, std::string& title) {
+  lastId.clear();
+  const Answer answer = Ask(tierCode, kListScript,
+                            {{"memusername", publisherId},
+                             {"prodcode", productCode},
+                             {"prodtype", tierCode},
+                             {"conttype", "lastcode"},
+                             {"newstarget", newsTarget},
+                             {"something", ""}});
+  if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::Last);
+  ParseLast(answer.trimmed, lastId, title);
+  return Succeeded();
+}
+
+Outcome GetNewsDetails(std::string publisherId, std::string productCode, std::string tierCode,
+                       std::string newsTarget, std::string newsId, std::string& details) {
+  details.clear();
+  const Answer answer = Ask(tierCode, kDetailsScript,
+                            {{"memusername", publisherId},
+                             {"prodcode", productCode},
+                             {"prodtype", tierCode},
+                             {"newsid", newsId},
+                             {"newstarget", newsTarget},
+                             {"something", ""}});
+  if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::Details);
+  details = ParseDetails(answer.trimmed);
+  return Succeeded();
+}
+
+}  // namespace news

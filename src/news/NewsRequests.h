@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+#include "util/SplitString.h"
+
+namespace news {
+
+// The constant every caller passes as the news target.
+inline constexpr char kNewsTarget[] = "UA";
+
+// How a news request ended.
+struct Outcome {
+  bool ok = false;
+  // The warning to show the user; empty when nothing is to be shown.
+  std::string warning;
+  // The request was aborted (the main window closed) or refused (another
+  // request was running): the caller shows nothing more either.
+  bool interrupted = false;
+};
+
+// Every item of the product: appends its raw entries to `entries` on success,
+// also none.
+Outcome GetNewsList(std::string publisherId, std::string productCode, std::string tierCode,
+                    std::string newsTarget, UUtils::StringList& entries);
+
+// The newest item's id and title. Never has a warning.
+Outcome GetLastNews(std::string publisherId, std::string productCode, std::string tierCode,
+                    std::string newsTarget, std::string& lastId, std::string& title);
+
+// One item's HTML text.
+Outcome GetNewsDetails(std::string publisherId, std::string productCode, std::string tierCode,
+                       std::string newsTarget, std::string newsId, std::string& details);
+
+// The address of a news script under a base URL: "/" is put between them
+// unless the base ends in one.
+std::string RequestUrl(const std::string& baseUrl, const char* script);
+
+}  // namespace news

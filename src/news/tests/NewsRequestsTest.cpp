@@ -1,0 +1,388 @@
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "brand/BrandProfile.h"
+#include "news/NewsRequests.h"
+#include "news/Tiers.h"
+#include "testsupport/PhpServer.h"
+#include "testsupport/TempFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using UUtils::StringList;
+
+constexpr char kAccessTrouble[] =
+    "There is a trouble accessing the news site. Contact your provider.";
+constexpr char kSettingsTrouble[] = "There is a trouble in the settings file on the news site.";
+constexpr char kUserTrouble[] = "There is a trouble with the Publisher Id. Contact your provider.";
+constexpr char kProductTrouble[] =
+    "There is a trouble with the product validation. Contact your provider.";
+constexpr char kNewsTrouble[] = "There is a trouble with this news. Contact your provider.";
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The brand of every test: a Master reseller whose news base URL is `base`.
+void UseBrand(const std::string& base) {
+  brand::BrandProfile = {};
+  brand::BrandProfile.BranderType = "Master";
+  brand::BrandProfile.BranderCode = "HT200";
+  brand::BrandProfile.MasterPublID = "pub1";
+  brand::BrandProfile.MasterNewsBaseURL = base;
+}
+
+news::Outcome List(StringList& entries) {
+  return news::GetNewsList("pub1", "HT200", "BM", news::kNewsTarget, entries);
+}
+news::Outcome Last(std::string& id, std::string& title) {
+  return news::GetLastNews("pub1", "HT200", "BM", news::kNewsTarget, id, title);
+}
+news::Outcome Details(const std::string& newsId, std::string& details) {
+  return news::GetNewsDetails("pub1", "HT200", "BM", news::kNewsTarget, newsId, details);
+}
+
+// The test news service under /news/ of a loopback server, with its items
+// in a folder of the test and every request recorded.
+class NewsService : public ::testing::Test {
+ protected:
+  NewsService() {
+    fs::create_directory_symlink(NEWS_SERVICE_DIR, folder_.Root() / "www" / "news");
+    server_.emplace(
+        (folder_.Root() / "www").string(),
+        testsupport::PhpServer::Options{
+            {{"NEWS_DATA", Items().string()}, {"NEWS_REQUEST_LOG", folder_.Path("log")}}, {}});
+    UseBrand(server_->Url("news/"));
+  }
+  ~NewsService() override { brand::BrandProfile = {}; }
+
+  fs::path Items() const { return folder_.Root() / "items"; }
+  fs::path Product() const { return Items() / "pub1" / "HT200"; }
+  void WriteItem(int id, const std::string& title, const std::string& published,
+                 const std::string& html) {
+    WriteFile(Product() / (std::to_string(id) + ".news"),
+              "Title: " + title + "\nPublished: " + published + "\n\n" + html);
+  }
+
+  std::vector<QJsonObject> Recorded() const {
+    std::vector<QJsonObject> requests;
+    std::ifstream log(folder_.Path("log"));
+    for (std::string line; std::getline(log, line);) {
+      requests.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+    }
+    return requests;
+  }
+
+  testsupport::TempFolder folder_;
+  bool made_ = fs::create_directories(folder_.Root() / "www");
+  std::optional<testsupport::PhpServer> server_;
+};
+
+TEST_F(NewsService, requestsCarryTheirFieldsInOrderAsHttp10) {
+  WriteItem(3, "Three", "today", "<p>3</p>");
+  StringList entries;
+  std::string id, title, details;
+  ASSERT_TRUE(List(entries).ok);
+  ASSERT_TRUE(Last(id, title).ok);
+  ASSERT_TRUE(Details("3", details).ok);
+
+  const std::vector<QJsonObject> requests = Recorded();
+  ASSERT_EQ(requests.size(), 3u);
+  const char* scripts[] = {"getlastnews.php", "getlastnews.php", "getnewsdetails.php"};
+  const char* fourth[][2] = {{"conttype", "all"}, {"conttype", "lastcode"}, {"newsid", "3"}};
+  for (size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const QJsonObject& request = requests[i];
+    EXPECT_EQ(request["script"].toString(), scripts[i]);
+    EXPECT_EQ(request["method"].toString(), "POST");
+    EXPECT_EQ(request["protocol"].toString(), "HTTP/1.0");
+    const QJsonObject headers = request["headers"].toObject();
+    EXPECT_EQ(headers["User-Agent"].toString(),
+              "Mozilla/4.0 (compatible; MSIE 5.5; Windows NT 4.0)");
+    EXPECT_EQ(headers["Accept"].toString(), "text/html, */*");
+    EXPECT_TRUE(headers["Content-Type"].toString().startsWith("multipart/form-data; boundary="));
+    EXPECT_EQ(request["files"].toInt(), 0);
+    const QJsonArray expected{
+        QJsonArray{"memusername", "pub1"}, QJsonArray{"prodcode", "HT200"},
+        QJsonArray{"prodtype", "BM"},      QJsonArray{fourth[i][0], fourth[i][1]},
+        QJsonArray{"newstarget", "UA"},    QJsonArray{"something", ""}};
+    EXPECT_EQ(request["fields"].toArray(), expected);
+  }
+}
+
+TEST_F(NewsService, itemsComeNewestFirstAndDetailsRoundTrip) {
+  WriteItem(2, "Sale \xE9t\xE9", "12 May", "<p>two</p>");
+  WriteItem(17, "Version 2.01", "", "<p>seventeen</p>");
+  const std::string html = "<p>Price: $19 ^ \xAFOK \xE9\tend</p>\n<p>$24 kept</p>";
+  WriteItem(5, "Five", "1 March", html);
+
+  StringList entries{"kept"};
+  ASSERT_TRUE(List(entries).ok);
+  EXPECT_EQ(entries,
+            (StringList{"kept", "17^Version 2.01^", "5^Five^1 March", "2^Sale \xE9t\xE9^12 May"}));
+
+  std::string id, title;
+  ASSERT_TRUE(Last(id, title).ok);
+  EXPECT_EQ(id, "17");
+  EXPECT_EQ(title, "Version 2.01");
+
+  std::string details;
+  const news::Outcome outcome = Details("5", details);
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.warning, "");
+  EXPECT_EQ(details, html);
+}
+
+TEST_F(NewsService, productWithoutItemsSucceedsEmpty) {
+  fs::create_directories(Product());
+  StringList entries;
+  EXPECT_TRUE(List(entries).ok);
+  EXPECT_TRUE(entries.empty());
+  std::string id = "stale", title;
+  EXPECT_TRUE(Last(id, title).ok);
+  EXPECT_EQ(id, "");
+  EXPECT_EQ(title, "");
+}
+
+TEST_F(NewsService, serviceRefusalsGiveTheirWarnings) {
+  WriteItem(1, "One", "x", "<p>1</p>");
+  StringList entries;
+  EXPECT_EQ(news::GetNewsList("pub1", "OTHER", "BM", "UA", entries).warning, kProductTrouble);
+  // A tier code outside the table has no news base URL.
+  EXPECT_EQ(news::GetNewsList("pub1", "HT200", "XX", "UA", entries).warning, kAccessTrouble);
+  EXPECT_TRUE(entries.empty());
+
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    std::string publisher;
+    std::string newsId;
+    std::string listWarning;
+    std::string detailsWarning;
+  };
+  const Case cases[] = {
+      {"unknown publisher", [] {}, "nobody", "1", kUserTrouble, kUserTrouble},
+      {"unknown news", [] {}, "pub1", "99", "", kNewsTrouble},
+      {"no data folder", [this] { fs::rename(Items(), folder_.Root() / "gone"); }, "pub1", "1",
+       kSettingsTrouble, kSettingsTrouble},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.arrange();
+    const news::Outcome list = news::GetNewsList(c.publisher, "HT200", "BM", "UA", entries);
+    EXPECT_EQ(list.ok, c.listWarning.empty());
+    EXPECT_EQ(list.warning, c.listWarning);
+    EXPECT_FALSE(list.interrupted);
+    std::string details = "stale";
+    const news::Outcome one =
+        news::GetNewsDetails(c.publisher, "HT200", "BM", "UA", c.newsId, details);
+    EXPECT_FALSE(one.ok);
+    EXPECT_EQ(one.warning, c.detailsWarning);
+    EXPECT_EQ(details, "");
+    std::string id = "stale", title = "kept";
+    const news::Outcome last = news::GetLastNews(c.publisher, "HT200", "BM", "UA", id, title);
+    EXPECT_EQ(last.ok, c.listWarning.empty());
+    EXPECT_EQ(last.warning, "") << "the newest item is asked for quietly";
+    if (!last.ok) {
+      EXPECT_EQ(id + title, "kept");
+    }
+  }
+}
+
+TEST_F(NewsService, baseUrlWithOrWithoutSlashReachesTheScripts) {
+  WriteItem(1, "One", "x", "<p>1</p>");
+  const struct {
+    const char* branderType;
+    std::string base;
+  } tiers[] = {{"Master", server_->Url("news/")},
+               {"Platinum", server_->Url("news")},
+               {"Gold", server_->Url("news")}};
+  for (const auto& tier : tiers) {
+    SCOPED_TRACE(tier.branderType);
+    brand::BrandProfile = {};
+    brand::BrandProfile.BranderType = tier.branderType;
+    brand::BrandProfile.BranderCode = "HT200";
+    brand::BrandProfile.MasterPublID = brand::BrandProfile.PlatinumPublID =
+        brand::BrandProfile.GoldPublID = "pub1";
+    // Every tier reads its own pair; the others lead nowhere.
+    brand::BrandProfile.MasterNewsBaseURL = brand::BrandProfile.PlatinumNewsBaseURL =
+        brand::BrandProfile.GoldNewsBaseURL = "http://127.0.0.1:1/";
+    (tier.branderType == std::string("Master")     ? brand::BrandProfile.MasterNewsBaseURL
+     : tier.branderType == std::string("Platinum") ? brand::BrandProfile.PlatinumNewsBaseURL
+                                                   : brand::BrandProfile.GoldNewsBaseURL) =
+        tier.base;
+    const auto publisher = news::BrandPublisher();
+    ASSERT_TRUE(publisher);
+    StringList entries;
+    EXPECT_TRUE(news::GetNewsList(publisher->publisherId, publisher->productCode,
+                                  publisher->tierCode, news::kNewsTarget, entries)
+                    .ok);
+    EXPECT_EQ(entries, StringList{"1^One^x"});
+  }
+  EXPECT_EQ(news::RequestUrl("", "getlastnews.php"), "/getlastnews.php");
+  EXPECT_EQ(news::RequestUrl("http://h/news", "getnewsdetails.php"),
+            "http://h/news/getnewsdetails.php");
+  EXPECT_EQ(news::RequestUrl("http://h/news/", "getlastnews.php"), "http://h/news/getlastnews.php");
+}
+
+TEST(NewsTiers, onlyTheThreeTiersWithAPublisherIdAsk) {
+  const struct {
+    const char* branderType;
+    const char* publisherId;  // for every tier
+    std::optional<std::string> tierCode;
+  } cases[] = {{"Master", "p", "BM"}, {"Platinum", "p", "BP"}, {"Gold", "p", "BG"},
+               {"gold", "p", {}},     {"Free", "p", {}},       {"", "p", {}},
+               {"Master", "", {}},    {"Gold ", "p", {}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.branderType);
+    brand::BrandProfile = {};
+    brand::BrandProfile.BranderType = c.branderType;
+    brand::BrandProfile.BranderCode = "code";
+    brand::BrandProfile.MasterPublID = brand::BrandProfile.PlatinumPublID =
+        brand::BrandProfile.GoldPublID = c.publisherId;
+    const auto publisher = news::BrandPublisher();
+    ASSERT_EQ(publisher.has_value(), c.tierCode.has_value());
+    if (publisher) {
+      EXPECT_EQ(publisher->tierCode, *c.tierCode);
+      EXPECT_EQ(publisher->publisherId, "p");
+      EXPECT_EQ(publisher->productCode, "code");
+    }
+  }
+  brand::BrandProfile = {};
+}
+
+// A server that gives whatever answer a test writes, to both scripts.
+class CannedAnswers : public ::testing::Test {
+ protected:
+  CannedAnswers() {
+    for (const char* script : {"getlastnews.php", "getnewsdetails.php"}) {
+      WriteFile(folder_.Root() / script, "<?php readfile(__DIR__ . '/answer');");
+    }
+    server_.emplace(folder_.Root().string());
+    UseBrand(server_->Url());
+  }
+  ~CannedAnswers() override { brand::BrandProfile = {}; }
+  void Answer(const std::string& bytes) { WriteFile(folder_.Root() / "answer", bytes); }
+
+  testsupport::TempFolder folder_;
+  std::optional<testsupport::PhpServer> server_;
+};
+
+TEST_F(CannedAnswers, listAnswers) {
+  const struct {
+    std::string answer;
+    bool ok;
+    StringList entries;
+    std::string warning;
+  } cases[] = {
+      {"OK", true, {}, ""},
+      {"\r\n 1^A^x\xAF\xAF"
+       "2^B^y\xAFOK \n",
+       true,
+       {"1^A^x", "2^B^y"},
+       ""},
+      {"7^^\xAFOK", true, {"7^^"}, ""},
+      {"<html>BOOKS</html>", true, {"<html>BOOKS</html>"}, ""},
+      {"", false, {}, kAccessTrouble},
+      {"  INVALIDUSER\r\n", false, {}, kUserTrouble},
+      {"INVALIDPRODUCT", false, {}, kProductTrouble},
+      {"CONNECTIONFAIL", false, {}, kSettingsTrouble},
+      {"INVALIDNEWS", false, {}, ""},
+      {"invaliduser", false, {}, ""},
+      {"Not found", false, {}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    Answer(c.answer);
+    StringList entries;
+    const news::Outcome outcome = List(entries);
+    EXPECT_EQ(outcome.ok, c.ok);
+    EXPECT_EQ(outcome.warning, c.warning);
+    EXPECT_EQ(entries, c.entries);
+  }
+}
+
+TEST_F(CannedAnswers, newestAnswers) {
+  const struct {
+    std::string answer;
+    bool ok;
+    std::string id;
+    std::string title;
+  } cases[] = {
+      {"17^Spring sale\xAFOK", true, "17", "Spring sale"},
+      {"OK", true, "", ""},
+      {"\xAFOK", true, "", ""},
+      {"17\xAFOK", true, "17", ""},
+      {"17^\xAFOK", true, "17", ""},
+      {"17^Title^extra\xAFOK", true, "17", "Title"},
+      {"INVALIDUSER", false, "", "unchanged"},
+      {"", false, "", "unchanged"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    Answer(c.answer);
+    std::string id = "stale", title = "unchanged";
+    const news::Outcome outcome = Last(id, title);
+    EXPECT_EQ(outcome.ok, c.ok);
+    EXPECT_EQ(outcome.warning, "");
+    EXPECT_EQ(id, c.id);
+    EXPECT_EQ(title, c.title);
+  }
+}
+
+TEST_F(CannedAnswers, detailsAnswers) {
+  const struct {
+    std::string answer;
+    bool ok;
+    std::string details;
+    std::string warning;
+  } cases[] = {
+      {"$41$42c\xAFOK", true, "ABc", ""},
+      {"<p>$24 lone $\xAFOK", true, "", ""},
+      {"<p>$4G</p>\xAFOK", true, "", ""},
+      {"<p>cut $4\xAFOK", true, "<p>cut \x04", ""},
+      {"\xAFOK", true, "", ""},
+      {"INVALIDNEWS", false, "", kNewsTrouble},
+      {"INVALIDUSER\n", false, "", kUserTrouble},
+      {"\t", false, "", kAccessTrouble},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    Answer(c.answer);
+    std::string details = "stale";
+    const news::Outcome outcome = Details("4", details);
+    EXPECT_EQ(outcome.ok, c.ok);
+    EXPECT_EQ(outcome.warning, c.warning);
+    EXPECT_EQ(details, c.details);
+  }
+}
+
+TEST_F(CannedAnswers, failedExchangesReadAsAnEmptyAnswer) {
+  Answer("OK");
+  const std::string unreachable =
+      "http://127.0.0.1:" + std::to_string(testsupport::FreePort()) + "/";
+  for (const std::string& base : {unreachable, server_->Url("missing/"), std::string()}) {
+    SCOPED_TRACE(base);
+    brand::BrandProfile.MasterNewsBaseURL = base;
+    StringList entries;
+    const news::Outcome outcome = List(entries);
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_FALSE(outcome.interrupted);
+    EXPECT_EQ(outcome.warning, kAccessTrouble);
+    std::string details = "stale";
+    EXPECT_EQ(Details("1", details).warning, kAccessTrouble);
+    EXPECT_EQ(details, "");
+  }
+}
+
+}  // namespace
