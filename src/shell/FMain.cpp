@@ -19,6 +19,7 @@
 #include "ui/Application.h"
 #include "ui/Cp1252.h"
 #include "ui/HtmlView.h"
+#include "ui/HttpClient.h"
 #include "ui/LinkLabel.h"
 #include "ui/PictureView.h"
 
@@ -187,6 +188,7 @@ void TfrmMain::CreateHeaderBar() {
   btnAbout->setObjectName(QStringLiteral("btnAbout"));
   for (QPushButton* button : {btnMakeMoney, btnAbout}) button->setFixedSize(125, 20);
   btnNews = PictureButton(bsSkinPanel4, "btnNews", QStringLiteral("Check News"), GlyphKind::News);
+  connect(btnNews, &QToolButton::clicked, this, &TfrmMain::btnNewsClick);
   bsSkinSpeedButton1 = PictureButton(bsSkinPanel4, "bsSkinSpeedButton1",
                                      QStringLiteral("Check Updates"), GlyphKind::Update);
   bsSkinSpeedButton2 =
@@ -231,7 +233,11 @@ void TfrmMain::FormResize() {
   }
 }
 
-void TfrmMain::FormClose() { QCoreApplication::processEvents(); }
+void TfrmMain::FormClose() {
+  // A request under way ends at once, and nothing of it shows afterwards.
+  ui::HttpClient::Instance().Abort();
+  QCoreApplication::processEvents();
+}
 
 void TfrmMain::FormDestroy() { news::NewsList.reset(); }
 

@@ -116,6 +116,7 @@ class TfrmMain : public QWidget {
   void rbtOneTimeOfferClick();
   void btnBrowseClick();
   void btnGenerateScriptClick();
+  void btnNewsClick();
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -59,8 +59,8 @@ TEST_F(MainWindow, withoutBrandShowsMainPageInItsDesignedState) {
   EXPECT_FALSE(window.lblLink1URL->text().isEmpty());
   EXPECT_FALSE(window.lblLink2URL->text().isEmpty());
   EXPECT_EQ(window.gifBanner->geometry(), window.imgBanner->geometry());
-  ASSERT_NE(NewsList, nullptr);
-  EXPECT_TRUE(NewsList->empty());
+  ASSERT_NE(news::NewsList, nullptr);
+  EXPECT_TRUE(news::NewsList->empty());
 
   EXPECT_EQ(TicksWithin(window, 400), 1) << "exactly one start-up check";
   EXPECT_FALSE(window.Timer1->isActive());

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QPushButton;
+class QSplitter;
+
+namespace ui {
+class HtmlView;
+class ListView;
+class MessageBox;
+}  // namespace ui
+
+namespace shell {
+
+// The news window: the items of the last news list above the HTML view of
+// the one selected. Selecting an item fetches its text and remembers it as
+// the item last opened in the brand file in `programFolder`.
+class TfrmNews : public QDialog {
+  Q_OBJECT
+ public:
+  TfrmNews(QWidget* parent, ui::MessageBox& messages, std::string programFolder);
+
+  // The window's operation: one item's text, a warning shown when it fails.
+  bool GetNewsDetails(std::string newsId, std::string& details);
+
+  // Controls.
+  QWidget* bsSkinPanel1;
+  ui::ListView* lvwItems;
+  QSplitter* bsSkinSplitter1;
+  ui::HtmlView* prfEditorNews;
+  QWidget* bsSkinPanel2;
+  QPushButton* btnExit;
+
+  // Handlers.
+  void FormShow();
+  bool lvwItemsChanging() const;
+  void lvwItemsChange();
+  void btnExitClick();
+
+  bool Busy() const { return FBusy; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void done(int result) override;
+
+ private:
+  ui::MessageBox& msgMain;
+  std::string programFolder_;
+  bool FBusy = false;
+  bool shown_ = false;
+};
+
+}  // namespace shell

@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "brand/BrandProfile.h"
+#include "brand/LastNewsId.h"
+#include "news/NewsList.h"
+#include "shell/FMain.h"
+#include "shell/FNews.h"
+#include "testsupport/PhpServer.h"
+#include "testsupport/TempFolder.h"
+#include "ui/HtmlView.h"
+#include "ui/ListView.h"
+#include "ui/MessageBox.h"
+#include "util/CipherFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using shell::TfrmNews;
+
+constexpr char kNoNews[] = "There's no news for this application!";
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The test news service at /news/, the same behind an answer delayed by
+// 800 ms at /slow/, a brand for it, and a program folder with a brand file.
+class NewsWindow : public ::testing::Test {
+ protected:
+  NewsWindow() {
+    const fs::path www = folder_.Root() / "www";
+    fs::create_directories(www);
+    fs::create_directory_symlink(NEWS_SERVICE_DIR, www / "news");
+    for (const char* script : {"getlastnews.php", "getnewsdetails.php"}) {
+      WriteFile(www / "slow" / script,
+                std::string("<?php usleep(800000); require __DIR__ . '/../news/") + script + "';");
+    }
+    server_.emplace(www.string(),
+                    testsupport::PhpServer::Options{{{"NEWS_DATA", Items().string()},
+                                                     {"NEWS_REQUEST_LOG", folder_.Path("log")},
+                                                     {"PHP_CLI_SERVER_WORKERS", "2"}},
+                                                    {}});
+    UseService("news/");
+    brand::BrandProfile.BranderType = "Gold";
+    brand::BrandProfile.BranderCode = "HT200";
+    brand::BrandProfile.GoldPublID = "pub1";
+
+    fs::create_directories(Program());
+    WriteFile(folder_.Root() / "plain", "<%%ApplicationName%%>Tool<%%/ApplicationName%%>\r\n");
+    UUtils::EncryptToFile(folder_.Path("plain"), (Program() / "dbsettings.dat").string());
+    news::NewsList = std::make_unique<UUtils::StringList>();
+    ui::MessageBox::ClearShown();
+  }
+  ~NewsWindow() override {
+    brand::BrandProfile = {};
+    news::NewsList.reset();
+    ui::MessageBox::ClearShown();
+  }
+
+  void UseService(const std::string& path) {
+    brand::BrandProfile.GoldNewsBaseURL = server_->Url(path);
+  }
+  fs::path Items() const { return folder_.Root() / "items"; }
+  fs::path Program() const { return folder_.Root() / "program"; }
+  std::string StoredId() const { return brand::LoadLastNewsId(Program().string() + "/"); }
+  void WriteItem(const std::string& id, const std::string& title, const std::string& html) {
+    WriteFile(Items() / "pub1" / "HT200" / (id + ".news"),
+              "Title: " + title + "\nPublished: today\n\n" + html);
+  }
+  int Requests() const {
+    std::ifstream log(folder_.Path("log"));
+    int lines = 0;
+    for (std::string line; std::getline(log, line);) ++lines;
+    return lines;
+  }
+
+  // A shown news window over the entries, with nothing selected yet.
+  std::unique_ptr<TfrmNews> Open(const UUtils::StringList& entries) {
+    *news::NewsList = entries;
+    auto window = std::make_unique<TfrmNews>(nullptr, messages_, Program().string() + "/");
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    return window;
+  }
+  static void ClickRow(TfrmNews& window, int row) {
+    QTreeWidgetItem* item = window.lvwItems->topLevelItem(row);
+    QTest::mouseClick(window.lvwItems->viewport(), Qt::LeftButton, {},
+                      window.lvwItems->visualItemRect(item).center());
+  }
+  static int SelectedRow(const TfrmNews& window) {
+    const auto selected = window.lvwItems->selectedItems();
+    return selected.isEmpty() ? -1 : window.lvwItems->indexOfTopLevelItem(selected.front());
+  }
+  static void ExpectIdle(const TfrmNews& window) {
+    EXPECT_FALSE(window.Busy());
+    for (const QWidget* widget : std::initializer_list<const QWidget*>{
+             &window, window.lvwItems, window.prfEditorNews->viewport()}) {
+      EXPECT_NE(widget->cursor().shape(), Qt::WaitCursor) << widget->objectName().toStdString();
+    }
+  }
+  static std::vector<std::string> Shown() {
+    std::vector<std::string> texts;
+    for (const auto& message : ui::MessageBox::Shown()) texts.push_back(message.text.toStdString());
+    return texts;
+  }
+
+  testsupport::TempFolder folder_;
+  std::optional<testsupport::PhpServer> server_;
+  ui::MessageBox messages_;
+};
+
+TEST_F(NewsWindow, rowsFollowTheEntriesInOrderWithNothingSelected) {
+  const auto window = Open({"17^Spring sale^12 May", "5^^", "9^Only a title", "3^Caf\xE9^x^y"});
+  EXPECT_EQ(window->windowTitle(), "News");
+  EXPECT_EQ(window->size(), QSize(682, 411));
+  EXPECT_EQ(window->btnExit->text(), "Close");
+  EXPECT_EQ(window->lvwItems->headerItem()->text(0), "News Title");
+  EXPECT_EQ(window->lvwItems->headerItem()->text(1), "Published");
+  EXPECT_EQ(window->lvwItems->columnWidth(1), 160);
+  EXPECT_TRUE(window->lvwItems->isColumnHidden(2));
+
+  const std::vector<std::array<QString, 3>> rows{{"Spring sale", "12 May", "17"},
+                                                 {"", "", "5"},
+                                                 {"Only a title", "", "9"},
+                                                 {"Caf\u00e9", "x", "3"}};
+  ASSERT_EQ(window->lvwItems->topLevelItemCount(), int(rows.size()));
+  for (int i = 0; i < int(rows.size()); ++i) {
+    for (int column = 0; column < 3; ++column) {
+      EXPECT_EQ(window->lvwItems->topLevelItem(i)->text(column), rows[i][column]) << i;
+    }
+  }
+  EXPECT_EQ(SelectedRow(*window), -1);
+  EXPECT_TRUE(window->prfEditorNews->toPlainText().isEmpty());
+  EXPECT_EQ(Requests(), 0);
+}
+
+TEST_F(NewsWindow, openingAnItemShowsItAndRemembersIt) {
+  WriteItem("17", "New", "<p>Seventeen for $19 \xE9t\xE9</p>");
+  WriteItem("5", "Old", "<p>Five</p>");
+  WriteItem("4", "Blank", "");
+  const auto window = Open({"17^New^", "5^Old^", "4^Blank^"});
+
+  ClickRow(*window, 0);
+  EXPECT_EQ(window->prfEditorNews->toPlainText(), "Seventeen for $19 \u00e9t\u00e9");
+  EXPECT_EQ(StoredId(), "17");
+  ExpectIdle(*window);
+
+  ClickRow(*window, 0);
+  EXPECT_EQ(Requests(), 1) << "the selected row again asks nothing";
+
+  ClickRow(*window, 1);
+  EXPECT_EQ(window->prfEditorNews->toPlainText(), "Five");
+  EXPECT_EQ(StoredId(), "5") << "an older item is stored all the same";
+
+  ClickRow(*window, 2);
+  EXPECT_EQ(window->prfEditorNews->toPlainText(), "");
+  EXPECT_EQ(StoredId(), "4");
+  EXPECT_TRUE(Shown().empty());
+}
+
+TEST_F(NewsWindow, failedItemKeepsViewAndStoredId) {
+  WriteItem("17", "New", "<p>Seventeen</p>");
+  const auto window = Open({"17^New^", "6^Withdrawn^"});
+  ClickRow(*window, 0);
+  ASSERT_EQ(StoredId(), "17");
+
+  ClickRow(*window, 1);
+  EXPECT_EQ(Shown(),
+            std::vector<std::string>{"There is a trouble with this news. Contact your provider."});
+  EXPECT_EQ(ui::MessageBox::Shown().back().kind, ui::MessageKind::Warning);
+  EXPECT_EQ(window->prfEditorNews->toPlainText(), "Seventeen");
+  EXPECT_EQ(StoredId(), "17");
+  ExpectIdle(*window);
+}
+
+TEST_F(NewsWindow, selectionCannotMoveWhileAnItemIsFetched) {
+  WriteItem("17", "New", "<p>Seventeen</p>");
+  WriteItem("5", "Old", "<p>Five</p>");
+  UseService("slow/");
+  const auto window = Open({"17^New^", "5^Old^"});
+  bool busyMeanwhile = false;
+  QTimer::singleShot(300, [&] {
+    busyMeanwhile = window->Busy() && window->lvwItems->cursor().shape() == Qt::WaitCursor;
+    ClickRow(*window, 1);
+    QTest::keyClick(window->lvwItems, Qt::Key_Down);
+  });
+  ClickRow(*window, 0);
+
+  EXPECT_TRUE(busyMeanwhile);
+  EXPECT_EQ(SelectedRow(*window), 0);
+  EXPECT_EQ(window->lvwItems->currentItem(), window->lvwItems->topLevelItem(0));
+  EXPECT_EQ(Requests(), 1);
+  EXPECT_EQ(StoredId(), "17");
+  ExpectIdle(*window);
+}
+
+TEST_F(NewsWindow, closingWhileAnItemIsFetchedEndsTheRequestQuietly) {
+  WriteItem("17", "New", "<p>Seventeen</p>");
+  UseService("slow/");
+  const auto window = Open({"17^New^"});
+  QTimer::singleShot(300, [&] { QTest::mouseClick(window->btnExit, Qt::LeftButton); });
+  ClickRow(*window, 0);
+
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->result(), QDialog::Accepted);
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_TRUE(window->prfEditorNews->toPlainText().isEmpty());
+  EXPECT_EQ(StoredId(), "");
+  ExpectIdle(*window);
+}
+
+// The News button of the main window.
+class NewsButton : public NewsWindow {
+ protected:
+  NewsButton() { window_.show(); }
+  shell::TfrmMain window_;
+};
+
+TEST_F(NewsButton, saysThereIsNoNewsWhenNoneCanBeHad) {
+  fs::create_directories(Items() / "pub1" / "HT200");
+  const struct {
+    const char* what;
+    std::function<void()> arrange;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"free tier", [] { brand::BrandProfile.BranderType = "Free"; }, {kNoNews}},
+      {"no publisher id", [] { brand::BrandProfile.GoldPublID.clear(); }, {kNoNews}},
+      {"no items", [] {}, {kNoNews}},
+      {"refused",
+       [] { brand::BrandProfile.GoldPublID = "nobody"; },
+       {"There is a trouble with the Publisher Id. Contact your provider.", kNoNews}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    brand::BrandProfile.BranderType = "Gold";
+    brand::BrandProfile.GoldPublID = "pub1";
+    c.arrange();
+    ui::MessageBox::ClearShown();
+    window_.btnNewsClick();
+    EXPECT_EQ(Shown(), c.messages);
+    EXPECT_EQ(ui::MessageBox::Shown().back().kind, ui::MessageKind::Information);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  }
+  EXPECT_EQ(Requests(), 2);
+}
+
+TEST_F(NewsButton, opensTheNewsWindowOnTheList) {
+  WriteItem("2", "Two", "<p>2</p>");
+  WriteItem("1", "One", "<p>1</p>");
+  news::NewsList->push_back("stale^entry^");
+  int rows = -1;
+  QTimer watch;  // until the news window is up
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (auto* news = qobject_cast<TfrmNews*>(QApplication::activeModalWidget())) {
+      rows = news->lvwItems->topLevelItemCount();
+      news->btnExit->click();
+    }
+  });
+  watch.start(20);
+  QTest::mouseClick(window_.btnNews, Qt::LeftButton);
+  EXPECT_EQ(rows, 2);
+  EXPECT_EQ(*news::NewsList, (UUtils::StringList{"2^Two^today", "1^One^today"}));
+  EXPECT_TRUE(Shown().empty());
+}
+
+TEST_F(NewsButton, closingTheMainWindowMidRequestShowsNothing) {
+  WriteItem("1", "One", "<p>1</p>");
+  UseService("slow/");
+  QTimer::singleShot(300, [&] { window_.close(); });
+  bool newsWindowOpened = false;
+  QTimer watch;  // a news window that opens anyway is closed again
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (auto* news = qobject_cast<TfrmNews*>(QApplication::activeModalWidget())) {
+      newsWindowOpened = true;
+      news->reject();
+    }
+  });
+  watch.start(20);
+  window_.btnNewsClick();
+  EXPECT_FALSE(window_.isVisible());
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_FALSE(newsWindowOpened);
+}
+
+}  // namespace
