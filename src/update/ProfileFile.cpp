@@ -1,0 +1,71 @@
+#include "update/ProfileFile.h"
+
+#include "util/AppError.h"
+#include "util/TextLines.h"
+
+namespace update {
+
+namespace {
+
+constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+std::string_view Trim(std::string_view text) {
+  const size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string_view Unquoted(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string ProfileString(std::string_view text, std::string_view section, std::string_view key,
+                          const std::string& fallback) {
+  if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark) text.remove_prefix(kUtf8Mark.size());
+  bool inside = false;
+  for (const std::string& raw : UUtils::SplitLines(text)) {
+    const std::string_view line = Trim(raw);
+    if (!line.empty() && line.front() == '[') {
+      const size_t close = line.rfind(']');
+      if (close == std::string_view::npos) continue;
+      // Only the first section of that name counts.
+      if (inside) return fallback;
+      inside = SameName(Trim(line.substr(1, close - 1)), section);
+      continue;
+    }
+    if (!inside) continue;
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos || !SameName(Trim(line.substr(0, equals)), key)) continue;
+    return std::string(Unquoted(Trim(line.substr(equals + 1))));
+  }
+  return fallback;
+}
+
+std::string ReadProfileString(const std::string& file, std::string_view section,
+                              std::string_view key, const std::string& fallback) {
+  std::string text;
+  try {
+    text = UUtils::ReadFileBytes(file);
+  } catch (const UUtils::AppError&) {
+    return fallback;
+  }
+  return ProfileString(text, section, key, fallback);
+}
+
+}  // namespace update

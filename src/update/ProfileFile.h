@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace update {
+
+// One value of an INI text, found as the Windows profile functions find it:
+// section and key names match without regard to letter case, the first
+// matching section and in it the first matching key win, names and values
+// lose their surrounding blanks and a value its enclosing quotes. `fallback`
+// when there is no such key.
+std::string ProfileString(std::string_view text, std::string_view section, std::string_view key,
+                          const std::string& fallback);
+
+// The same for an INI file; a file that cannot be read gives `fallback`.
+std::string ReadProfileString(const std::string& file, std::string_view section,
+                              std::string_view key, const std::string& fallback);
+
+}  // namespace update

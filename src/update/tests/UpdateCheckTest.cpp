@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <filesystem>
+#include <optional>
+
+#include "testsupport/PhpServer.h"
+#include "testsupport/TempFolder.h"
+#include "update/UpdateCheck.h"
+#include "util/AppError.h"
+#include "util/TextLines.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using update::Lookup;
+
+// A publisher's web host on the loopback, its update folder at the usual
+// path, and a program folder.
+class UpdateFolder : public ::testing::Test {
+ protected:
+  UpdateFolder() {
+    fs::create_directories(Published());
+    fs::create_directories(App());
+    server_.emplace((folder_.Root() / "www").string());
+  }
+
+  fs::path Published() const { return folder_.Root() / "www" / "liveupdate" / "hurrex_tolvan"; }
+  fs::path App() const { return folder_.Root() / "app"; }
+  std::string AppFolder() const { return App().string() + "/"; }
+  std::string BaseUrl() const { return server_->Url("liveupdate/hurrex_tolvan/"); }
+  fs::path LocalCopy() const { return App() / update::kDescriptorFile; }
+
+  void Publish(const std::string& descriptor) {
+    UUtils::WriteFileBytes((Published() / update::kDescriptorFile).string(), descriptor);
+  }
+  // A PHP script in the web root that answers for `name` + "/" + anything.
+  std::string Script(const std::string& name, const std::string& php) {
+    UUtils::WriteFileBytes((folder_.Root() / "www" / name).string(), php);
+    return server_->Url(name + "/");
+  }
+  std::vector<std::string> AppFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(App())) {
+      names.push_back(entry.path().filename());
+    }
+    return names;
+  }
+
+  testsupport::TempFolder folder_;
+  std::optional<testsupport::PhpServer> server_;
+};
+
+TEST_F(UpdateFolder, offersOnlyAHigherVersionAndKeepsItsTextAsWritten) {
+  const struct {
+    const char* descriptor;
+    Lookup::Result result;
+    const char* version;
+  } cases[] = {
+      {"[APPLICATION]\r\nName=Hurrex Tolvan\r\nVersion=2.01\r\n", Lookup::None, ""},
+      {"[APPLICATION]\r\nName=Hurrex Tolvan\r\nVersion=2.02\r\n", Lookup::Newer, "2.02"},
+      {"[application]\nversion = 3 \n", Lookup::Newer, "3"},
+      {"[APPLICATION]\nVersion=2.020\n", Lookup::Newer, "2.020"},
+      {"[APPLICATION]\nVersion=2.0\n", Lookup::None, ""},
+      {"[APPLICATION]\nVersion=1.9\n", Lookup::None, ""},
+      {"[APPLICATION]\nName=Hurrex Tolvan\n", Lookup::None, ""},
+      {"[APPLICATION]\nVersion=\n", Lookup::None, ""},
+      {"[APPLICATION]\nVersion=three\n", Lookup::None, ""},
+      {"<html>Not found</html>", Lookup::None, ""},
+  };
+  for (const auto& c : cases) {
+    Publish(c.descriptor);
+    const Lookup lookup = update::LookForUpdate(BaseUrl(), AppFolder());
+    EXPECT_EQ(lookup.result, c.result) << c.descriptor;
+    EXPECT_EQ(lookup.version, c.version) << c.descriptor;
+    EXPECT_EQ(UUtils::ReadFileBytes(LocalCopy().string()), c.descriptor)
+        << "the copy stays in the program's folder";
+  }
+}
+
+TEST_F(UpdateFolder, aMissingDescriptorLeavesNoFileBehind) {
+  UUtils::WriteFileBytes(LocalCopy().string(), "[APPLICATION]\nVersion=9\n");
+  EXPECT_EQ(update::LookForUpdate(BaseUrl(), AppFolder()).result, Lookup::None);
+  EXPECT_EQ(AppFiles(), std::vector<std::string>{});
+}
+
+TEST_F(UpdateFolder, aStaleCopyIsDeletedBeforeTheDownloadIsTried) {
+  UUtils::WriteFileBytes(LocalCopy().string(), "[APPLICATION]\nVersion=9\n");
+  const std::string down = "http://127.0.0.1:" + std::to_string(testsupport::FreePort()) + "/";
+  EXPECT_EQ(update::LookForUpdate(down, AppFolder()).result, Lookup::None);
+  EXPECT_EQ(AppFiles(), std::vector<std::string>{});
+}
+
+TEST_F(UpdateFolder, aTransferCutShortLeavesNoFileBehind) {
+  const std::string base = Script("cut.php",
+                                  "<?php header('Content-Length: 4000');\n"
+                                  "echo \"[APPLICATION]\\r\\nVersion=9\\r\\n\"; flush(); exit;\n");
+  EXPECT_EQ(update::LookForUpdate(base, AppFolder()).result, Lookup::None);
+  EXPECT_EQ(AppFiles(), std::vector<std::string>{});
+}
+
+TEST_F(UpdateFolder, aSecondCheckDuringADownloadDoesNotStart) {
+  const std::string base = Script("slow.php",
+                                  "<?php usleep(600000);\n"
+                                  "echo \"[APPLICATION]\\r\\nVersion=2.5\\r\\n\";\n");
+  int argc = 1;
+  char name[] = "update_tests";
+  char* argv[] = {name, nullptr};
+  QCoreApplication application(argc, argv);
+  std::optional<Lookup> second;
+  QTimer::singleShot(150, [&] { second = update::LookForUpdate(BaseUrl(), AppFolder()); });
+
+  const Lookup first = update::LookForUpdate(base, AppFolder());
+  ASSERT_TRUE(second.has_value()) << "the second check came during the first";
+  EXPECT_EQ(second->result, Lookup::Interrupted);
+  EXPECT_EQ(first.result, Lookup::Newer);
+  EXPECT_EQ(first.version, "2.5");
+  EXPECT_EQ(AppFiles(), std::vector<std::string>{update::kDescriptorFile});
+}
+
+TEST_F(UpdateFolder, aFolderThatTakesNoFileIsAnErrorForTheUser) {
+  Publish("[APPLICATION]\nVersion=3\n");
+  const std::string gone = (App() / "gone").string() + "/";
+  try {
+    update::LookForUpdate(BaseUrl(), gone);
+    ADD_FAILURE() << "no error";
+  } catch (const UUtils::AppError& error) {
+    EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + gone, 0), 0u)
+        << error.what();
+  }
+}
+
+}  // namespace
