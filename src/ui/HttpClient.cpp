@@ -50,6 +50,25 @@ void Check(CURLcode code) {
   if (code != CURLE_OK) throw HttpError(curl_easy_strerror(code));
 }
 
+bool loopbackOnly = false;
+
+void CheckLoopback(const std::string& url) {
+  if (!loopbackOnly) return;
+  std::string host;
+  if (CURLU* parsed = curl_url()) {
+    char* part = nullptr;
+    if (curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+        curl_url_get(parsed, CURLUPART_HOST, &part, 0) == CURLUE_OK) {
+      host = part;
+      curl_free(part);
+    }
+    curl_url_cleanup(parsed);
+  }
+  if (host != "127.0.0.1" && host != "localhost" && host != "[::1]") {
+    throw HttpError("Could not resolve host: " + host + " (only loopback addresses in tests)");
+  }
+}
+
 }  // namespace
 
 struct HttpClient::State {
@@ -80,6 +99,8 @@ HttpClient& HttpClient::Instance() {
 
 bool HttpClient::Busy() const { return state_->busy; }
 
+void HttpClient::LoopbackOnly(bool on) { loopbackOnly = on; }
+
 void HttpClient::Abort() {
   state_->aborted = state_->busy;
   // Without the multi handle every connection it kept is closed; a running
@@ -99,6 +120,7 @@ struct Transfer {
 
 // A transfer with the settings every request shares.
 void Prepare(Transfer& t, CURLSH* share, const std::string& url) {
+  CheckLoopback(url);
   t.headers.reset(curl_slist_append(nullptr, kAccept));
   t.easy.reset(curl_easy_init());
   if (!t.headers || !t.easy) throw HttpError("Out of memory");

@@ -1,9 +1,11 @@
 // Entry point of the widget tests: one application object, dialogs answered
-// by the test seams instead of a person, programs recorded, never started.
+// by the test seams instead of a person, programs recorded, never started,
+// no request leaving the machine.
 #include <gtest/gtest.h>
 
 #include "ui/Application.h"
 #include "ui/FileDialog.h"
+#include "ui/HttpClient.h"
 #include "ui/MessageBox.h"
 #include "util/Launch.h"
 
@@ -14,5 +16,6 @@ int main(int argc, char** argv) {
   ui::MessageBox::AnswerAutomatically(true);
   ui::FileDialog::AnswerAutomatically(true);
   UUtils::Launcher::RecordOnly(true);
+  ui::HttpClient::LoopbackOnly(true);
   return RUN_ALL_TESTS();
 }
