@@ -22,6 +22,7 @@
 #include "ui/HttpClient.h"
 #include "ui/LinkLabel.h"
 #include "ui/PictureView.h"
+#include "update/UpdateCheck.h"
 
 namespace shell {
 
@@ -82,7 +83,8 @@ QWidget* Panel(QWidget* parent, const char* name) {
 
 }  // namespace
 
-TfrmMain::TfrmMain(std::string appFolder) : msgMain(this), appFolder_(std::move(appFolder)) {
+TfrmMain::TfrmMain(std::string appFolder)
+    : msgMain(this), updateBaseUrl(update::UpdateBaseURL), appFolder_(std::move(appFolder)) {
   setObjectName(QStringLiteral("frmMain"));
   setAttribute(Qt::WA_StyledBackground);
   setWindowTitle(QStringLiteral("Hurrex Tolvan"));
@@ -204,6 +206,7 @@ void TfrmMain::CreateHeaderBar() {
   bar->addWidget(btnNews);
   bar->addWidget(bsSkinSpeedButton1);
   bar->addWidget(bsSkinSpeedButton2);
+  connect(bsSkinSpeedButton1, &QToolButton::clicked, this, &TfrmMain::btnUpdateClick);
 }
 
 void TfrmMain::FormCreate() {
@@ -244,11 +247,6 @@ void TfrmMain::FormDestroy() { news::NewsList.reset(); }
 void TfrmMain::bsSkinButton1Click() {
   pgcPrinc->setCurrentWidget(stsMain);
   if (!brand::BrandProfile.WelcomePage.empty()) Timer1->start();
-}
-
-void TfrmMain::Timer1Timer() {
-  // Off first, so that every enabling of the timer gives exactly one tick.
-  Timer1->stop();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <string>
 
+#include "ui/BalloonHint.h"
 #include "ui/MessageBox.h"
 #include "util/AppFolder.h"
 
@@ -44,6 +45,8 @@ class TfrmMain : public QWidget {
   void GenerateScript();
   generator::OfferSettings GatherOfferSettings() const;
   void UpdateOfferSummary();
+  void CheckForUpdate(bool Quiet);
+  void ShowNewsHint(const std::string& text);
 
   // Controls.
   QStackedWidget* pgcPrinc;
@@ -72,6 +75,10 @@ class TfrmMain : public QWidget {
   ui::LinkLabel* lblLink2URL;
   QTimer* Timer1;
   ui::MessageBox msgMain;
+  ui::BalloonHint LMDMessageHint1;
+
+  // The publisher's live-update folder; tests point it at their own.
+  std::string updateBaseUrl;
 
   // The offer settings panel.
   ui::GroupBox* bsSkinGroupBox2;
@@ -111,6 +118,7 @@ class TfrmMain : public QWidget {
   void gifBannerClick();
   void btnAboutClick();
   void Timer1Timer();
+  void btnUpdateClick();
   void rbtLimitNumberClick();
   void rbtExpiryDateClick();
   void rbtOneTimeOfferClick();

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QToolButton>
+
+#include "shell/tests/PublisherHost.h"
+#include "util/AppError.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using shelltest::PublisherHost;
+using ui::BalloonHint;
+using ui::MessageBox;
+
+class StartupCheck : public ::testing::Test {
+ protected:
+  StartupCheck() {
+    shelltest::ForgetEverythingShown();
+    host_.Publish("2.01");
+  }
+  ~StartupCheck() override { shelltest::ForgetEverythingShown(); }
+
+  // A Master reseller whose news base URL is `newsPath` on the host.
+  void UseBrand(const std::string& newsPath = "news/", const std::string& type = "Master") {
+    brand::BrandProfile = {};
+    brand::BrandProfile.BranderType = type;
+    brand::BrandProfile.BranderCode = "HT200";
+    brand::BrandProfile.MasterPublID = "pub1";
+    brand::BrandProfile.MasterNewsBaseURL = host_.Url(newsPath);
+  }
+
+  // Runs the sequence; checks that it ran to the quiet update check, showed
+  // no message and left no plain brand file. The balloons shown.
+  std::vector<QString> Balloons() {
+    BalloonHint::ClearShown();
+    const auto window = host_.Window();
+    window->Timer1Timer();
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_TRUE(fs::exists(host_.App() / "mainappupdate.inf")) << "the update check ran";
+    fs::remove(host_.App() / "mainappupdate.inf");
+    EXPECT_FALSE(fs::exists(host_.App() / "dbsettings.sim"));
+    EXPECT_EQ(MessageBox::Shown().size(), 0u);
+    std::vector<QString> texts;
+    for (const ui::ShownBalloon& balloon : BalloonHint::Shown()) texts.push_back(balloon.text);
+    return texts;
+  }
+
+  PublisherHost host_;
+};
+
+TEST_F(StartupCheck, announcesOnlyANewerItemThanTheOneOpenedLast) {
+  UseBrand();
+  const std::vector<QString> none;
+  const struct {
+    std::optional<std::string> stored;  // nothing: no entry
+    std::vector<int> items;
+    std::vector<QString> balloons;
+  } cases[] = {
+      {"17", {17}, none},
+      {"17", {17, 18}, {"You've Got A Message!\r\nItem 18"}},
+      {std::nullopt, {5}, {"You've Got A Message!\r\nItem 5"}},
+      {std::nullopt, {0}, none},
+      {std::nullopt, {-3}, none},
+      {"abc", {2}, {"You've Got A Message!\r\nItem 2"}},
+      {"99999999999", {2}, {"You've Got A Message!\r\nItem 2"}},
+      {"-1", {}, {"You've Got A Message!\r\n"}},
+      {"0", {}, none},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored.value_or("(none)") + " against " + std::to_string(c.items.size()));
+    host_.WriteBrandFile(c.stored);
+    for (int id : c.items) host_.WriteItem(id, "Item " + std::to_string(id));
+    EXPECT_EQ(Balloons(), c.balloons);
+    for (int id : c.items) host_.RemoveItem(id);
+  }
+  fs::remove(host_.App() / "dbsettings.dat");
+  host_.WriteItem(5, "No brand file");
+  EXPECT_EQ(Balloons(), std::vector<QString>{"You've Got A Message!\r\nNo brand file"});
+}
+
+TEST_F(StartupCheck, aNewestIdThatIsNoNumberCountsAsZero) {
+  host_.WriteScript("stub/getlastnews.php", "<?php echo \"abc^Not a number\\xAFOK\";");
+  UseBrand("stub/");
+  host_.WriteBrandFile(std::nullopt);
+  EXPECT_EQ(Balloons(), std::vector<QString>{});
+  host_.WriteBrandFile("-1");
+  EXPECT_EQ(Balloons(), std::vector<QString>{"You've Got A Message!\r\nNot a number"});
+}
+
+TEST_F(StartupCheck, tiersWithoutNewsAskNothingAndStillCheckForUpdates) {
+  host_.WriteItem(5, "Five");
+  for (const char* type : {"Free", "master", "Bronze", ""}) {
+    SCOPED_TRACE(type);
+    UseBrand("news/", type);
+    EXPECT_EQ(Balloons(), std::vector<QString>{});
+  }
+  UseBrand();
+  brand::BrandProfile.MasterPublID.clear();
+  EXPECT_EQ(Balloons(), std::vector<QString>{});
+  EXPECT_EQ(host_.NewsRequests(), 0);
+}
+
+TEST_F(StartupCheck, aFailingNewsServiceIsSilentAndTheUpdateCheckFollows) {
+  host_.WriteItem(5, "Five");
+  UseBrand();
+  brand::BrandProfile.MasterNewsBaseURL =
+      "http://127.0.0.1:" + std::to_string(testsupport::FreePort()) + "/news/";
+  EXPECT_EQ(Balloons(), std::vector<QString>{});
+  UseBrand();
+  brand::BrandProfile.MasterPublID = "nobody";
+  EXPECT_EQ(Balloons(), std::vector<QString>{});
+  EXPECT_EQ(host_.NewsRequests(), 1) << "INVALIDUSER, and nothing shown";
+}
+
+TEST_F(StartupCheck, theBalloonPointsAtTheNewsButtonAndStaysWhileTheUpdateIsOffered) {
+  UseBrand();
+  host_.WriteItem(18, "Eighteen");
+  host_.Publish("2.02");
+  MessageBox::QueueAnswer(ui::MessageButton::Cancel);
+  const auto window = host_.Window();
+  window->Timer1Timer();
+
+  ASSERT_EQ(BalloonHint::Shown().size(), 1u);
+  const QPoint centre = window->btnNews->mapToGlobal(
+      QPoint(window->btnNews->width() / 2, window->btnNews->height() / 2));
+  EXPECT_EQ(BalloonHint::Shown()[0].anchor, centre);
+  ASSERT_NE(window->LMDMessageHint1.Window(), nullptr);
+  EXPECT_TRUE(window->LMDMessageHint1.Window()->isVisible());
+  EXPECT_EQ(window->LMDMessageHint1.Window()->geometry().top(), centre.y());
+  ASSERT_EQ(MessageBox::Shown().size(), 1u);
+  EXPECT_TRUE(MessageBox::Shown()[0].text.startsWith("There is a new update: (version 2.02)"));
+
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  QTest::qWait(20);
+  EXPECT_EQ(window->LMDMessageHint1.Window(), nullptr);
+}
+
+TEST_F(StartupCheck, aBrandFileThatCannotBeReadEndsTheSequenceBeforeTheUpdateCheck) {
+  UseBrand();
+  host_.WriteItem(5, "Five");
+  fs::create_directory(host_.App() / "dbsettings.dat");
+  const auto window = host_.Window();
+  EXPECT_THROW(window->Timer1Timer(), UUtils::AppError);
+  EXPECT_FALSE(fs::exists(host_.App() / "mainappupdate.inf"));
+  EXPECT_FALSE(fs::exists(host_.App() / "dbsettings.sim"));
+}
+
+}  // namespace
