@@ -88,6 +88,7 @@ TfrmMain::TfrmMain(std::string appFolder)
   setObjectName(QStringLiteral("frmMain"));
   setAttribute(Qt::WA_StyledBackground);
   setWindowTitle(QStringLiteral("Hurrex Tolvan"));
+  WearBrandSkinEarly();
 
   // The page control never shows tabs: a stack of pages is all it is.
   pgcPrinc = new QStackedWidget(this);

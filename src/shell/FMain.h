@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
+#include <optional>
 #include <string>
 
 #include "ui/BalloonHint.h"
@@ -133,6 +135,15 @@ class TfrmMain : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A brand skin worn before the widgets are made, with the style sheet it
+  // replaced; `kept` once the brand has got as far as its skin.
+  struct EarlySkin {
+    QString replaced;
+    bool kept = false;
+  };
+  void WearBrandSkinEarly();
+  void ApplySkin();
+
   void CreateWelcomePage();
   void CreateMainPage();
   void CreateHeaderBar();
@@ -142,6 +153,7 @@ class TfrmMain : public QWidget {
   void ConnectLinks();
 
   std::string appFolder_;
+  std::optional<EarlySkin> earlySkin_;
 
   bool shown_ = false;
 };

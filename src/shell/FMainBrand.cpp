@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <filesystem>
+#include <optional>
 
 #include "brand/BannerPicture.h"
 #include "brand/BrandDocument.h"
@@ -38,12 +39,10 @@ bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 // The brand's skin, when its file holds one; anything else keeps the
 // built-in skin.
-void ApplySkin(const std::string& folder) {
+std::optional<QString> ReadSkin(const std::string& folder) {
   const std::string path = folder + kSkinFile;
-  if (!Exists(path)) return;
-  if (const auto sheet = ui::Skin::Inflate(UUtils::ReadFileBytes(path))) {
-    qApp->setStyleSheet(*sheet);
-  }
+  if (!Exists(path)) return std::nullopt;
+  return ui::Skin::Inflate(UUtils::ReadFileBytes(path));
 }
 
 void ApplyIcon(const std::string& folder, QWidget* window) {
@@ -136,7 +135,44 @@ void ApplyLinks(TfrmMain& w, brand::Entries links) {
 
 }  // namespace
 
+void TfrmMain::WearBrandSkinEarly() {
+  // A style sheet set once the widgets exist restyles every one of them
+  // again; the brand's skin is therefore worn before they are made.
+  // ApplyBrandSettings keeps it when the brand gets as far as its skin.
+  // A skin file that cannot be read is left to ApplyBrandSettings, which
+  // reports it in its turn.
+  if (!Exists(appFolder_ + brand::kBrandFile)) return;
+  std::optional<QString> sheet;
+  try {
+    sheet = ReadSkin(appFolder_);
+  } catch (...) {
+    return;
+  }
+  if (!sheet) return;
+  earlySkin_ = EarlySkin{qApp->styleSheet(), false};
+  qApp->setStyleSheet(*sheet);
+}
+
+void TfrmMain::ApplySkin() {
+  if (earlySkin_) {
+    earlySkin_->kept = true;
+  } else if (const auto sheet = ReadSkin(appFolder_)) {
+    qApp->setStyleSheet(*sheet);
+  }
+}
+
 void TfrmMain::ApplyBrandSettings() {
+  // A skin worn early that the brand does not get to comes off again before
+  // anything is reported, so the window and any error box wear what they
+  // would have worn without it.
+  struct SkinGuard {
+    std::optional<EarlySkin>& skin;
+    ~SkinGuard() {
+      if (skin && !skin->kept) qApp->setStyleSheet(skin->replaced);
+      skin.reset();
+    }
+  } guard{earlySkin_};
+
   const auto lines = brand::LoadBrandDocument(appFolder_);
   if (!lines) return;  // no brand: the window keeps its designed state
 
@@ -154,7 +190,7 @@ void TfrmMain::ApplyBrandSettings() {
   if (!welcome.empty()) profile.WelcomePage = welcome[brand::ChooseAtRandom(welcome.size())].text;
   ApplyBanner(*this, appFolder_, banners);
   ApplyLinks(*this, std::move(links));
-  ApplySkin(appFolder_);
+  ApplySkin();
   ApplyIcon(appFolder_, this);
 }
 

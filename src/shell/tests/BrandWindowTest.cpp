@@ -272,3 +272,14 @@ TEST_F(BrandWindow, skinFileThatIsNoSkinKeepsTheBuiltInOne) {
   EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn());
   EXPECT_TRUE(qApp->windowIcon().isNull());
 }
+
+TEST_F(BrandWindow, settingsFileThatCannotBeReadKeepsTheBuiltInSkin) {
+  // A folder in the settings file's place: the brand is there but fails at
+  // once, before it gets to its skin.
+  fs::create_directory(folder.Path("dbsettings.dat"));
+  Write("mainskin.dat", brandmedia::Skin("#panBanner { background: #abcdef; }"));
+  TfrmMain window(Folder());
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn());
+  EXPECT_TRUE(window.Timer1->isActive());
+}
