@@ -9,7 +9,6 @@ function(add_library_tests name)
   else()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_support GTest::gtest GTest::gtest_main)
   endif()
-  target_compile_definitions(${name} PRIVATE TEST_APP_DIR="${APP_DIR}/")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60

@@ -5,13 +5,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sstream>
 
 #include "brand/BrandProfile.h"
 #include "news/NewsRequests.h"
 #include "news/Tiers.h"
+#include "testsupport/Files.h"
 #include "testsupport/PhpServer.h"
 #include "testsupport/TempFolder.h"
 
@@ -27,11 +27,6 @@ constexpr char kUserTrouble[] = "There is a trouble with the Publisher Id. Conta
 constexpr char kProductTrouble[] =
     "There is a trouble with the product validation. Contact your provider.";
 constexpr char kNewsTrouble[] = "There is a trouble with this news. Contact your provider.";
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // The brand of every test: a Master reseller whose news base URL is `base`.
 void UseBrand(const std::string& base) {
@@ -70,14 +65,13 @@ class NewsService : public ::testing::Test {
   fs::path Product() const { return Items() / "pub1" / "HT200"; }
   void WriteItem(int id, const std::string& title, const std::string& published,
                  const std::string& html) {
-    WriteFile(Product() / (std::to_string(id) + ".news"),
-              "Title: " + title + "\nPublished: " + published + "\n\n" + html);
+    testsupport::WriteFile(Product() / (std::to_string(id) + ".news"),
+                           "Title: " + title + "\nPublished: " + published + "\n\n" + html);
   }
 
   std::vector<QJsonObject> Recorded() const {
     std::vector<QJsonObject> requests;
-    std::ifstream log(folder_.Path("log"));
-    for (std::string line; std::getline(log, line);) {
+    for (const auto& line : testsupport::FileLines(folder_.Path("log"))) {
       requests.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
     }
     return requests;
@@ -266,13 +260,15 @@ class CannedAnswers : public ::testing::Test {
  protected:
   CannedAnswers() {
     for (const char* script : {"getlastnews.php", "getnewsdetails.php"}) {
-      WriteFile(folder_.Root() / script, "<?php readfile(__DIR__ . '/answer');");
+      testsupport::WriteFile(folder_.Root() / script, "<?php readfile(__DIR__ . '/answer');");
     }
     server_.emplace(folder_.Root().string());
     UseBrand(server_->Url());
   }
   ~CannedAnswers() override { brand::BrandProfile = {}; }
-  void Answer(const std::string& bytes) { WriteFile(folder_.Root() / "answer", bytes); }
+  void Answer(const std::string& bytes) {
+    testsupport::WriteFile(folder_.Root() / "answer", bytes);
+  }
 
   testsupport::TempFolder folder_;
   std::optional<testsupport::PhpServer> server_;

@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "brand/BrandProfile.h"
@@ -15,6 +14,7 @@
 #include "news/NewsList.h"
 #include "shell/FMain.h"
 #include "shell/FNews.h"
+#include "testsupport/Files.h"
 #include "testsupport/PhpServer.h"
 #include "testsupport/TempFolder.h"
 #include "ui/HtmlView.h"
@@ -29,11 +29,6 @@ using shell::TfrmNews;
 
 constexpr char kNoNews[] = "There's no news for this application!";
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // The test news service at /news/, the same behind an answer delayed by
 // 800 ms at /slow/, a brand for it, and a program folder with a brand file.
 class NewsWindow : public ::testing::Test {
@@ -43,8 +38,9 @@ class NewsWindow : public ::testing::Test {
     fs::create_directories(www);
     fs::create_directory_symlink(NEWS_SERVICE_DIR, www / "news");
     for (const char* script : {"getlastnews.php", "getnewsdetails.php"}) {
-      WriteFile(www / "slow" / script,
-                std::string("<?php usleep(800000); require __DIR__ . '/../news/") + script + "';");
+      testsupport::WriteFile(
+          www / "slow" / script,
+          std::string("<?php usleep(800000); require __DIR__ . '/../news/") + script + "';");
     }
     server_.emplace(www.string(),
                     testsupport::PhpServer::Options{{{"NEWS_DATA", Items().string()},
@@ -57,7 +53,8 @@ class NewsWindow : public ::testing::Test {
     brand::BrandProfile.GoldPublID = "pub1";
 
     fs::create_directories(Program());
-    WriteFile(folder_.Root() / "plain", "<%%ApplicationName%%>Tool<%%/ApplicationName%%>\r\n");
+    testsupport::WriteFile(folder_.Root() / "plain",
+                           "<%%ApplicationName%%>Tool<%%/ApplicationName%%>\r\n");
     UUtils::EncryptToFile(folder_.Path("plain"), (Program() / "dbsettings.dat").string());
     news::NewsList = std::make_unique<UUtils::StringList>();
     ui::MessageBox::ClearShown();
@@ -75,15 +72,10 @@ class NewsWindow : public ::testing::Test {
   fs::path Program() const { return folder_.Root() / "program"; }
   std::string StoredId() const { return brand::LoadLastNewsId(Program().string() + "/"); }
   void WriteItem(const std::string& id, const std::string& title, const std::string& html) {
-    WriteFile(Items() / "pub1" / "HT200" / (id + ".news"),
-              "Title: " + title + "\nPublished: today\n\n" + html);
+    testsupport::WriteFile(Items() / "pub1" / "HT200" / (id + ".news"),
+                           "Title: " + title + "\nPublished: today\n\n" + html);
   }
-  int Requests() const {
-    std::ifstream log(folder_.Path("log"));
-    int lines = 0;
-    for (std::string line; std::getline(log, line);) ++lines;
-    return lines;
-  }
+  int Requests() const { return int(testsupport::FileLines(folder_.Path("log")).size()); }
 
   // A shown news window over the entries, with nothing selected yet.
   std::unique_ptr<TfrmNews> Open(const UUtils::StringList& entries) {

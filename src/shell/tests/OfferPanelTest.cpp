@@ -21,6 +21,7 @@
 using namespace generator;
 using shell::TfrmMain;
 using testsupport::Retype;
+using testsupport::TypeDate;
 
 namespace fs = std::filesystem;
 
@@ -148,10 +149,7 @@ TEST_F(OfferPanel, generateWritesWhatTheControlsHold) {
   auto& w = *window;
   w.edtPage->setText(QString::fromStdString(page.string()));
   QTest::mouseClick(w.rbtExpiryDate, Qt::LeftButton, {}, QPoint(8, 8));
-  w.edtExpiryDate->Editor()->clear();
-  w.edtExpiryDate->Editor()->setFocus();
-  w.edtExpiryDate->Editor()->setCursorPosition(0);
-  QTest::keyClicks(w.edtExpiryDate->Editor(), "01012010");
+  TypeDate(w.edtExpiryDate->Editor(), "01012010");
   Retype(w.edtTimeZone, "-5");
   Retype(w.edtMaxNumSales, "250");
   Retype(w.edtBarWidth, "0");
@@ -185,10 +183,7 @@ TEST_F(OfferPanel, summaryUnderThePanelFollowsTheSettings) {
   EXPECT_TRUE(summary().contains("the offer never closes")) << summary().toStdString();
 
   QTest::mouseClick(w.rbtExpiryDate, Qt::LeftButton, {}, QPoint(8, 8));
-  w.edtExpiryDate->Editor()->clear();
-  w.edtExpiryDate->Editor()->setFocus();
-  w.edtExpiryDate->Editor()->setCursorPosition(0);
-  QTest::keyClicks(w.edtExpiryDate->Editor(), "01012010");
+  TypeDate(w.edtExpiryDate->Editor(), "01012010");
   Retype(w.edtTimeZone, "-5");
   EXPECT_TRUE(summary().contains("19:00 UTC")) << summary().toStdString();
   EXPECT_TRUE(summary().contains("The expiry has already passed")) << summary().toStdString();

@@ -5,7 +5,6 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +12,7 @@
 
 #include "brand/BrandProfile.h"
 #include "shell/FMain.h"
+#include "testsupport/Files.h"
 #include "testsupport/PhpServer.h"
 #include "testsupport/TempFolder.h"
 #include "ui/BalloonHint.h"
@@ -47,24 +47,21 @@ class PublisherHost {
 
   // The update descriptor the host offers.
   void Publish(const std::string& version) {
-    Write(Www() / "liveupdate" / "hurrex_tolvan" / "mainappupdate.inf",
-          "[APPLICATION]\r\nName=Hurrex Tolvan\r\nVersion=" + version + "\r\n");
+    testsupport::WriteFile(Www() / "liveupdate" / "hurrex_tolvan" / "mainappupdate.inf",
+                           "[APPLICATION]\r\nName=Hurrex Tolvan\r\nVersion=" + version + "\r\n");
   }
   void WriteItem(int id, const std::string& title) {
-    Write(Items() / "pub1" / "HT200" / (std::to_string(id) + ".news"),
-          "Title: " + title + "\nPublished: today\n\n<p>" + title + "</p>");
+    testsupport::WriteFile(Items() / "pub1" / "HT200" / (std::to_string(id) + ".news"),
+                           "Title: " + title + "\nPublished: today\n\n<p>" + title + "</p>");
   }
   void RemoveItem(int id) {
     fs::remove(Items() / "pub1" / "HT200" / (std::to_string(id) + ".news"));
   }
   // A script at `path` under the web root.
-  void WriteScript(const std::string& path, const std::string& php) { Write(Www() / path, php); }
-  int NewsRequests() const {
-    std::ifstream log(folder_.Path("log"));
-    int lines = 0;
-    for (std::string line; std::getline(log, line);) ++lines;
-    return lines;
+  void WriteScript(const std::string& path, const std::string& php) {
+    testsupport::WriteFile(Www() / path, php);
   }
+  int NewsRequests() const { return int(testsupport::FileLines(folder_.Path("log")).size()); }
 
   // The brand file in the program folder, with a LastNewsId entry unless
   // `lastNewsId` is nothing.
@@ -78,9 +75,10 @@ class PublisherHost {
   // An updater that writes its arguments, one a line, to "Updater.log".
   void WriteUpdater(bool executable = true) {
     const fs::path updater = App() / "Updater";
-    Write(updater,
-          "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.log.part\"\n"
-          "/bin/mv \"$0.log.part\" \"$0.log\"\n");
+    testsupport::WriteFile(
+        updater,
+        "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.log.part\"\n"
+        "/bin/mv \"$0.log.part\" \"$0.log\"\n");
     ::chmod(updater.c_str(), executable ? 0755 : 0644);
   }
   // What the updater logged, once it has run; nothing when it never ran.
@@ -116,10 +114,6 @@ class PublisherHost {
  private:
   fs::path Www() const { return folder_.Root() / "www"; }
   fs::path Items() const { return folder_.Root() / "items"; }
-  static void Write(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    UUtils::WriteFileBytes(path.string(), bytes);
-  }
 
   testsupport::TempFolder folder_;
   std::optional<testsupport::PhpServer> server_;

@@ -18,6 +18,7 @@
 
 using shell::TfrmMain;
 using testsupport::Retype;
+using testsupport::TypeDate;
 
 namespace fs = std::filesystem;
 
@@ -50,9 +51,7 @@ TEST(WindowAndCommand, sameSettingsWriteTheSamePackage) {
   QTest::mouseClick(w.rbtOneTimeOffer, Qt::LeftButton, {}, QPoint(8, 8));
   Retype(w.edtTimeOut, "15");
   QTest::mouseClick(w.rbtExpiryDate, Qt::LeftButton, {}, QPoint(8, 8));
-  w.edtExpiryDate->Editor()->clear();
-  w.edtExpiryDate->Editor()->setCursorPosition(0);
-  QTest::keyClicks(w.edtExpiryDate->Editor(), "01012010");
+  TypeDate(w.edtExpiryDate->Editor(), "01012010");
   Retype(w.edtTimeZone, "3");
   Retype(w.edtMaxNumSales, "99");
   Retype(w.edtCounterRefresh, "7");
