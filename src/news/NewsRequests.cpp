@@ -31,6 +31,20 @@ Answer Ask(const std::string& tierCode, const char* script,
   return answer;
 }
 
+// The list script answers both the whole list and the newest item, told
+// apart by the content type.
+Answer AskList(const std::string& publisherId, const std::string& productCode,
+               const std::string& tierCode, const std::string& newsTarget,
+               const char* contentType) {
+  return Ask(tierCode, kListScript,
+             {{"memusername", publisherId},
+              {"prodcode", productCode},
+              {"prodtype", tierCode},
+              {"conttype", contentType},
+              {"newstarget", newsTarget},
+              {"something", ""}});
+}
+
 // The outcome of an answer that is no success.
 Outcome Failed(const Answer& answer, Operation operation) {
   Outcome outcome;
@@ -54,13 +68,7 @@ std::string RequestUrl(const std::string& baseUrl, const char* script) {
 
 Outcome GetNewsList(std::string publisherId, std::string productCode, std::string tierCode,
                     std::string newsTarget, UUtils::StringList& entries) {
-  const Answer answer = Ask(tierCode, kListScript,
-                            {{"memusername", publisherId},
-                             {"prodcode", productCode},
-                             {"prodtype", tierCode},
-                             {"conttype", "all"},
-                             {"newstarget", newsTarget},
-                             {"something", ""}});
+  const Answer answer = AskList(publisherId, productCode, tierCode, newsTarget, "all");
   if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::List);
   ParseList(answer.trimmed, entries);
   return Succeeded();
@@ -69,13 +77,7 @@ Outcome GetNewsList(std::string publisherId, std::string productCode, std::strin
 Outcome GetLastNews(std::string publisherId, std::string productCode, std::string tierCode,
                     std::string newsTarget, std::string& lastId, std::string& title) {
   lastId.clear();
-  const Answer answer = Ask(tierCode, kListScript,
-                            {{"memusername", publisherId},
-                             {"prodcode", productCode},
-                             {"prodtype", tierCode},
-                             {"conttype", "lastcode"},
-                             {"newstarget", newsTarget},
-                             {"something", ""}});
+  const Answer answer = AskList(publisherId, productCode, tierCode, newsTarget, "lastcode");
   if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::Last);
   ParseLast(answer.trimmed, lastId, title);
   return Succeeded();
