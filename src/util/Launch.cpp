@@ -22,9 +22,9 @@ Seam& TheSeam() {
   return seam;
 }
 
-// The program's file: a name with a slash as it is, any other name looked up
-// in PATH. Empty when there is no such executable file.
-std::string Resolve(const std::string& program) {
+}  // namespace
+
+std::string FindProgram(const std::string& program) {
   if (program.empty()) return {};
   if (program.find('/') != std::string::npos) {
     return ::access(program.c_str(), X_OK) == 0 ? program : std::string();
@@ -38,15 +38,13 @@ std::string Resolve(const std::string& program) {
   return {};
 }
 
-}  // namespace
-
 bool Launcher::Start(const std::string& program, const std::vector<std::string>& arguments) {
   auto& seam = TheSeam();
   if (seam.recording) {
     seam.recorded.push_back({program, arguments});
     return true;
   }
-  const std::string file = Resolve(program);
+  const std::string file = FindProgram(program);
   if (file.empty()) return false;
 
   // Everything the children need is made before forking: between fork and

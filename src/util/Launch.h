@@ -25,6 +25,10 @@ class Launcher {
   static void ClearRecorded();
 };
 
+// The file that starting `program` would run: a name with a slash as it is,
+// any other name looked up in PATH. Empty when there is no such executable.
+std::string FindProgram(const std::string& program);
+
 // Opens `address` in the web browser: the first word of $BROWSER when that
 // is set, else xdg-open, with the address as its one argument, unchanged.
 // False when there is no such program; a failure is never shown.
