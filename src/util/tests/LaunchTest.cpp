@@ -2,38 +2,17 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <optional>
 #include <thread>
 
+#include "testsupport/Environment.h"
 #include "testsupport/TempFolder.h"
 #include "util/Launch.h"
 #include "util/TextLines.h"
 
 using namespace UUtils;
+using testsupport::Environment;
 
 namespace {
-
-// Sets an environment variable for one test and puts the old value back.
-class Environment {
- public:
-  Environment(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    Set(value);
-  }
-  ~Environment() { Set(old_); }
-
- private:
-  void Set(const std::optional<std::string>& value) {
-    if (value) {
-      ::setenv(name_, value->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 // A program that writes each of its arguments on a line of `log`.
 std::string RecordingProgram(const testsupport::TempFolder& folder, const std::string& name) {
