@@ -35,7 +35,7 @@ void PrintSummary(const generator::OfferSettings& settings) {
 int RunGenerate(const std::vector<std::string>& args) {
   GenerateRequest request;
   try {
-    request = ParseGenerateOptions(args);
+    request = ParseGenerateOptions("generate", args);
   } catch (const UsageError& e) {
     std::fprintf(stderr, "tolvan generate: %s\n", e.what());
     return 2;

@@ -187,7 +187,9 @@ bool Apply(const std::string& name, const std::string& value, OfferSettings& s) 
 
 }  // namespace
 
-GenerateRequest ParseGenerateOptions(const std::vector<std::string>& args) {
+GenerateRequest ParseGenerateOptions(const std::string& command,
+                                     const std::vector<std::string>& args) {
+  const std::string seeHelp = "; run 'tolvan " + command + " --help' for the options";
   GenerateRequest request;
   bool hasPage = false;
   std::string zone = "0";
@@ -205,11 +207,10 @@ GenerateRequest ParseGenerateOptions(const std::vector<std::string>& args) {
     } else if (i + 1 < args.size()) {
       value = args[++i];
     } else {
-      throw UsageError(name + " needs a value; run 'tolvan generate --help' for the options");
+      throw UsageError(name + " needs a value" + seeHelp);
     }
     if (!Apply(name, value, request.settings)) {
-      throw UsageError("unknown option '" + name +
-                       "'; run 'tolvan generate --help' for the options");
+      throw UsageError("unknown option '" + name + "'" + seeHelp);
     }
     hasPage = hasPage || name == "--page";
     if (name == "--zone") zone = value;
@@ -227,13 +228,10 @@ GenerateRequest ParseGenerateOptions(const std::vector<std::string>& args) {
   return request;
 }
 
-std::string GenerateHelp() {
+std::string OfferOptionsHelp() {
   std::string help =
-      "Usage: tolvan generate --page PATH [OPTIONS]\n"
-      "\n"
-      "Writes the offer's script package beside the sales page PATH: the include line on\n"
-      "top of the page, stconfig1.php and the shipped server files. Options take\n"
-      "'--name VALUE' or '--name=VALUE'; each defaults to the window's designed value.\n"
+      "Options take '--name VALUE' or '--name=VALUE'; each defaults to the window's\n"
+      "designed value.\n"
       "\n"
       "  --page PATH            the sales page to insert the script into (required)\n"
       "  --offer TYPE           limit (default; limit the number of sales), expiry, oto\n"
@@ -258,9 +256,19 @@ std::string GenerateHelp() {
   help +=
       "  --help                 show this help\n"
       "\n"
-      "Numbers are whole. Exit codes: 0 generated; 1 no valid page or a file error;\n"
-      "2 a bad option (nothing is written).\n";
+      "Numbers are whole.\n";
   return help;
+}
+
+std::string GenerateHelp() {
+  return "Usage: tolvan generate --page PATH [OPTIONS]\n"
+         "\n"
+         "Writes the offer's script package beside the sales page PATH: the include line on\n"
+         "top of the page, stconfig1.php and the shipped server files.\n"
+         "\n" +
+         OfferOptionsHelp() +
+         "Exit codes: 0 generated; 1 no valid page or a file error; 2 a bad option\n"
+         "(nothing is written).\n";
 }
 
 }  // namespace cli

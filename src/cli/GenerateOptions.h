@@ -19,10 +19,15 @@ struct GenerateRequest {
   generator::OfferSettings settings;  // the panel's defaults where an option is not given
 };
 
-// Reads the options of `tolvan generate` ("--name VALUE" or "--name=VALUE").
-// Throws UsageError for an unknown option, a missing value, a value out of
-// the panel's range or a missing --page.
-GenerateRequest ParseGenerateOptions(const std::vector<std::string>& args);
+// Reads the offer's options ("--name VALUE" or "--name=VALUE") of `tolvan
+// generate` and of the commands that take the same (`command`, named in the
+// errors). Throws UsageError for an unknown option, a missing value, a value
+// out of the panel's range or a missing --page.
+GenerateRequest ParseGenerateOptions(const std::string& command,
+                                     const std::vector<std::string>& args);
+
+// The offer's options in a command's help.
+std::string OfferOptionsHelp();
 
 std::string GenerateHelp();
 

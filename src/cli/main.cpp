@@ -11,6 +11,7 @@ namespace cli {
 // Each subcommand lives in its own file.
 int RunGenerate(const std::vector<std::string>& args);
 int RunBrand(const std::vector<std::string>& args);
+int RunTry(const std::vector<std::string>& args);
 
 }  // namespace cli
 
@@ -19,9 +20,11 @@ namespace {
 using cli::Command;
 using cli::RunBrand;
 using cli::RunGenerate;
+using cli::RunTry;
 
 const Command kCommands[] = {
     {"generate", "write the script package beside a sales page", RunGenerate},
+    {"try", "serve a sales page with its package here, to try it before upload", RunTry},
     {"brand", "encrypt, decrypt or check a brand settings file", RunBrand},
 };
 
