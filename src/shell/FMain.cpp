@@ -16,6 +16,7 @@
 
 #include "brand/BrandProfile.h"
 #include "news/NewsList.h"
+#include "trial/Trial.h"
 #include "ui/Application.h"
 #include "ui/Cp1252.h"
 #include "ui/HtmlView.h"
@@ -241,6 +242,8 @@ void TfrmMain::FormClose() {
   // A request under way ends at once, and nothing of it shows afterwards.
   ui::HttpClient::Instance().Abort();
   QCoreApplication::processEvents();
+  // A try's server stops with the window, and its copy goes.
+  trial_.reset();
 }
 
 void TfrmMain::FormDestroy() { news::NewsList.reset(); }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -31,6 +32,10 @@ namespace generator {
 struct OfferSettings;
 }  // namespace generator
 
+namespace trial {
+class Trial;
+}  // namespace trial
+
 namespace shell {
 
 // The main window: the welcome page and the main page with the offer
@@ -45,6 +50,7 @@ class TfrmMain : public QWidget {
   // Operations.
   void ApplyBrandSettings();
   void GenerateScript();
+  void TryHere();
   generator::OfferSettings GatherOfferSettings() const;
   void UpdateOfferSummary();
   void CheckForUpdate(bool Quiet);
@@ -106,6 +112,7 @@ class TfrmMain : public QWidget {
   ui::GroupBox* bsSkinGroupBox4;
   QLineEdit* edtRedirectPage;
   QPushButton* btnGenerateScript;
+  QPushButton* btnTryHere;
 
   // Handlers.
   void FormCreate();
@@ -126,6 +133,7 @@ class TfrmMain : public QWidget {
   void rbtOneTimeOfferClick();
   void btnBrowseClick();
   void btnGenerateScriptClick();
+  void btnTryHereClick();
   void btnNewsClick();
 
  protected:
@@ -154,6 +162,8 @@ class TfrmMain : public QWidget {
 
   std::string appFolder_;
   std::optional<EarlySkin> earlySkin_;
+  // The running try of the offer, one at a time, until the window closes.
+  std::unique_ptr<trial::Trial> trial_;
 
   bool shown_ = false;
 };

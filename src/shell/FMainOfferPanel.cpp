@@ -130,15 +130,18 @@ void TfrmMain::CreateOfferPanel() {
 
   btnGenerateScript = Place(new QPushButton(QStringLiteral("Generate Script"), bsSkinPanel1),
                             "btnGenerateScript", 12, 313, 113, kButtonHeight);
+  btnTryHere = Place(new QPushButton(QStringLiteral("Try it here"), bsSkinPanel1), "btnTryHere",
+                     250, 313, 113, kButtonHeight);
   connect(btnBrowse, &QPushButton::clicked, this, &TfrmMain::btnBrowseClick);
   connect(btnGenerateScript, &QPushButton::clicked, this, &TfrmMain::btnGenerateScriptClick);
+  connect(btnTryHere, &QPushButton::clicked, this, &TfrmMain::btnTryHereClick);
 
   // Tab order: the group boxes in turn, each in its own order.
   const QList<QWidget*> order = {
-      edtPage,       edtCounterRefresh, edtMaxNumSales,  btnBrowse,        rbtLimitNumber,
-      rbtExpiryDate, edtExpiryDate,     rbtOneTimeOffer, edtTimeOut,       edtTimeZone,
-      edtHurrexText, rbtOnTop,          rbtOnBottom,     cbxBarColor,      edtBarWidth,
-      edtBarHeight,  edtBarBorder,      edtRedirectPage, btnGenerateScript};
+      edtPage,       edtCounterRefresh, edtMaxNumSales,  btnBrowse,         rbtLimitNumber,
+      rbtExpiryDate, edtExpiryDate,     rbtOneTimeOffer, edtTimeOut,        edtTimeZone,
+      edtHurrexText, rbtOnTop,          rbtOnBottom,     cbxBarColor,       edtBarWidth,
+      edtBarHeight,  edtBarBorder,      edtRedirectPage, btnGenerateScript, btnTryHere};
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
