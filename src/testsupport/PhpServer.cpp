@@ -1,10 +1,7 @@
 #include "testsupport/PhpServer.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,27 +9,13 @@
 #include <stdexcept>
 #include <thread>
 
+#include "util/Loopback.h"
+
 extern char** environ;
 
 namespace testsupport {
 
 namespace {
-
-sockaddr_in Loopback(int port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
-}
-
-bool Accepts(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  const sockaddr_in address = Loopback(port);
-  const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  ::close(fd);
-  return ok;
-}
 
 pid_t Spawn(const std::vector<std::string>& args,
             const std::vector<std::pair<std::string, std::string>>& extra) {
@@ -62,15 +45,7 @@ pid_t Spawn(const std::vector<std::string>& args,
 
 }  // namespace
 
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address = Loopback(0);
-  socklen_t size = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
+int FreePort() { return UUtils::FreeLoopbackPort(); }
 
 PhpServer::PhpServer(const std::string& root, const Options& options) {
   // Another test run may take the port between our look and PHP's bind:
@@ -89,7 +64,7 @@ PhpServer::PhpServer(const std::string& root, const Options& options) {
         pid_ = -1;
         break;
       }
-      if (Accepts(port_)) return;
+      if (UUtils::LoopbackListens(port_)) return;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     if (pid_ > 0) break;

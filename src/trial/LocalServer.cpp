@@ -1,11 +1,8 @@
 #include "trial/LocalServer.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +13,7 @@
 #include <vector>
 
 #include "util/AppError.h"
+#include "util/Loopback.h"
 #include "util/TextLines.h"
 
 namespace trial {
@@ -30,39 +28,6 @@ constexpr int kAttempts = 5;
 constexpr auto kStartTime = std::chrono::seconds(15);
 constexpr auto kStopTime = std::chrono::seconds(5);
 constexpr auto kPoll = std::chrono::milliseconds(20);
-
-sockaddr_in Loopback(int port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
-}
-
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address = Loopback(0);
-  socklen_t size = sizeof address;
-  const bool found = fd >= 0 &&
-                     ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0;
-  const int error = errno;
-  if (fd >= 0) ::close(fd);
-  if (!found) {
-    throw UUtils::AppError(std::string("No free port on 127.0.0.1 for the try. ") +
-                           std::strerror(error) + ".");
-  }
-  return ntohs(address.sin_port);
-}
-
-bool Answers(int port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const sockaddr_in address = Loopback(port);
-  const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  ::close(fd);
-  return ok;
-}
 
 // Starts `args` in a process group of its own with no input and its output appended to `log`.
 pid_t Spawn(const std::vector<std::string>& args, const std::string& log) {
@@ -116,14 +81,14 @@ std::string LastWords(const std::string& log) {
 
 LocalServer::LocalServer(const std::string& php, const std::string& root, const std::string& log) {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    port_ = FreePort();
+    port_ = UUtils::FreeLoopbackPort();
     pid_ = Spawn({php, "-S", "127.0.0.1:" + std::to_string(port_), "-t", root}, log);
     if (pid_ < 0) {
       throw UUtils::AppError("Cannot start " + php + ". " + std::strerror(errno) + ".");
     }
     const auto deadline = Clock::now() + kStartTime;
     while (Running() && Clock::now() < deadline) {
-      if (Answers(port_)) return;
+      if (UUtils::LoopbackListens(port_)) return;
       std::this_thread::sleep_for(kPoll);
     }
     if (pid_ > 0) {
