@@ -33,7 +33,10 @@ std::string PageAddress(int port, const std::string& fileName) {
   return address;
 }
 
-Trial::Scratch::Scratch(const fs::path& parent) {
+Trial::Scratch::Scratch(const fs::path& tempParent) {
+  std::error_code error;
+  const fs::path parent = tempParent.empty() ? fs::temp_directory_path(error) : tempParent;
+  if (error) throw UUtils::AppError("No temporary folder for the try. " + error.message() + ".");
   std::string pattern = (parent / "tolvan-try-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) {
     throw UUtils::AppError("Cannot make a folder for the try in \"" + parent.string() + "\". " +

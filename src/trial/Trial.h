@@ -23,10 +23,11 @@ std::string FindPhp();
 std::string PageAddress(int port, const std::string& fileName);
 
 // A try of the offer before it is uploaded: the page's folder copied into a fresh folder under
-// `tempParent`, the package generated into the copy from `settings` as Generate Script would, and
-// the copy served by PHP's built-in server on the loopback, so that the sales page, its bar, the
-// thank-you page, the count and the redirect work as on the seller's host. Nothing is written
-// into the seller's folder. The server stops and the copy is removed when the try ends.
+// `tempParent` (none: the system's temporary folder, $TMPDIR or /tmp), the package generated into
+// the copy from `settings` as Generate Script would, and the copy served by PHP's built-in server
+// on the loopback, so that the sales page, its bar, the thank-you page, the count and the redirect
+// work as on the seller's host. Nothing is written into the seller's folder. The server stops and
+// the copy is removed when the try ends.
 class Trial {
  public:
   // `appFolder` (ending in '/') holds the shipped package files; `php` is the interpreter to
@@ -34,8 +35,7 @@ class Trial {
   // (kInvalidPageMessage), the folder cannot be copied, the package cannot be generated whole or
   // the server does not come up.
   Trial(const generator::OfferSettings& settings, const std::string& appFolder,
-        const std::string& php,
-        const std::filesystem::path& tempParent = std::filesystem::temp_directory_path());
+        const std::string& php, const std::filesystem::path& tempParent = {});
   Trial(const Trial&) = delete;
   Trial& operator=(const Trial&) = delete;
 
@@ -51,7 +51,7 @@ class Trial {
   // A fresh folder, removed with all in it when it goes.
   class Scratch {
    public:
-    explicit Scratch(const std::filesystem::path& parent);
+    explicit Scratch(const std::filesystem::path& tempParent);
     ~Scratch();
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
