@@ -1,6 +1,7 @@
 <?php
 // A set-up self-check: the PHP version, whether stconfig1.php loads, whether the data files are
-// writable, and how to let .html pages run PHP on common hosts.
+// writable (with a database: whether it can be reached and its tables are ready), and how to let
+// .html pages run PHP on common hosts.
 
 (static function () {
     $hurrexLibraryOnly = true;
@@ -10,17 +11,24 @@
     $rows[] = hurrex_check_config(__DIR__ . '/stconfig1.php');
     $cfg = Hurrex::guarded('Hurrex::loadConfig');
     $cfg = $cfg === null ? Hurrex::defaults() : $cfg;
-    foreach (Hurrex::dataFiles($cfg) as $label => list($path, , $holdsCount)) {
-        list($fine, $found) = Hurrex::guarded(function () use ($path, $holdsCount) {
-            return Hurrex::dataFileReport($path, $holdsCount);
-        }, [false, 'could not be checked (see the PHP error log)']);
-        if (!$fine) {
-            Hurrex::log(basename($path) . ' ' . $found);
+    $database = Hurrex::guarded('Hurrex::database');
+    if ($database !== null) {
+        $rows = array_merge($rows, Hurrex::guarded(function () use ($database) {
+            return $database->report(false);
+        }, [['database', false, 'could not be checked (see the PHP error log)']]));
+    } else {
+        foreach (Hurrex::dataFiles($cfg) as $label => list($path, , $holdsCount)) {
+            list($fine, $found) = Hurrex::guarded(function () use ($path, $holdsCount) {
+                return Hurrex::dataFileReport($path, $holdsCount);
+            }, [false, 'could not be checked (see the PHP error log)']);
+            if (!$fine) {
+                Hurrex::log(basename($path) . ' ' . $found);
+            }
+            $rows[] = [$label . ' (' . basename($path) . ')', $fine, $found
+                . ($fine ? '' : '; open stchmod.php to repair it')];
         }
-        $rows[] = [$label . ' (' . basename($path) . ')', $fine, $found
-            . ($fine ? '' : '; open stchmod.php to repair it')];
+        $rows[] = Hurrex::secretReport();
     }
-    $rows[] = Hurrex::secretReport();
     Hurrex::reportPage('Offer package self-check', $rows, <<<'HTML'
 <h2>The thank-you page</h2>
 <p>Put the thank-you page in this folder, beside the sales page, and start it with

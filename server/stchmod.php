@@ -1,6 +1,8 @@
 <?php
 // Run once after uploading: creates the data files that are missing, makes them writable by the
 // web server where it may, makes the package secret, and reports per file what it found and did.
+// With a database (stdatabase.php beside it) it makes the database's tables and the spool file
+// instead, and reports whether the database can be reached.
 
 (static function () {
     $hurrexLibraryOnly = true;
@@ -12,12 +14,19 @@
             . 'file names are checked'];
         $cfg = Hurrex::defaults();
     }
-    foreach (Hurrex::dataFiles($cfg) as $label => list($path, $initial, $holdsCount)) {
-        $rows[] = Hurrex::guarded(function () use ($label, $path, $initial, $holdsCount) {
-            return hurrex_prepare_data_file($label, $path, $initial, $holdsCount);
-        }, [$label, false, 'could not be checked (see the PHP error log)']);
+    $database = Hurrex::guarded('Hurrex::database');
+    if ($database !== null) {
+        $rows = array_merge($rows, Hurrex::guarded(function () use ($database) {
+            return $database->report(true);
+        }, [['database', false, 'could not be checked (see the PHP error log)']]));
+    } else {
+        foreach (Hurrex::dataFiles($cfg) as $label => list($path, $initial, $holdsCount)) {
+            $rows[] = Hurrex::guarded(function () use ($label, $path, $initial, $holdsCount) {
+                return hurrex_prepare_data_file($label, $path, $initial, $holdsCount);
+            }, [$label, false, 'could not be checked (see the PHP error log)']);
+        }
+        $rows[] = Hurrex::secretReport();
     }
-    $rows[] = Hurrex::secretReport();
     Hurrex::reportPage('Offer package set-up', $rows);
 })();
 

@@ -15,6 +15,8 @@ final class Hurrex
 {
     const EXPIRY_OFFSET = 6600;  // the tool writes the expiry as Unix seconds minus this
     const SECRET_FILE = 'stsecret.php';
+    // Connection settings of a database that keeps the offer's state instead of the data files.
+    const DATABASE_FILE = 'stdatabase.php';
     // Writers of the data files take turns on this file; it is never replaced, so a writer
     // that holds its lock is alone. A .php name: the server never serves it as text.
     const LOCK_FILE = 'stlock.php';
@@ -170,6 +172,21 @@ final class Hurrex
         return $cfg;
     }
 
+    // The database that keeps the offer's state when stdatabase.php lies beside the package, for
+    // a site on several web servers; null when the data files keep it.
+    public static function database()
+    {
+        static $database = false;
+        if ($database === false) {
+            $database = null;
+            if (is_file(__DIR__ . '/' . self::DATABASE_FILE)) {
+                require_once __DIR__ . '/stdbstore.php';
+                $database = HurrexDatabase::open(__DIR__);
+            }
+        }
+        return $database;
+    }
+
     // A data file named in the settings: relative names are beside this file.
     private static function dataPath($name)
     {
@@ -253,10 +270,11 @@ final class Hurrex
 
     // The offer for one visitor at $now: copies left (null without a copy limit), seconds left
     // (null without a time limit) and whether it is still open. $firstView is the visitor's first
-    // view, used by a one-time offer.
+    // view, used by a one-time offer. $sold is null when the count cannot be read: no copies-left
+    // figure then, rather than a wrong one.
     public static function offer(array $cfg, $now, $sold, $firstView)
     {
-        $copies = $cfg['maxsales'] > 0 ? max(0, $cfg['maxsales'] - $sold) : null;
+        $copies = $cfg['maxsales'] > 0 && $sold !== null ? max(0, $cfg['maxsales'] - $sold) : null;
         $deadline = null;
         if ($cfg['offerexpire'] !== 0) {
             $deadline = $cfg['offerexpire'] + self::EXPIRY_OFFSET;
@@ -276,8 +294,9 @@ final class Hurrex
     {
         $sold = 0;
         if ($cfg['maxsales'] > 0) {
-            $sold = self::readCount(self::dataPath($cfg['salesfile']));
-            if ($sold === null) {
+            if (self::database() !== null) {
+                $sold = self::database()->sold();
+            } elseif (($sold = self::readCount(self::dataPath($cfg['salesfile']))) === null) {
                 $sold = 0;
             }
         }
@@ -409,8 +428,9 @@ final class Hurrex
 
     // Counts the sale of the browser sending this request: a browser that viewed the sales page
     // (it carries the signed visitor cookie) and was not counted yet; with $checkip also at most
-    // once a day per address. When stconfig1.php cannot be read, in the sales file that the tool
-    // always names. Returns the settings, null when they cannot be read.
+    // once a day per address. In the database when there is one; else, when stconfig1.php cannot
+    // be read, in the sales file that the tool always names. Returns the settings, null when they
+    // cannot be read.
     public static function thanks()
     {
         if (!headers_sent()) {
@@ -442,8 +462,11 @@ final class Hurrex
         if (isset($_COOKIE[$mark]) || self::visitorCookieTime($cfg) === null) {
             return;
         }
-        $counted = self::exclusively(self::dataPath($cfg['salesfile']), function () use ($cfg) {
-            $address = $cfg['checkip'] === 1 ? self::addressKey(self::remoteAddress()) : null;
+        $address = $cfg['checkip'] === 1 ? self::addressKey(self::remoteAddress()) : null;
+        $database = self::database();
+        $counted = $database !== null ? $database->countSale($address === null ? null
+            : self::recordKey('sold|' . $address), time(), self::SOLD_MARK_SECONDS, $cfg['maxiplen'])
+            : self::exclusively(self::dataPath($cfg['salesfile']), function () use ($cfg, $address) {
             if ($address === null) {
                 return self::countSale($cfg);
             }
@@ -482,6 +505,9 @@ final class Hurrex
         static $secret = null;
         if ($secret !== null) {
             return $secret;
+        }
+        if (self::database() !== null) {
+            return $secret = self::database()->secret();
         }
         $file = __DIR__ . '/' . self::SECRET_FILE;
         $value = @include $file;
@@ -664,6 +690,9 @@ final class Hurrex
 
     private static function addressFirstView(array $cfg, $key, $first, $remember)
     {
+        if (self::database() !== null) {
+            return self::database()->firstView($key, $first, $remember, $cfg['maxiplen']);
+        }
         $path = self::dataPath($cfg['ipshuntname']);
         $known = self::findRecord($path, $key);
         if ($known !== null && $known <= $first) {

@@ -1,0 +1,508 @@
+<?php
+// The offer's state in a database that several web servers share: the sales count, the
+// remembered visitors and the package secret. stmain.php loads this file only when
+// stdatabase.php, the connection settings that the tool writes, lies beside it.
+//
+// While the database cannot be reached the sales page renders without the copies-left figure,
+// and each sale waits in this server's spool file until a later request finds the database
+// again. Every sale carries an id that the database keeps, so a sale is added once whatever
+// fails in between. Problems go to PHP's error log, never into a page.
+
+final class HurrexDatabase
+{
+    const SETTINGS_FILE = 'stdatabase.php';
+    // This server's copy of the offer's secret, read from the database once.
+    const SECRET_FILE = 'stdbsecret.php';
+    // Sales made while the database could not be reached; a .php name, so never served as text.
+    const SPOOL_FILE = 'stdbspool.php';
+    const SPOOL_HEAD = "<?php exit; ?>\n";
+    // Touched when the database cannot be reached, so that pages do not wait for it again and
+    // again; it is tried anew RETRY_SECONDS later.
+    const DOWN_FILE = 'stdbdown.php';
+    const RETRY_SECONDS = 2;
+    const CONNECT_SECONDS = 2;
+    const SALE_DAYS = 90;  // how long the ids of sales are kept
+
+    const TABLES = [
+        'hurrex_offers' => 'CREATE TABLE IF NOT EXISTS hurrex_offers (
+            offer VARCHAR(64) CHARACTER SET ascii NOT NULL PRIMARY KEY,
+            sold BIGINT NOT NULL,
+            secret CHAR(64) CHARACTER SET ascii NOT NULL) ENGINE=InnoDB',
+        'hurrex_visitors' => 'CREATE TABLE IF NOT EXISTS hurrex_visitors (
+            offer VARCHAR(64) CHARACTER SET ascii NOT NULL,
+            visitor CHAR(32) CHARACTER SET ascii NOT NULL,
+            seen BIGINT NOT NULL,
+            PRIMARY KEY (offer, visitor),
+            KEY by_age (offer, seen)) ENGINE=InnoDB',
+        'hurrex_sales' => 'CREATE TABLE IF NOT EXISTS hurrex_sales (
+            offer VARCHAR(64) CHARACTER SET ascii NOT NULL,
+            sale CHAR(32) CHARACTER SET ascii NOT NULL,
+            counted BIGINT NOT NULL,
+            PRIMARY KEY (offer, sale),
+            KEY by_age (offer, counted)) ENGINE=InnoDB',
+    ];
+
+    private $folder;
+    private $settings;  // dsn, user, password, key; null when stdatabase.php is unusable
+    private $pdo = null;  // false once this request found the database unreachable
+
+    private function __construct($folder, $settings)
+    {
+        $this->folder = $folder;
+        $this->settings = $settings;
+    }
+
+    // The database that the settings file in $folder names. Unusable settings are logged; the
+    // database then counts as unreachable.
+    public static function open($folder)
+    {
+        $file = $folder . '/' . self::SETTINGS_FILE;
+        $settings = @include $file;
+        $valid = is_array($settings) && isset($settings['dsn'], $settings['key'])
+            && is_string($settings['dsn']) && strncmp($settings['dsn'], 'mysql:', 6) === 0
+            && is_string($settings['key']) && preg_match('/^[A-Za-z0-9_.-]{1,64}$/', $settings['key'])
+            && (!isset($settings['user']) || is_string($settings['user']))
+            && (!isset($settings['password']) || is_string($settings['password']));
+        if (!$valid) {
+            Hurrex::log($file . ' does not return a mysql: DSN and an offer key; sales wait in '
+                . self::SPOOL_FILE . ' until it does');
+            return new self($folder, null);
+        }
+        return new self($folder, $settings + ['user' => null, 'password' => null]);
+    }
+
+    // ---- the offer ----
+
+    // The copies sold so far; null while the database cannot be read.
+    public function sold()
+    {
+        return $this->attempt(function (PDO $pdo) {
+            $sold = $this->offerValue($pdo, 'sold');
+            return $sold === null ? null : (int)$sold;
+        }, null);
+    }
+
+    // The secret that signs visitor cookies and hashes addresses, the same on every server: made
+    // once in the database and kept in a PHP file beside the package. Until the database can be
+    // read, one derived from stdatabase.php, which every server holds alike.
+    public function secret()
+    {
+        $file = $this->folder . '/' . self::SECRET_FILE;
+        $kept = @include $file;
+        $fingerprint = $this->fingerprint();
+        if (is_array($kept) && isset($kept['for'], $kept['secret']) && $kept['for'] === $fingerprint
+            && is_string($kept['secret']) && preg_match('/^[0-9a-f]{64}$/', $kept['secret'])) {
+            return $kept['secret'];
+        }
+        $secret = $this->attempt(function (PDO $pdo) {
+            return $this->offerValue($pdo, 'secret');
+        }, null);
+        if (is_string($secret) && preg_match('/^[0-9a-f]{64}$/', $secret)) {
+            $this->keepSecret($file, ['for' => $fingerprint, 'secret' => $secret]);
+            return $secret;
+        }
+        Hurrex::log('the secret cannot be read from the database; one derived from '
+            . self::SETTINGS_FILE . ' serves meanwhile');
+        return hash('sha256', 'hurrex database secret|'
+            . @file_get_contents($this->folder . '/' . self::SETTINGS_FILE));
+    }
+
+    // The first view remembered for the visitor $key, or $first when it is earlier or none is;
+    // with $remember the earlier of the two is stored, at most $limit visitors kept.
+    public function firstView($key, $first, $remember, $limit)
+    {
+        return $this->attempt(function (PDO $pdo) use ($key, $first, $remember, $limit) {
+            $known = $this->run($pdo, 'SELECT seen FROM hurrex_visitors WHERE offer = ? AND '
+                . 'visitor = ?', [$this->key(), $key])->fetchColumn();
+            if ($known !== false && (int)$known <= $first) {
+                return (int)$known;
+            }
+            if ($remember) {
+                $stored = $this->run($pdo, 'INSERT INTO hurrex_visitors (offer, visitor, seen) '
+                    . 'VALUES (?, ?, ?) ON DUPLICATE KEY UPDATE seen = LEAST(seen, ?)',
+                    [$this->key(), $key, $first, $first]);
+                $this->keepAtMost($pdo, $stored->rowCount() === 1, $limit);
+            }
+            return $first;
+        }, $first);
+    }
+
+    // Counts one sale. With an address $key, not when that address bought within $seconds
+    // before $now (false then). A sale that cannot reach the database waits in the spool file.
+    // False, logged, when it could not be kept at all.
+    public function countSale($key, $now, $seconds, $limit)
+    {
+        if ($key !== null) {
+            // One statement marks the address and tells whether it was marked already, so two
+            // servers cannot both count it. Without the database the address goes unchecked.
+            $marked = $this->attempt(function (PDO $pdo) use ($key, $now, $seconds, $limit) {
+                $mark = $this->run($pdo, 'INSERT INTO hurrex_visitors (offer, visitor, seen) '
+                    . 'VALUES (?, ?, ?) ON DUPLICATE KEY UPDATE seen = IF(seen > ? AND seen <= ?, '
+                    . 'seen, ?)', [$this->key(), $key, $now, $now - $seconds, $now, $now]);
+                $this->keepAtMost($pdo, $mark->rowCount() === 1, $limit);
+                return $mark->rowCount() > 0;
+            }, true);
+            if (!$marked) {
+                return false;
+            }
+        }
+        $sale = [bin2hex(random_bytes(16)), $now];
+        $added = $this->attempt(function (PDO $pdo) use ($sale) {
+            $this->addSales($pdo, [$sale]);
+            return true;
+        }, false);
+        if ($added || $this->spool($sale)) {
+            return true;
+        }
+        Hurrex::log('a sale was not counted at ' . gmdate('Y-m-d H:i:s', $now) . ' UTC');
+        return false;
+    }
+
+    // ---- the set-up pages ----
+
+    // The set-up pages' rows, each [what, fine, text]; with $prepare the tables are made, the
+    // spool file too, and the settings file is made readable by its owner alone where PHP may.
+    public function report($prepare)
+    {
+        $settingsFile = $this->folder . '/' . self::SETTINGS_FILE;
+        $rows = [['database settings (' . self::SETTINGS_FILE . ')', $this->settings !== null,
+            $this->settings === null ? 'do not name a mysql: database and an offer key: '
+            . 'generate the package again with the database options'
+            : 'name offer ' . $this->key() . '; ' . $this->settingsAccess($settingsFile, $prepare)]];
+        $rows[] = $this->tablesReport($prepare);
+        $rows[] = $this->spoolReport($prepare);
+        return $rows;
+    }
+
+    private function settingsAccess($file, $prepare)
+    {
+        $mode = @fileperms($file);
+        if ($mode !== false && ($mode & 0077) !== 0 && $prepare) {
+            $tightened = @chmod($file, 0600);
+            clearstatcache(true, $file);
+            if ($tightened && is_readable($file)) {
+                return 'made readable by its owner alone';
+            }
+            @chmod($file, $mode & 0777);
+        }
+        clearstatcache(true, $file);
+        $mode = @fileperms($file);
+        return $mode !== false && ($mode & 0077) !== 0
+            ? 'other users of the host may read it: where the host runs PHP as your own user, set '
+                . 'its permissions to 600 with your FTP program (the web server never sends it)'
+            : 'readable by its owner alone';
+    }
+
+    private function tablesReport($prepare)
+    {
+        $what = 'database';
+        if (!extension_loaded('pdo_mysql')) {
+            return [$what, false, 'cannot be used: PHP\'s pdo_mysql extension is missing; ask '
+                . 'your host to enable it'];
+        }
+        return $this->attempt(function (PDO $pdo) use ($what, $prepare) {
+            $missing = [];
+            foreach (array_keys(self::TABLES) as $table) {
+                try {
+                    $pdo->query('SELECT 1 FROM ' . $table . ' LIMIT 0');
+                } catch (PDOException $e) {
+                    $missing[] = $table;
+                }
+            }
+            if (!$missing) {
+                return [$what, true, 'is reachable and its tables are ready'];
+            }
+            if ($prepare) {
+                $this->createTables($pdo);
+                return [$what, true, 'is reachable; its tables were made'];
+            }
+            return [$what, true, 'is reachable; its tables (' . implode(', ', $missing)
+                . ') are made on first use or by stchmod.php'];
+        }, [$what, false, 'cannot be reached (the PHP error log says why); meanwhile pages show '
+            . 'no copies-left figure and sales wait in ' . self::SPOOL_FILE], true);
+    }
+
+    private function spoolReport($prepare)
+    {
+        $path = $this->folder . '/' . self::SPOOL_FILE;
+        $what = 'spool (' . self::SPOOL_FILE . ')';
+        if (!file_exists($path) && $prepare && is_writable($this->folder)) {
+            @file_put_contents($path, self::SPOOL_HEAD);
+        }
+        if (!file_exists($path)) {
+            return is_writable($this->folder) ? [$what, true, 'is made when a sale must wait']
+                : [$what, false, 'cannot be made because the web server cannot write to this '
+                    . 'folder: open stchmod.php after letting it write here'];
+        }
+        if (!is_writable($path)) {
+            return [$what, false, 'is not writable by the web server: set its permissions to '
+                . '666 with your FTP program'];
+        }
+        $waiting = count($this->spooledSales((string)@file_get_contents($path)));
+        return [$what, true, $waiting === 0 ? 'is writable; no sale waits'
+            : 'is writable; ' . $waiting . ' sales wait for the database'];
+    }
+
+    // ---- the connection ----
+
+    private function key()
+    {
+        return $this->settings['key'];
+    }
+
+    // Identifies the database and offer the kept secret belongs to.
+    private function fingerprint()
+    {
+        return hash('sha256', $this->settings === null ? '' : $this->settings['dsn'] . '|'
+            . $this->key());
+    }
+
+    // Runs $work with the connection and returns its result; $fallback when the database
+    // cannot be reached or a statement fails (logged). $now tries even within the pause after a
+    // failure.
+    private function attempt(callable $work, $fallback, $now = false)
+    {
+        $pdo = $this->connection($now);
+        if ($pdo === null) {
+            return $fallback;
+        }
+        try {
+            return $work($pdo);
+        } catch (PDOException $e) {
+            Hurrex::log('the database failed: ' . $e->getMessage());
+            return $fallback;
+        }
+    }
+
+    private function connection($now)
+    {
+        if ($this->pdo !== null && ($this->pdo !== false || !$now)) {
+            return $this->pdo === false ? null : $this->pdo;
+        }
+        $this->pdo = false;
+        if ($this->settings === null) {
+            return null;
+        }
+        $down = $this->folder . '/' . self::DOWN_FILE;
+        $failed = @filemtime($down);
+        $time = time();
+        if (!$now && $failed !== false && $failed <= $time && $time - $failed < self::RETRY_SECONDS) {
+            return null;
+        }
+        if (!extension_loaded('pdo_mysql')) {
+            Hurrex::log('PHP\'s pdo_mysql extension is missing, so the database cannot be used');
+            return null;
+        }
+        try {
+            $pdo = new PDO($this->settings['dsn'], $this->settings['user'],
+                $this->settings['password'], [PDO::ATTR_ERRMODE => PDO::ERRMODE_EXCEPTION,
+                PDO::ATTR_EMULATE_PREPARES => false, PDO::ATTR_TIMEOUT => self::CONNECT_SECONDS]);
+        } catch (PDOException $e) {
+            Hurrex::log('the database cannot be reached: ' . $e->getMessage());
+            @touch($down);
+            return null;
+        }
+        if ($failed !== false) {
+            @unlink($down);
+        }
+        $this->pdo = $pdo;
+        $this->addSpooledSales($pdo);
+        return $pdo;
+    }
+
+    // A prepared statement; the tables are made when they are missing.
+    private function prepare(PDO $pdo, $sql)
+    {
+        try {
+            return $pdo->prepare($sql);
+        } catch (PDOException $e) {
+            if ($e->getCode() !== '42S02') {
+                throw $e;
+            }
+            $this->createTables($pdo);
+            return $pdo->prepare($sql);
+        }
+    }
+
+    private static function execute(PDOStatement $statement, array $values)
+    {
+        foreach (array_values($values) as $i => $value) {
+            $statement->bindValue($i + 1, $value, is_int($value) ? PDO::PARAM_INT : PDO::PARAM_STR);
+        }
+        $statement->execute();
+        return $statement;
+    }
+
+    private function run(PDO $pdo, $sql, array $values)
+    {
+        return self::execute($this->prepare($pdo, $sql), $values);
+    }
+
+    private function createTables(PDO $pdo)
+    {
+        foreach (self::TABLES as $sql) {
+            $pdo->exec($sql);
+        }
+    }
+
+    // A column of the offer's row, the row made first when it is missing.
+    private function offerValue(PDO $pdo, $column)
+    {
+        $sql = 'SELECT ' . $column . ' FROM hurrex_offers WHERE offer = ?';
+        $value = $this->run($pdo, $sql, [$this->key()])->fetchColumn();
+        if ($value !== false) {
+            return $value;
+        }
+        $this->makeOffer($pdo, 0);
+        $value = $this->run($pdo, $sql, [$this->key()])->fetchColumn();
+        return $value === false ? null : $value;
+    }
+
+    // Makes the offer's row unless another request did: a new secret, and the count of the
+    // sales file of the server that gets there first plus $sold, so that a package moving from
+    // its files to the database keeps its count. Whether this request made it.
+    private function makeOffer(PDO $pdo, $sold)
+    {
+        return $this->run($pdo, 'INSERT IGNORE INTO hurrex_offers (offer, sold, secret) VALUES '
+            . '(?, ?, ?)', [$this->key(), $this->filesCount() + $sold, bin2hex(random_bytes(32))])
+            ->rowCount() === 1;
+    }
+
+    private function filesCount()
+    {
+        $cfg = Hurrex::loadConfig();
+        $path = Hurrex::dataFiles($cfg === null ? Hurrex::defaults() : $cfg)['sales file'][0];
+        $count = Hurrex::parseCount((string)@file_get_contents($path, false, null, 0, 64));
+        return $count === null ? 0 : $count;
+    }
+
+    // Drops the oldest remembered visitors beyond $limit after one was $added.
+    private function keepAtMost(PDO $pdo, $added, $limit)
+    {
+        if (!$added) {
+            return;
+        }
+        $count = (int)$this->run($pdo, 'SELECT COUNT(*) FROM hurrex_visitors WHERE offer = ?',
+            [$this->key()])->fetchColumn();
+        if ($count > $limit) {
+            $this->run($pdo, 'DELETE FROM hurrex_visitors WHERE offer = ? ORDER BY seen LIMIT ?',
+                [$this->key(), $count - $limit]);
+        }
+    }
+
+    // Adds the sales [id, time] whose ids the database has not seen, in one transaction: the
+    // ids are kept with the offer, and the count grows by those new to it.
+    private function addSales(PDO $pdo, array $sales)
+    {
+        // Prepared before the transaction: making a missing table would end it.
+        $insert = $this->prepare($pdo, 'INSERT IGNORE INTO hurrex_sales (offer, sale, counted) '
+            . 'VALUES (?, ?, ?)');
+        $count = $this->prepare($pdo, 'UPDATE hurrex_offers SET sold = sold + ? WHERE offer = ?');
+        $pdo->beginTransaction();
+        try {
+            $added = 0;
+            foreach ($sales as list($id, $time)) {
+                $added += self::execute($insert, [$this->key(), $id, $time])->rowCount();
+            }
+            if ($added > 0 && self::execute($count, [$added, $this->key()])->rowCount() === 0
+                && !$this->makeOffer($pdo, $added)) {
+                self::execute($count, [$added, $this->key()]);
+            }
+            $pdo->commit();
+        } catch (Throwable $e) {
+            if ($pdo->inTransaction()) {
+                $pdo->rollBack();
+            }
+            throw $e;
+        }
+        if (random_int(0, 99) === 0) {
+            $this->run($pdo, 'DELETE FROM hurrex_sales WHERE offer = ? AND counted < ?',
+                [$this->key(), time() - self::SALE_DAYS * 86400]);
+        }
+    }
+
+    // ---- the spool ----
+
+    // Keeps a sale [id, time] in the spool file until the database is back.
+    private function spool(array $sale)
+    {
+        $path = $this->folder . '/' . self::SPOOL_FILE;
+        $file = @fopen($path, 'c+');
+        if ($file === false) {
+            Hurrex::log('cannot open ' . $path . ' to keep a sale until the database is back');
+            return false;
+        }
+        $kept = false;
+        if (flock($file, LOCK_EX)) {
+            $head = fstat($file)['size'] === 0 ? self::SPOOL_HEAD : '';
+            $line = $head . $sale[0] . ' ' . sprintf('%012d', $sale[1]) . "\n";
+            $kept = fseek($file, 0, SEEK_END) === 0 && fwrite($file, $line) === strlen($line)
+                && fflush($file);
+            flock($file, LOCK_UN);
+        }
+        fclose($file);
+        if ($kept) {
+            Hurrex::log('the database cannot be reached; a sale waits in ' . $path);
+        }
+        return $kept;
+    }
+
+    // The sales [id, time] in a spool file's text.
+    private function spooledSales($text)
+    {
+        preg_match_all('/^([0-9a-f]{32}) (\d{12})$/m', $text, $m, PREG_SET_ORDER);
+        return array_map(function ($r) {
+            return [$r[1], (int)$r[2]];
+        }, $m);
+    }
+
+    // Adds the sales that wait in the spool file, then empties it. A request that finds another
+    // one at it leaves it to that one. Should the transaction's end be lost on the way, the ids
+    // stay and are added once by a later request.
+    private function addSpooledSales(PDO $pdo)
+    {
+        $path = $this->folder . '/' . self::SPOOL_FILE;
+        $size = @filesize($path);
+        if ($size === false || $size <= strlen(self::SPOOL_HEAD)) {
+            return;
+        }
+        $file = @fopen($path, 'r+');
+        if ($file === false || !flock($file, LOCK_EX | LOCK_NB)) {
+            if ($file !== false) {
+                fclose($file);
+            }
+            return;
+        }
+        try {
+            $text = stream_get_contents($file);
+            $sales = $this->spooledSales($text);
+            if ($sales) {
+                $this->addSales($pdo, $sales);
+            }
+            if (substr_count($text, "\n") - 1 > count($sales)) {
+                Hurrex::log($path . ' held lines that are no sale; they are dropped');
+            }
+            ftruncate($file, strlen(self::SPOOL_HEAD));
+            Hurrex::log(count($sales) . ' sales that waited in ' . $path . ' were added to the '
+                . 'database');
+        } catch (PDOException $e) {
+            Hurrex::log('the sales waiting in ' . $path . ' could not be added yet: '
+                . $e->getMessage());
+        } finally {
+            flock($file, LOCK_UN);
+            fclose($file);
+        }
+    }
+
+    // Writes this server's copy of the secret, never served as text.
+    private function keepSecret($file, array $value)
+    {
+        $temp = $this->folder . '/stdbsecret-' . bin2hex(random_bytes(6)) . '.php';
+        $text = "<?php\nreturn " . var_export($value, true) . ";\n";
+        if (@file_put_contents($temp, $text) !== strlen($text) || !@rename($temp, $file)) {
+            @unlink($temp);
+            Hurrex::log('cannot keep the secret in ' . $file . ' (is the folder writable by the '
+                . 'web server?); it is read from the database on every view meanwhile');
+        }
+    }
+}
