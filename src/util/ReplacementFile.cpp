@@ -101,13 +101,14 @@ struct ReplacementFile::Plan {
   FileStream stream;
 };
 
-ReplacementFile::Plan ReplacementFile::MakePlan(const std::string& path) {
+ReplacementFile::Plan ReplacementFile::MakePlan(const std::string& path, Readers readers) {
   const std::string target = FollowLinks(path);
+  const bool ownerOnly = readers == Readers::OwnerOnly;
   std::string temp;
   struct stat info {};
   if (::stat(target.c_str(), &info) != 0) {
     if (errno != ENOENT) ThrowCannotCreate(path, errno);
-    const int fd = CreateBeside(target, temp, 0666);
+    const int fd = CreateBeside(target, temp, ownerOnly ? 0600 : 0666);
     if (fd < 0) ThrowCannotCreate(path, errno);
     return Plan{Way::Replace, target, temp, FileStream(-1), FileStream(fd)};
   }
@@ -119,6 +120,10 @@ ReplacementFile::Plan ReplacementFile::MakePlan(const std::string& path) {
   FileStream targetFile(fd);
   if (::fstat(fd, &info) != 0) ThrowCannotCreate(path, errno);
   const bool regular = S_ISREG(info.st_mode);
+  if (regular && ownerOnly && (info.st_mode & 077) != 0) {
+    info.st_mode &= ~static_cast<mode_t>(077);
+    ::fchmod(fd, info.st_mode & 07777);  // kept for a write in place
+  }
   if (regular && info.st_nlink == 1 && !HasExtendedAttributes(fd)) {
     const int tempFd = CreateLike(target, temp, info);
     if (tempFd >= 0) return Plan{Way::Replace, target, temp, FileStream(-1), FileStream(tempFd)};
@@ -128,7 +133,8 @@ ReplacementFile::Plan ReplacementFile::MakePlan(const std::string& path) {
               std::move(buffer)};
 }
 
-ReplacementFile::ReplacementFile(const std::string& path) : ReplacementFile(path, MakePlan(path)) {}
+ReplacementFile::ReplacementFile(const std::string& path, Readers readers)
+    : ReplacementFile(path, MakePlan(path, readers)) {}
 
 ReplacementFile::ReplacementFile(const std::string& path, Plan plan)
     : path_(path),

@@ -27,9 +27,16 @@ namespace UUtils {
 // file is restored to its length) and then the rest over the old bytes, and
 // flushes it to disk. Only a crash or an I/O error during that second step
 // can leave the file part old, part new.
+//
+// A file that holds a secret is written for its owner alone: a new one is
+// made readable by its owner only, and an old one loses the group's and
+// others' permissions (where the process may change them).
 class ReplacementFile {
  public:
-  explicit ReplacementFile(const std::string& path);  // throws "Cannot create file ..."
+  enum class Readers { AsBefore, OwnerOnly };
+
+  // Throws "Cannot create file ...".
+  explicit ReplacementFile(const std::string& path, Readers readers = Readers::AsBefore);
   ~ReplacementFile();
   ReplacementFile(const ReplacementFile&) = delete;
   ReplacementFile& operator=(const ReplacementFile&) = delete;
@@ -42,7 +49,7 @@ class ReplacementFile {
  private:
   enum class Way { Replace, InPlace, Direct };
   struct Plan;
-  static Plan MakePlan(const std::string& path);
+  static Plan MakePlan(const std::string& path, Readers readers);
   ReplacementFile(const std::string& path, Plan plan);
 
   void CommitReplacement();

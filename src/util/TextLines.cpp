@@ -59,8 +59,9 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-void WriteFileBytes(const std::string& path, std::string_view bytes) {
-  ReplacementFile file(path);
+void WriteFileBytes(const std::string& path, std::string_view bytes,
+                    ReplacementFile::Readers readers) {
+  ReplacementFile file(path, readers);
   FileStream& stream = file.Stream();
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
   if (stream.Write(data, bytes.size()) != bytes.size()) ThrowCannotCreate(path, stream.Error());
@@ -69,8 +70,9 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
 
 StringList ReadLines(const std::string& path) { return SplitLines(ReadFileBytes(path)); }
 
-void WriteLines(const std::string& path, const StringList& lines) {
-  WriteFileBytes(path, JoinLines(lines));
+void WriteLines(const std::string& path, const StringList& lines,
+                ReplacementFile::Readers readers) {
+  WriteFileBytes(path, JoinLines(lines), readers);
 }
 
 }  // namespace UUtils

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "util/ReplacementFile.h"
 #include "util/SplitString.h"
 
 namespace UUtils {
@@ -17,9 +18,11 @@ std::string JoinLines(const StringList& lines);
 // throws "Cannot create file ..." and goes through ReplacementFile, so the
 // target keeps its owner, group and mode and is not left half written.
 std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, std::string_view bytes);
+void WriteFileBytes(const std::string& path, std::string_view bytes,
+                    ReplacementFile::Readers readers = ReplacementFile::Readers::AsBefore);
 
 StringList ReadLines(const std::string& path);
-void WriteLines(const std::string& path, const StringList& lines);
+void WriteLines(const std::string& path, const StringList& lines,
+                ReplacementFile::Readers readers = ReplacementFile::Readers::AsBefore);
 
 }  // namespace UUtils

@@ -356,4 +356,24 @@ TEST_P(ReplacementFileTable, writeKeepsEverythingButTheContent) {
 INSTANTIATE_TEST_SUITE_P(, ReplacementFileTable, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "AsNobody" : "AsCaller"; });
 
+// A file holding a secret: new, replaced, or written in place (a second name
+// keeps it from being replaced), it ends readable by its owner alone.
+TEST(ReplacementFileOwnerOnly, newAndOldFilesEndReadableByTheirOwnerAlone) {
+  testsupport::TempFolder folder;
+  const mode_t savedMask = ::umask(022);
+  const fs::path made = folder.Root() / "new.php", old = folder.Root() / "old.php",
+                 linked = folder.Root() / "linked.php";
+  MakeFile(old, 0644, {::geteuid(), ::getegid()});
+  MakeFile(linked, 0664, {::geteuid(), ::getegid()});
+  fs::create_hard_link(linked, folder.Root() / "second-name.php");
+  for (const auto& file : {made, old, linked}) {
+    UUtils::WriteFileBytes(file.string(), kNew, UUtils::ReplacementFile::Readers::OwnerOnly);
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << file;
+    EXPECT_EQ(UUtils::ReadFileBytes(file.string()), kNew) << file;
+  }
+  ::umask(savedMask);
+}
+
 }  // namespace
