@@ -48,10 +48,18 @@ int RunGenerate(const std::vector<std::string>& args) {
   // same cookie name.
   UUtils::ProcessRandom::Seed();
   try {
-    const auto outcome = generator::GenerateScript(request.settings, UUtils::AppFolder());
+    const auto outcome =
+        generator::GenerateScript(request.settings, UUtils::AppFolder(), request.database);
     const bool generated = outcome.status == generator::GenerateOutcome::Status::Generated;
     std::fputs(ForTerminal(outcome.message).c_str(), generated ? stdout : stderr);
     if (generated) PrintSummary(request.settings);
+    if (generated && request.database) {
+      // The password stays in the file: a terminal's scroll-back and logs are no place for it.
+      std::printf("Database: %s, offer key %s. %s holds the password: upload it with the package "
+                  "to every web server, and open stchmod.php on one of them.\n",
+                  request.database->dsn.c_str(), outcome.databaseKey.c_str(),
+                  generator::kDatabaseFile);
+    }
     // Unlike the window, a script must learn that the package is not whole.
     for (const auto& copy : outcome.skipped) {
       std::fprintf(stderr, "tolvan generate: %s was not copied: %s\n", copy.file.c_str(),

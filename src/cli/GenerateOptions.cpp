@@ -152,6 +152,37 @@ std::string ParseText(const std::string& option, const std::string& text) {
   return text;
 }
 
+// The text of a database option: UTF-8 without control characters.
+std::string ParseDatabaseText(const std::string& option, const std::string& text) {
+  for (const char c : ParseText(option, text)) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      throw UsageError(option + " accepts no control characters");
+    }
+  }
+  return text;
+}
+
+// Applies one database option; false when `name` is none.
+bool ApplyDatabase(const std::string& name, const std::string& value, DatabaseSettings& d) {
+  if (name == "--database") {
+    d.dsn = ParseDatabaseText(name, value);
+    if (d.dsn.rfind("mysql:", 0) != 0 || d.dsn.size() == 6) {
+      Refuse(name, "a MySQL or MariaDB data source such as mysql:host=HOST;dbname=NAME", value);
+    }
+  } else if (name == "--database-user") {
+    d.user = ParseDatabaseText(name, value);
+  } else if (name == "--database-password") {
+    // Never repeated in a message: it would land in terminals and logs.
+    d.password = ParseDatabaseText(name, value);
+  } else if (name == "--database-key") {
+    if (!IsDatabaseKey(value)) Refuse(name, "1 to 64 letters, digits, '_', '-' or '.'", value);
+    d.key = value;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // Applies one option; false when `name` is no option of this command.
 bool Apply(const std::string& name, const std::string& value, OfferSettings& s) {
   for (const auto& option : kNumberOptions) {
@@ -191,6 +222,8 @@ GenerateRequest ParseGenerateOptions(const std::string& command,
                                      const std::vector<std::string>& args) {
   const std::string seeHelp = "; run 'tolvan " + command + " --help' for the options";
   GenerateRequest request;
+  DatabaseSettings database;
+  std::string databaseOption;  // the first database option given
   bool hasPage = false;
   std::string zone = "0";
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -209,13 +242,20 @@ GenerateRequest ParseGenerateOptions(const std::string& command,
     } else {
       throw UsageError(name + " needs a value" + seeHelp);
     }
-    if (!Apply(name, value, request.settings)) {
+    if (command == "generate" && ApplyDatabase(name, value, database)) {
+      if (databaseOption.empty()) databaseOption = name;
+      if (name == "--database") request.database = database;
+    } else if (!Apply(name, value, request.settings)) {
       throw UsageError("unknown option '" + name + "'" + seeHelp);
     }
     hasPage = hasPage || name == "--page";
     if (name == "--zone") zone = value;
   }
   if (!hasPage) throw UsageError("--page is required: the sales page to insert the script into");
+  if (!databaseOption.empty() && !request.database) {
+    throw UsageError(databaseOption + " needs --database, the data source of the database");
+  }
+  if (request.database) request.database = database;
 
   const OfferSettings& s = request.settings;
   if (s.expiryDate) {
@@ -267,6 +307,16 @@ std::string GenerateHelp() {
          "top of the page, stconfig1.php and the shipped server files.\n"
          "\n" +
          OfferOptionsHelp() +
+         "\n"
+         "For a site on several web servers, the offer's state in a shared database:\n"
+         "  --database DSN         keep the sales count, visitors and secret in a MySQL or\n"
+         "                         MariaDB database: mysql:host=HOST;dbname=NAME; writes\n"
+         "                         stdatabase.php\n"
+         "  --database-user USER   the database user\n"
+         "  --database-password P  the user's password\n"
+         "  --database-key KEY     names this offer in the database (default: the key of the\n"
+         "                         folder's stdatabase.php, else a new one)\n"
+         "\n"
          "Exit codes: 0 generated; 1 no valid page or a file error; 2 a bad option\n"
          "(nothing is written).\n";
 }

@@ -19,11 +19,27 @@ std::string FileNameOf(const std::string& path) { return path.substr(path.rfind(
 
 // The package replaces every file of these names in the target folder.
 bool IsPackageFileName(const std::string& name) {
-  if (name == kConfigFile) return true;
+  if (name == kConfigFile || name == kDatabaseFile) return true;
   for (const char* file : kShippedFiles) {
     if (name == FileNameOf(file)) return true;
   }
+  for (const char* file : kDatabaseFiles) {
+    if (name == FileNameOf(file)) return true;
+  }
   return false;
+}
+
+// The database settings as written: the key of the folder's file when none is given, so that a
+// package generated again keeps its figures, else a new one.
+DatabaseSettings WithKey(DatabaseSettings database, const std::string& target) {
+  if (database.key.empty()) database.key = KeyOfDatabaseFile(target + kDatabaseFile);
+  if (database.key.empty()) database.key = NewDatabaseKey();
+  if (!IsDatabaseKey(database.key)) {
+    throw UUtils::AppError("\"" + database.key +
+                           "\" cannot name an offer in the database: use 1 to 64 letters, digits, "
+                           "'_', '-' or '.'; nothing was written.");
+  }
+  return database;
 }
 
 // Writes a copy of `from` over `to` as every whole file is written, so a
@@ -48,7 +64,8 @@ std::string TargetFolderOf(const std::string& page) {
   return slash == std::string::npos ? std::string() : page.substr(0, slash + 1);
 }
 
-GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string& appFolder) {
+GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string& appFolder,
+                               const std::optional<DatabaseSettings>& database) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(settings.page, error)) {
     return {GenerateOutcome::Status::InvalidPage, "", kInvalidPageMessage};
@@ -61,16 +78,27 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
   }
   // Built first, so that a number that cannot be written leaves every file as it was.
   const auto config = ConfigLines(settings, UUtils::ProcessRandom::Draw(1000));
+  const auto written = database ? std::optional(WithKey(*database, target)) : std::nullopt;
 
   IncludePackageInPage(settings.page);
   UUtils::WriteLines(target + kConfigFile, config);
+  if (written) {
+    UUtils::WriteLines(target + kDatabaseFile, DatabaseFileLines(*written),
+                       UUtils::ReplacementFile::Readers::OwnerOnly);
+  }
 
   std::vector<SkippedCopy> skipped;
   for (const char* file : kShippedFiles) {
     CopyOrRecord(appFolder + file, target + FileNameOf(file), FileNameOf(file), skipped);
   }
+  if (written) {
+    for (const char* file : kDatabaseFiles) {
+      CopyOrRecord(appFolder + file, target + FileNameOf(file), FileNameOf(file), skipped);
+    }
+  }
 
-  return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target), std::move(skipped)};
+  return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target), std::move(skipped),
+          written ? written->key : ""};
 }
 
 }  // namespace generator

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "generator/DatabaseFile.h"
 #include "generator/OfferSettings.h"
 
 namespace generator {
@@ -30,6 +32,7 @@ struct GenerateOutcome {
   // The copies that failed. The window skips them without a word, as the
   // generation always has; a script is told.
   std::vector<SkippedCopy> skipped;
+  std::string databaseKey;  // the offer's key in its database; empty without one
 };
 
 // Writes the offer's script package beside the sales page `settings.page`:
@@ -40,6 +43,10 @@ struct GenerateOutcome {
 // anything is written when a number cannot be written or the page bears the name of a package file
 // (the package would overwrite it). The cookie-name suffix is drawn from ProcessRandom, which is
 // never seeded here.
-GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string& appFolder);
+//
+// With a database, stdatabase.php is written too (readable by its owner alone) and the files of
+// kDatabaseFiles are copied.
+GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string& appFolder,
+                               const std::optional<DatabaseSettings>& database = std::nullopt);
 
 }  // namespace generator

@@ -6,8 +6,8 @@ namespace generator {
 
 // The files of the package that ship beside the program, by their paths in
 // the program folder; the generator copies each into the sales page's folder
-// under its file name. The build lays them out from server/ by this list, one
-// quoted path a line.
+// under its file name. The build lays them out from server/ by the lists of
+// this file, one quoted path a line.
 // clang-format off
 inline constexpr std::array<const char*, 8> kShippedFiles{
     "script/phpenabler.php",
@@ -18,6 +18,12 @@ inline constexpr std::array<const char*, 8> kShippedFiles{
     "script/stnumsales.txt",
     "script/stthanks.php",
     "stthanksredirect.php",
+};
+
+// The files that ship only with a package that keeps its state in a database
+// (see DatabaseFile.h), laid out and copied the same way.
+inline constexpr std::array<const char*, 1> kDatabaseFiles{
+    "script/stdbstore.php",
 };
 // clang-format on
 

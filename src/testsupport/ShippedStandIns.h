@@ -5,8 +5,9 @@
 
 namespace testsupport {
 
-// What the stand-in for a shipped file (a path of kShippedFiles) holds: its
-// own path, and bytes that text handling would change.
+// What the stand-in for a shipped file (a path of kShippedFiles or
+// kDatabaseFiles) holds: its own path, and bytes that text handling would
+// change.
 std::string ShippedStandIn(const std::string& file);
 
 // Writes a stand-in for every shipped file into a program folder.

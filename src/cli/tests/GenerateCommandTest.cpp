@@ -215,6 +215,13 @@ TEST_F(GenerateCommandTest, badValueNamesTheOptionExits2AndWritesNothing) {
       {{"--width"}, "--width"},
       {{"--colour", "red"}, "--colour"},
       {{"index.php"}, "index.php"},
+      {{"--database", "pgsql:host=db;dbname=shop"}, "--database"},
+      {{"--database", "mysql:"}, "--database"},
+      {{"--database", "mysql:host=db\n"}, "--database"},
+      {{"--database-user", "seller"}, "--database-user"},
+      {{"--database", "mysql:host=db", "--database-key", "two words"}, "--database-key"},
+      {{"--database", "mysql:host=db", "--database-password", "hunter\x01two"},
+       "--database-password"},
   };
   const auto before = Package(site);
   for (const auto& c : cases) {
@@ -227,6 +234,7 @@ TEST_F(GenerateCommandTest, badValueNamesTheOptionExits2AndWritesNothing) {
     EXPECT_NE(result.err.find(c.option), std::string::npos) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_EQ(Package(site), before) << c.option;
+    EXPECT_EQ(result.err.find("hunter"), std::string::npos) << "never repeats a password";
   }
   EXPECT_EQ(Tolvan({"generate", "--offer", "oto"}).err,
             "tolvan generate: --page is required: the sales page to insert the script into\n");
@@ -274,7 +282,8 @@ TEST_F(GenerateCommandTest, helpListsEveryOption) {
   EXPECT_EQ(result.exitCode, 0);
   for (const char* option :
        {"--page", "--offer", "--max-sales", "--refresh", "--expiry", "--zone", "--timeout",
-        "--text", "--position", "--color", "--width", "--height", "--border", "--next-page"}) {
+        "--text", "--position", "--color", "--width", "--height", "--border", "--next-page",
+        "--database", "--database-user", "--database-password", "--database-key"}) {
     EXPECT_NE(result.out.find(option), std::string::npos) << option;
   }
   EXPECT_NE(result.out.find("--width N              bar width: 1 to 10000000 (default 700)"),
@@ -289,4 +298,21 @@ TEST_F(GenerateCommandTest, separateRunsDrawDifferentCookieNames) {
     cookies.insert(ConfigLine(15));
   }
   EXPECT_GT(cookies.size(), 1u);
+}
+
+TEST_F(GenerateCommandTest, databaseOptionsWriteItsSettingsAndNeverPrintThePassword) {
+  const auto result =
+      Tolvan({"generate", "--page", page.string(), "--database", "mysql:host=db.example;dbname=shop",
+              "--database-user", "seller", "--database-password", "s3cr3t-pw", "--database-key",
+              "spring"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("Database: mysql:host=db.example;dbname=shop, offer key spring. "
+                            "stdatabase.php holds the password"),
+            std::string::npos)
+      << result.out;
+  EXPECT_EQ((result.out + result.err).find("s3cr3t-pw"), std::string::npos);
+  const auto package = Package(site);
+  EXPECT_NE(package.at("stdatabase.php").find("    'password' => \"s3cr3t-pw\",\r\n"),
+            std::string::npos);
+  EXPECT_EQ(package.at("stdbstore.php"), testsupport::ShippedStandIn("script/stdbstore.php"));
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <regex>
 
 #include "generator/GenerateScript.h"
 #include "generator/PageInclude.h"
@@ -289,7 +292,8 @@ TEST_F(GenerateScriptTest, whatCannotBeWrittenRaisesAppErrorBeforeAnyFileIsTouch
 }
 
 TEST_F(GenerateScriptTest, pageNamedLikeAPackageFileIsRefusedBeforeAnythingIsWritten) {
-  for (const char* name : {"stconfig1.php", "stmain.php", "stthanksredirect.php"}) {
+  for (const char* name :
+       {"stconfig1.php", "stmain.php", "stthanksredirect.php", "stdatabase.php", "stdbstore.php"}) {
     const auto namesake = site / name;
     Write(namesake, "<html>my sales page</html>");
     const auto before = Snapshot(root);
@@ -298,4 +302,32 @@ TEST_F(GenerateScriptTest, pageNamedLikeAPackageFileIsRefusedBeforeAnythingIsWri
     EXPECT_EQ(Snapshot(root), before) << name;
     fs::remove(namesake);
   }
+}
+
+TEST_F(GenerateScriptTest, aDatabaseAddsItsSettingsForTheOwnerAloneAndKeepsTheOffersKey) {
+  const DatabaseSettings database{"mysql:host=db.example;dbname=shop", "seller", "pa$$", ""};
+  const auto outcome = GenerateScript(settings, AppFolder(), database);
+  EXPECT_TRUE(std::regex_match(outcome.databaseKey, std::regex("offer-[0-9a-f]{12}")))
+      << outcome.databaseKey;
+  const auto files = Snapshot(site);
+  EXPECT_EQ(files.at("stdbstore.php"), ShippedContent("script/stdbstore.php"));
+  EXPECT_EQ(files.size(), 12u);
+  const std::string written = files.at("stdatabase.php");
+  EXPECT_NE(written.find("    'key' => \"" + outcome.databaseKey + "\",\r\n"), std::string::npos)
+      << written;
+  struct stat info {};
+  ASSERT_EQ(::stat((site / "stdatabase.php").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+  // Generated again, the offer keeps its key (and so its figures); a key given is used.
+  EXPECT_EQ(GenerateScript(settings, AppFolder(), database).databaseKey, outcome.databaseKey);
+  EXPECT_EQ(Read(site / "stdatabase.php"), written);
+  auto named = database;
+  named.key = "spring-sale.2";
+  EXPECT_EQ(GenerateScript(settings, AppFolder(), named).databaseKey, "spring-sale.2");
+  EXPECT_EQ(GenerateScript(settings, AppFolder(), database).databaseKey, "spring-sale.2");
+
+  // Without a database the settings stay as they are: the package on the server keeps using it.
+  Generate();
+  EXPECT_EQ(KeyOfDatabaseFile((site / "stdatabase.php").string()), "spring-sale.2");
 }
