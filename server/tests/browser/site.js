@@ -29,8 +29,8 @@ const defaultSettings = {
 // Runs the tool's real generator on `page`: the include line on top of it, stconfig1.php and
 // the eight package files beside it. Values the tool cannot write (the IP check, an expiry to
 // the second, an expiry together with a one-time offer) are then edited into stconfig1.php, as
-// a seller would do by hand.
-function generate(page, values) {
+// a seller would do by hand. `more`: further options of tolvan generate.
+function generate(page, values, more = []) {
   const s = { ...defaultSettings, ...values };
   const end = s.offerexpire ? s.offerexpire + 6600 : 0;
   const minute = end - (end % 60);
@@ -40,7 +40,7 @@ function generate(page, values) {
     '--refresh', String(s.refreshtime), '--next-page', s.page2, '--text', s.popuptext,
     '--position', s.popuptop ? 'top' : 'bottom', '--height', String(s.popupheight),
     '--width', String(s.popupwidth), '--border', String(s.popupborder),
-    '--color', s.popupbgcolor];
+    '--color', s.popupbgcolor, ...more];
   if (s.offerexpire && !s.useoto) {
     // The date as UTC wall-clock time in zone 0 is that very instant.
     args.push('--expiry', new Date(minute * 1000).toISOString().slice(0, 16), '--zone', '0');
@@ -80,7 +80,10 @@ const pages = {
 
 class Site {
   // The sales folder is the web root, or `folder` in it (a name as the seller chose it).
-  constructor(settings, { folder = '' } = {}) {
+  // `database`: the options of tolvan generate that keep the offer in a database. `copyOf`: a
+  // site whose folder, as generated, this one serves too, as a second web server with a disk of
+  // its own would (the settings are that site's then).
+  constructor(settings, { folder = '', database = [], copyOf = null } = {}) {
     this.root = fs.mkdtempSync(path.join(os.tmpdir(), 'hurrex-site-'));
     this.docRoot = path.join(this.root, 'www');
     this.web = path.join(this.docRoot, folder);
@@ -89,9 +92,13 @@ class Site {
     this.accessLog = path.join(this.root, 'php-access.log');
     fs.chmodSync(this.root, 0o755);
     fs.mkdirSync(this.web, { recursive: true });
-    for (const [name, text] of Object.entries(pages)) this.write(name, text);
     fs.writeFileSync(this.errorLog, '');
-    generate(path.join(this.web, 'index.php'), settings);
+    if (copyOf) {
+      fs.cpSync(copyOf.web, this.web, { recursive: true });
+    } else {
+      for (const [name, text] of Object.entries(pages)) this.write(name, text);
+      generate(path.join(this.web, 'index.php'), settings, database);
+    }
     this.giveToServer('.');
     this.giveToServer(this.errorLog);
   }
@@ -224,4 +231,4 @@ function canConnect(port) {
 // What PHP puts into a page when it displays an error.
 const phpMessage = /(Warning|Notice|Deprecated|Fatal error|Parse error|Uncaught)\b/;
 
-module.exports = { Site, offerExpire, now, phpMessage };
+module.exports = { Site, offerExpire, now, phpMessage, freePort, canConnect };

@@ -1,0 +1,215 @@
+// An offer served by two web servers, each from its own copy of the folder, that keep its state in
+// one MariaDB database: one visitor, one count and one secret across both, also while the
+// database is away for a while.
+'use strict';
+const { test, before, after } = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const { Site, phpMessage } = require('./site');
+const { MariaDb } = require('./mariadb');
+
+let db;
+const sites = [];
+
+before(async () => { db = await MariaDb.create(); });
+after(async () => {
+  for (const site of sites) await site.stop();
+  await db?.destroy();
+});
+
+// Two servers of one offer under `key`.
+async function twoServers(settings, key) {
+  const a = new Site(settings, { database: db.generateOptions(key) });
+  const b = new Site(null, { copyOf: a });
+  sites.push(a, b);
+  await a.start({ workers: 4 });
+  await b.start({ workers: 4 });
+  return [a, b];
+}
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// The thank-you page for a browser with `cookie`: its status.
+async function buy(site, cookie) {
+  const response = await fetch(site.url + 'thanks.php', { headers: { cookie } });
+  await response.text();
+  return response.status;
+}
+
+async function offerAt(site, cookie = '') {
+  const response = await fetch(site.url + 'stiframe.php?format=json', { headers: { cookie } });
+  return response.json();
+}
+
+test('a visitor\'s first view on one server and later views on the other keep one deadline and one cookie', async () => {
+  const [a, b] = await twoServers({ useoto: 1, timeout: 30, checkip: 1 }, 'visitor');
+  const browser = await Site.browser(a.profile());
+  try {
+    const page = await browser.newPage();
+    await page.goto(a.url + 'index.php');
+    const [cookie] = (await browser.cookies()).filter((c) => c.name === a.cookieName());
+    await sleep(2100);
+    const response = await page.goto(b.url + 'index.php');
+    assert.equal(response.headers()['set-cookie'], undefined, 'the cookie of server A holds on B');
+    assert.deepEqual((await browser.cookies()).filter((c) => c.name === a.cookieName()), [cookie]);
+    assert.equal(await page.locator('.hurrex-timeleft').textContent(), '30');
+    const left = (await offerAt(b, `${cookie.name}=${cookie.value}`)).secondsleft;
+    assert.ok(left <= 1798 && left > 1700, `${left} seconds left on B`);
+    // Without the cookie, the address remembered in the database gives the same deadline.
+    assert.ok((await offerAt(b)).secondsleft <= left);
+  } finally {
+    await browser.close();
+  }
+  assert.equal(a.read('stdbsecret.php'), b.read('stdbsecret.php'), 'one secret');
+  assert.ok(!fs.existsSync(path.join(a.web, 'stsecret.php')));
+  assert.equal(a.log() + b.log(), '');
+});
+
+test('2,000 buyers split across both servers under concurrency are counted exactly 2,000 times', async () => {
+  const [a, b] = await twoServers({ maxsales: 100000, page2: 'next.html' }, 'load');
+  // Visitor cookies from either server count on either.
+  const cookies = [await a.visitorCookie(), await b.visitorCookie()];
+  let next = 0;
+  const statuses = [];
+  const buyer = async () => {
+    for (let i = next++; i < 2000; i = next++) {
+      statuses.push(await buy(i % 2 ? b : a, cookies[(i >> 1) % 2]));
+    }
+  };
+  await Promise.all(Array.from({ length: 32 }, buyer));
+  assert.deepEqual(new Set(statuses), new Set([200]));
+  assert.equal(db.sold('load'), 2000);
+  assert.equal(Number(db.sql("SELECT COUNT(*) FROM shop.hurrex_sales WHERE offer = 'load'")), 2000);
+  assert.equal(a.log() + b.log(), '');
+});
+
+test('an offer sold out through one server is sold out on the other', async () => {
+  const [a, b] = await twoServers({ maxsales: 3, page2: 'next.html',
+    popuptext: '%%copiesleft%% copies left' }, 'soldout');
+  const cookie = await a.visitorCookie();
+  await buy(a, cookie);
+  await buy(a, cookie);
+  assert.match(await (await fetch(b.url + 'index.php')).text(), /hurrex-copiesleft">1</);
+  await buy(a, cookie);
+  const response = await fetch(b.url + 'index.php', { redirect: 'manual' });
+  assert.equal(response.status, 302);
+  assert.equal(response.headers.get('location'), 'next.html');
+  assert.equal((await offerAt(b)).copiesleft, 0);
+});
+
+test('with the database stopped mid-run pages still render and sales wait, then count once after it restarts', async () => {
+  const [a, b] = await twoServers({ maxsales: 100000, page2: 'next.html',
+    popuptext: 'Only %%copiesleft%% copies left' }, 'outage');
+  const cookies = [await a.visitorCookie(), await b.visitorCookie()];
+  // Buyers on both servers all along, while the database stops and starts again.
+  let buying = true;
+  let answered = 0;
+  const buyer = async (n) => {
+    while (buying) {
+      if (await buy(n % 2 ? b : a, cookies[n % 2]) === 200) answered++;
+    }
+  };
+  const buyers = Array.from({ length: 6 }, (_, n) => buyer(n));
+  await sleep(1000);
+  await db.stop();
+  await sleep(1000);
+
+  for (const site of [a, b]) {
+    const response = await fetch(site.url + 'index.php');
+    const html = await response.text();
+    assert.equal(response.status, 200);
+    assert.match(html, /Only <span class="hurrex-copiesleft"><\/span> copies left/);
+    assert.match(html, /id="last">Order now</);
+    assert.doesNotMatch(html, phpMessage);
+    assert.equal((await offerAt(site)).copiesleft, null);
+    const check = await (await fetch(site.url + 'phpenabler.php')).text();
+    assert.match(check, /<th>database<\/th><td>PROBLEM<\/td><td>cannot be reached/);
+  }
+  await sleep(1000);
+  const waiting = [a, b].map((site) => site.read('stdbspool.php').split('\n').length - 2);
+  assert.ok(waiting[0] > 0 && waiting[1] > 0, `waiting: ${waiting}`);
+
+  await db.start();
+  await sleep(3000);
+  buying = false;
+  await Promise.all(buyers);
+  // A page view on each server after the pause that follows a failure adds what waits there.
+  await sleep(2100);
+  for (const site of [a, b]) await (await fetch(site.url + 'index.php')).text();
+  assert.equal(db.sold('outage'), answered);
+  for (const site of [a, b]) {
+    assert.equal(site.read('stdbspool.php'), '<?php exit; ?>\n');
+    assert.match(site.log(), /the database cannot be reached/);
+    assert.match(site.log(), /sales that waited in .* were added to the database/);
+  }
+  for (let i = 0; i < 3; i++) await (await fetch(a.url + 'index.php')).text();
+  assert.equal(db.sold('outage'), answered, 'counted once');
+
+  // A spooled sale whose adding the database did, though its answer was lost on the way, stays
+  // in the spool; it is not added again beside a new one.
+  const [counted] = db.sql("SELECT sale FROM shop.hurrex_sales WHERE offer = 'outage' LIMIT 1").split('\n');
+  const stamp = String(Math.floor(Date.now() / 1000)).padStart(12, '0');
+  a.write('stdbspool.php', `<?php exit; ?>\n${counted} ${stamp}\n${'f'.repeat(32)} ${stamp}\n`);
+  await (await fetch(a.url + 'index.php')).text();
+  assert.equal(db.sold('outage'), answered + 1);
+  console.log(`${answered} sales answered, ${waiting} waited at the outage's height`);
+});
+
+test('two offers in one database keep separate counts; a package moving to it keeps its count', async () => {
+  const first = new Site({ maxsales: 100 }, { database: db.generateOptions('first') });
+  const second = new Site({ maxsales: 100, popuptext: '%%copiesleft%% left' },
+    { folder: 'other offer', database: db.generateOptions('second') });
+  sites.push(first, second);
+  second.write('stnumsales.txt', '37');
+  await first.start();
+  await second.start();
+  const cookies = [await first.visitorCookie(), await second.visitorCookie()];
+  for (let i = 0; i < 3; i++) await buy(first, cookies[0]);
+  for (let i = 0; i < 5; i++) await buy(second, cookies[1]);
+  assert.equal(db.sold('first'), 3);
+  assert.equal(db.sold('second'), 42);
+  assert.match(await (await fetch(second.url + 'index.php')).text(), /hurrex-copiesleft">58</);
+  assert.equal(second.read('stnumsales.txt'), '37', 'the sales file is left alone');
+});
+
+test('the set-up pages make and report the tables; the settings are never served', async () => {
+  db.sql('DROP TABLE IF EXISTS shop.hurrex_offers, shop.hurrex_visitors, shop.hurrex_sales');
+  const site = new Site({ maxsales: 5 }, { database: db.generateOptions('setup') });
+  sites.push(site);
+  await site.start();
+  const row = async (page, what) => new RegExp(`<th>${what}</th><td>(\\w+)</td><td>([^<]*)<`)
+    .exec(await (await fetch(site.url + page)).text()).slice(1);
+  assert.match((await row('phpenabler.php', 'database')).join(' '), /^OK .*are made on first use/);
+  assert.deepEqual(await row('stchmod.php', 'database'), ['OK', 'is reachable; its tables were made']);
+  assert.deepEqual(await row('phpenabler.php', 'database'),
+    ['OK', 'is reachable and its tables are ready']);
+  assert.match((await row('stchmod.php', 'database settings \\(stdatabase.php\\)')).join(' '),
+    /^OK name offer setup; readable by its owner alone/);
+  for (const file of ['stdatabase.php', 'stdbsecret.php', 'stdbspool.php']) {
+    const response = await fetch(site.url + file);
+    const body = await response.text();
+    assert.equal(body, '', file);
+    assert.doesNotMatch(body, /ecret/);
+  }
+  assert.equal((await fetch(site.url + 'stdatabase.php')).status, 404);
+  assert.equal(fs.statSync(path.join(site.web, 'stdatabase.php')).mode & 0o777, 0o600);
+});
+
+test('SQL-looking text in the bar text or a cookie changes nothing', async () => {
+  const text = 'Robert\'); DROP TABLE hurrex_offers; -- " OR 1=1 %%copiesleft%% left';
+  const [a, b] = await twoServers({ maxsales: 10, popuptext: text, checkip: 1 }, 'quoted');
+  const cookie = await a.visitorCookie();
+  await buy(a, cookie);
+  const name = a.cookieName();
+  for (const forged of [`${name}=1' OR '1'='1`, `${name}=1); DELETE FROM hurrex_sales; --`,
+    `${name}_counted=' OR 1=1 --; ${name}=0.${'a'.repeat(64)}`, `hurrex1'--=x`]) {
+    assert.equal(await buy(b, forged), 200);
+    const response = await fetch(b.url + 'index.php', { headers: { cookie: forged } });
+    assert.match(await response.text(),
+      /Robert'\); DROP TABLE hurrex_offers; -- " OR 1=1 <span class="hurrex-copiesleft">9<\/span> left/);
+  }
+  assert.equal(db.sold('quoted'), 1);
+  assert.match(db.sql('SHOW TABLES FROM shop'), /hurrex_offers\nhurrex_sales\nhurrex_visitors/);
+  assert.equal(a.log() + b.log(), '');
+});
