@@ -186,6 +186,7 @@ test('the set-up pages make and report the tables; the settings are never served
     ['OK', 'is reachable and its tables are ready']);
   assert.match((await row('stchmod.php', 'database settings \\(stdatabase.php\\)')).join(' '),
     /^OK name offer setup; readable by its owner alone/);
+  await site.visitorCookie();
   for (const file of ['stdatabase.php', 'stdbsecret.php', 'stdbspool.php']) {
     const response = await fetch(site.url + file);
     const body = await response.text();
