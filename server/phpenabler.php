@@ -13,9 +13,7 @@
     $cfg = $cfg === null ? Hurrex::defaults() : $cfg;
     $database = Hurrex::guarded('Hurrex::database');
     if ($database !== null) {
-        $rows = array_merge($rows, Hurrex::guarded(function () use ($database) {
-            return $database->report(false);
-        }, [['database', false, 'could not be checked (see the PHP error log)']]));
+        $rows = array_merge($rows, $database->report(false));
     } else {
         foreach (Hurrex::dataFiles($cfg) as $label => list($path, , $holdsCount)) {
             list($fine, $found) = Hurrex::guarded(function () use ($path, $holdsCount) {

@@ -16,9 +16,7 @@
     }
     $database = Hurrex::guarded('Hurrex::database');
     if ($database !== null) {
-        $rows = array_merge($rows, Hurrex::guarded(function () use ($database) {
-            return $database->report(true);
-        }, [['database', false, 'could not be checked (see the PHP error log)']]));
+        $rows = array_merge($rows, $database->report(true));
     } else {
         foreach (Hurrex::dataFiles($cfg) as $label => list($path, $initial, $holdsCount)) {
             $rows[] = Hurrex::guarded(function () use ($label, $path, $initial, $holdsCount) {

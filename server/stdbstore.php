@@ -164,14 +164,14 @@ final class HurrexDatabase
     // spool file too, and the settings file is made readable by its owner alone where PHP may.
     public function report($prepare)
     {
-        $settingsFile = $this->folder . '/' . self::SETTINGS_FILE;
-        $rows = [['database settings (' . self::SETTINGS_FILE . ')', $this->settings !== null,
-            $this->settings === null ? 'do not name a mysql: database and an offer key: '
-            . 'generate the package again with the database options'
-            : 'name offer ' . $this->key() . '; ' . $this->settingsAccess($settingsFile, $prepare)]];
-        $rows[] = $this->tablesReport($prepare);
-        $rows[] = $this->spoolReport($prepare);
-        return $rows;
+        return Hurrex::guarded(function () use ($prepare) {
+            $settingsFile = $this->folder . '/' . self::SETTINGS_FILE;
+            return [['database settings (' . self::SETTINGS_FILE . ')', $this->settings !== null,
+                $this->settings === null ? 'do not name a mysql: database and an offer key: '
+                . 'generate the package again with the database options' : 'name offer '
+                . $this->key() . '; ' . $this->settingsAccess($settingsFile, $prepare)],
+                $this->tablesReport($prepare), $this->spoolReport($prepare)];
+        }, [['database', false, 'could not be checked (see the PHP error log)']]);
     }
 
     private function settingsAccess($file, $prepare)

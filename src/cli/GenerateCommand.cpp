@@ -55,10 +55,10 @@ int RunGenerate(const std::vector<std::string>& args) {
     if (generated) PrintSummary(request.settings);
     if (generated && request.database) {
       // The password stays in the file: a terminal's scroll-back and logs are no place for it.
-      std::printf("Database: %s, offer key %s. %s holds the password: upload it with the package "
-                  "to every web server, and open stchmod.php on one of them.\n",
-                  request.database->dsn.c_str(), outcome.databaseKey.c_str(),
-                  generator::kDatabaseFile);
+      std::printf(
+          "Database: %s, offer key %s. %s holds the password: upload it with the package "
+          "to every web server, and open stchmod.php on one of them.\n",
+          request.database->dsn.c_str(), outcome.databaseKey.c_str(), generator::kDatabaseFile);
     }
     // Unlike the window, a script must learn that the package is not whole.
     for (const auto& copy : outcome.skipped) {

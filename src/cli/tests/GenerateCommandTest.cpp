@@ -301,10 +301,9 @@ TEST_F(GenerateCommandTest, separateRunsDrawDifferentCookieNames) {
 }
 
 TEST_F(GenerateCommandTest, databaseOptionsWriteItsSettingsAndNeverPrintThePassword) {
-  const auto result =
-      Tolvan({"generate", "--page", page.string(), "--database", "mysql:host=db.example;dbname=shop",
-              "--database-user", "seller", "--database-password", "s3cr3t-pw", "--database-key",
-              "spring"});
+  const auto result = Tolvan({"generate", "--page", page.string(), "--database",
+                              "mysql:host=db.example;dbname=shop", "--database-user", "seller",
+                              "--database-password", "s3cr3t-pw", "--database-key", "spring"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_NE(result.out.find("Database: mysql:host=db.example;dbname=shop, offer key spring. "
                             "stdatabase.php holds the password"),

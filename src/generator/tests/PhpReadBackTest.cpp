@@ -80,14 +80,16 @@ TEST_F(PhpReadBackTest, typedTextsReadBackExactlyInPhp) {
 // The database settings as the package includes them, whatever they hold; the file itself,
 // requested as a page, answers with nothing.
 TEST_F(PhpReadBackTest, databaseSettingsReadBackExactlyInPhp) {
-  const DatabaseSettings database{"mysql:host=127.0.0.1;port=3306;dbname=sh\"op$x",
-                                  "o'brien \\", "?> <?php $pass \" ' \\ {$x} Grüße", "k.1"};
+  const DatabaseSettings database{"mysql:host=127.0.0.1;port=3306;dbname=sh\"op$x", "o'brien \\",
+                                  "?> <?php $pass \" ' \\ {$x} Grüße", "k.1"};
   const fs::path file = site / "stdatabase.php";
   UUtils::WriteLines(file.string(), DatabaseFileLines(database));
   const fs::path reader = root / "read.php";
-  Write(reader, "<?php $s = include $argv[1]; foreach ($s as $k => $v) echo $k, '=', bin2hex($v), \"\\n\";");
+  Write(
+      reader,
+      "<?php $s = include $argv[1]; foreach ($s as $k => $v) echo $k, '=', bin2hex($v), \"\\n\";");
   EXPECT_EQ(RunCommand("php -n -d display_errors=stderr " + reader.string() + " " + file.string()),
-            "dsn=" + Hex(database.dsn) + "\nuser=" + Hex(database.user) + "\npassword=" +
-                Hex(database.password) + "\nkey=" + Hex(database.key) + "\n");
+            "dsn=" + Hex(database.dsn) + "\nuser=" + Hex(database.user) +
+                "\npassword=" + Hex(database.password) + "\nkey=" + Hex(database.key) + "\n");
   EXPECT_EQ(RunCommand("php -n -d display_errors=stderr " + file.string()), "");
 }
