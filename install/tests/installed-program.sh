@@ -21,12 +21,14 @@ PATH="$prefix/bin:$PATH" tolvan --help | grep -q 'generate' || fail "tolvan --he
 site="$prefix/site"
 mkdir -p "$site"
 printf '<html>\n' >"$site/index.php"
-(cd / && PATH="$prefix/bin:$PATH" tolvan generate --page "$site/index.php" --max-sales 5) \
-  || fail "tolvan generate"
+# With a database, so that every shipped file goes into the package.
+(cd / && PATH="$prefix/bin:$PATH" tolvan generate --page "$site/index.php" --max-sales 5 \
+  --database 'mysql:host=db.example;dbname=shop') || fail "tolvan generate"
 for file in "$program"/script/* "$program/stthanksredirect.php"; do
   cmp -s "$file" "$site/$(basename "$file")" || fail "$(basename "$file") not copied as shipped"
 done
 [ -f "$site/stconfig1.php" ] || fail "no stconfig1.php"
+[ -f "$site/stdatabase.php" ] || fail "no stdatabase.php"
 head -c 5 "$site/index.php" | grep -q '<?php' || fail "no include line on the page"
 
 # The launcher's command starts the window, which is still up a second later.
