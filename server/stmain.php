@@ -1011,6 +1011,10 @@ final class Hurrex
         return $end === false || $end < $at ? $html . $tail : substr_replace($html, $tail, $end, 0);
     }
 
+    // The bar's parts by name, from the template server/bar.template: the build writes them here,
+    // and the tool fills the same parts in its preview.
+    const BAR = /*bar.template*/[];
+
     // The bar's markup: the part after <body> and the part before </body>.
     private static function bar(array $cfg, array $offer)
     {
@@ -1018,28 +1022,29 @@ final class Hurrex
         $minutes = $open ? self::minutesLeft($offer['secondsleft']) : 0;
         $copies = $open ? $offer['copiesleft'] : 0;
         $text = strtr($cfg['popuptext'], [
-            '%%timeleft%%' => '<span class="hurrex-timeleft">' . $minutes . '</span>',
-            '%%copiesleft%%' => '<span class="hurrex-copiesleft">' . $copies . '</span>',
+            '%%timeleft%%' => strtr(self::BAR['timeleft'], ['{{minutes}}' => (string)$minutes]),
+            '%%copiesleft%%' => strtr(self::BAR['copiesleft'], ['{{copies}}' => (string)$copies]),
         ]);
-        $height = $cfg['popupheight'];
+        $height = (string)$cfg['popupheight'];
         $edge = $cfg['popuptop'] === 1 ? 'top' : 'bottom';
-        $bar = '<div id="hurrex-bar" role="status" style="position:fixed;' . $edge . ':0;left:0;'
-            . 'right:0;z-index:2147483647;margin:0 auto;box-sizing:border-box;width:'
-            . ($cfg['popupwidth'] > 0 ? $cfg['popupwidth'] . 'px' : '100%') . ';max-width:100%;'
-            . 'min-height:' . $height . 'px;padding:' . $cfg['popuppadding'] . 'px;border:'
-            . $cfg['popupborder'] . 'px solid #000000;background:' . $cfg['popupbgcolor']
-            . ';text-align:center;line-height:normal;font-variant-numeric:tabular-nums;'
-            . 'overflow-wrap:anywhere">' . $cfg['popupfont'] . $text
-            . ($cfg['popupfont'] !== '' ? '</font>' : '') . '</div>';
-        $room = '<div id="hurrex-room" aria-hidden="true" style="height:' . $height
-            . 'px;margin:0;padding:0"></div>';
-        $script = '<script>' . self::barScript($cfg, $offer) . '</script>';
+        $bar = strtr(self::BAR['bar'], [
+            '{{edge}}' => $edge,
+            '{{width}}' => $cfg['popupwidth'] > 0 ? $cfg['popupwidth'] . 'px' : '100%',
+            '{{height}}' => $height,
+            '{{padding}}' => (string)$cfg['popuppadding'],
+            '{{border}}' => (string)$cfg['popupborder'],
+            '{{color}}' => $cfg['popupbgcolor'],
+            '{{font}}' => $cfg['popupfont'],
+            '{{text}}' => $text,
+            '{{fontend}}' => $cfg['popupfont'] !== '' ? '</font>' : '',
+        ]);
+        $room = strtr(self::BAR['room'], ['{{height}}' => $height]);
+        $script = self::barScript($cfg, $offer);
         return $edge === 'top' ? [$bar . $room . $script, ''] : [$bar . $script, $room];
     }
 
-    // Keeps the room as tall as the bar, counts the minutes down from the seconds the server gave
-    // (elapsed time, not the visitor's clock), refreshes the copies left and reloads the page when
-    // the offer ends, so that the server decides.
+    // The bar's script: it counts the minutes down from the seconds the server gave, refreshes the
+    // copies left and reloads the page when the offer ends, so that the server decides.
     private static function barScript(array $cfg, array $offer)
     {
         $url = json_encode(self::urlFolder() . 'stiframe.php?format=json',
@@ -1048,21 +1053,12 @@ final class Hurrex
         // At least a minute apart, and never longer than a browser timer can wait.
         $refresh = $offer['open'] && $cfg['maxsales'] > 0
             ? min(60000 * $cfg['refreshtime'], self::LONGEST_TIMER_MS) : 0;
-        return '(function(){var b=document.getElementById("hurrex-bar"),'
-            . 'r=document.getElementById("hurrex-room"),s=' . ($seconds === null ? 'null' : $seconds)
-            . ',f=' . $refresh . ',u=' . $url . ',t=performance.now();'
-            . 'function put(c,v){var e=b.getElementsByClassName(c);'
-            . 'for(var i=0;i<e.length;i++)e[i].textContent=v;}'
-            . 'function fit(){r.style.height=b.offsetHeight+"px";}'
-            . 'fit();addEventListener("resize",fit);addEventListener("load",fit);'
-            . 'if(s!==null){(function tick(){var l=s-(performance.now()-t)/1000;'
-            . 'if(l<=0){location.reload();return;}put("hurrex-timeleft",Math.ceil(l/60));'
-            . 'setTimeout(tick,1000);})();}'
-            . 'if(f>0){setInterval(function(){fetch(u,{cache:"no-store",credentials:"same-origin"})'
-            . '.then(function(x){if(!x.ok)throw 0;return x.json();}).then(function(d){'
-            . 'if(d.open===false){location.reload();return;}'
-            . 'if(d.copiesleft!==null)put("hurrex-copiesleft",d.copiesleft);'
-            . '}).catch(function(){});},f);}})();';
+        return strtr(self::BAR['script'], [
+            '{{seconds}}' => $seconds === null ? 'null' : (string)$seconds,
+            '{{refresh}}' => (string)$refresh,
+            '{{url}}' => $url,
+            '{{ended}}' => 'location.reload()',
+        ]);
     }
 
     public static function redirect($url)

@@ -44,8 +44,8 @@ UUtils::StringList ConfigLines(const OfferSettings& s, std::uint32_t cookieSuffi
       "$salesfile = \"stnumsales.txt\";",
       "$ipshuntname = \"stiptrack.txt\";",
       "$maxiplen = 5000;",
-      "$popuppadding = 4;",
-      "$popupfont = \"<FONT style='color: #000000; font-family: Arial; font-size: 12pt;'>\";",
+      "$popuppadding = " + std::to_string(kBarPadding) + ";",
+      "$popupfont = " + Quoted(kBarFont) + ";",
       "?>",
   };
 }

@@ -7,6 +7,12 @@
 
 namespace generator {
 
+// The bar's padding in pixels and the opening tag that styles its text: the tool writes them for
+// every offer.
+inline constexpr int kBarPadding = 4;
+inline constexpr char kBarFont[] =
+    "<FONT style='color: #000000; font-family: Arial; font-size: 12pt;'>";
+
 // The 21 lines of stconfig1.php, which the server scripts read, for the given
 // settings and cookie-name suffix. Throws AppError for a number that cannot
 // be written.
