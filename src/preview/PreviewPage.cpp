@@ -1,0 +1,96 @@
+#include "preview/PreviewPage.h"
+
+#include <string_view>
+#include <vector>
+
+#include "generator/OfferSummary.h"
+#include "preview/BarMarkup.h"
+
+namespace preview {
+
+namespace {
+
+constexpr char kHead[] =
+    "<!DOCTYPE html>\n"
+    "<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
+    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+    "<title>Preview of your offer bar</title>\n"
+    "<style>body{margin:0;font-family:sans-serif;color:#333;background:#fff}"
+    "main{max-width:44em;margin:0 auto;padding:16px 24px}h1{font-size:1.5em}"
+    ".warnings li{color:#b00000}.line{height:.8em;margin:1.1em 0;background:#e4e4e4}</style>\n"
+    "</head>\n<body>";
+
+constexpr char kIntro[] =
+    "<h1>Your sales page</h1>\n"
+    "<p>This sample page stands in for yours. The bar shows as your visitors will see it: at its "
+    "place, in its size, colour and border, counting down for a visitor who arrives now, before "
+    "any copy is sold.</p>\n";
+
+// Widths of the grey lines that stand in for the page's text, in per cent.
+constexpr int kLineWidths[] = {96, 88, 93, 61, 97, 90, 84, 45, 92, 95, 87, 70,
+                               94, 89, 96, 52, 91, 86, 93, 66, 97, 90, 83, 40};
+
+std::string Escaped(const std::string& text) {
+  std::string html;
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        html += "&amp;";
+        break;
+      case '<':
+        html += "&lt;";
+        break;
+      case '>':
+        html += "&gt;";
+        break;
+      case '"':
+        html += "&quot;";
+        break;
+      default:
+        html += c;
+    }
+  }
+  return html;
+}
+
+std::string List(const char* kind, const std::vector<std::string>& items) {
+  if (items.empty()) return {};
+  std::string list = std::string("<ul class=\"") + kind + "\">\n";
+  for (const auto& item : items) list += "<li>" + Escaped(item) + "</li>\n";
+  return list + "</ul>\n";
+}
+
+}  // namespace
+
+std::string PreviewPage(const generator::OfferSettings& settings, std::int64_t now) {
+  const BarMarkup bar = RenderBar(settings, FirstView(settings, now));
+  const auto summary = generator::SummarizeOffer(settings, now);
+  std::string page = kHead + bar.head + "<main id=\"sample\">\n" + kIntro;
+  page += List("offer", summary.lines) + List("warnings", summary.warnings);
+  for (const int width : kLineWidths) {
+    page += "<div class=\"line\" style=\"width:" + std::to_string(width) + "%\"></div>\n";
+  }
+  return page + "<p id=\"end\">The end of the sample page.</p>\n</main>" + bar.tail +
+         "</body></html>\n";
+}
+
+std::string FileUrl(const std::string& path) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string url = "file://";
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                       (byte >= '0' && byte <= '9') ||
+                       std::string_view("-._~/").find(c) != std::string_view::npos;
+    if (plain) {
+      url += c;
+    } else {
+      url += '%';
+      url += kDigits[byte >> 4];
+      url += kDigits[byte & 15];
+    }
+  }
+  return url;
+}
+
+}  // namespace preview
