@@ -221,14 +221,15 @@ bool Apply(const std::string& name, const std::string& value, OfferSettings& s) 
 GenerateRequest ParseGenerateOptions(const std::string& command,
                                      const std::vector<std::string>& args) {
   const std::string seeHelp = "; run 'tolvan " + command + " --help' for the options";
+  const bool preview = command == "preview";
   GenerateRequest request;
   DatabaseSettings database;
   std::string databaseOption;  // the first database option given
-  bool hasPage = false;
+  bool hasPage = false, hasOutput = false;
   std::string zone = "0";
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") return {true, {}};
+    if (arg == "--help" || arg == "-h") return {true, {}, {}, {}};
     if (arg.rfind("--", 0) != 0) {
       throw UsageError("unexpected argument '" + arg + "'; options are given as --name VALUE");
     }
@@ -242,7 +243,10 @@ GenerateRequest ParseGenerateOptions(const std::string& command,
     } else {
       throw UsageError(name + " needs a value" + seeHelp);
     }
-    if (command == "generate" && ApplyDatabase(name, value, database)) {
+    if (preview && name == "--output") {
+      request.output = value;
+      hasOutput = true;
+    } else if ((command == "generate" || preview) && ApplyDatabase(name, value, database)) {
       if (databaseOption.empty()) databaseOption = name;
       if (name == "--database") request.database = database;
     } else if (!Apply(name, value, request.settings)) {
@@ -251,7 +255,12 @@ GenerateRequest ParseGenerateOptions(const std::string& command,
     hasPage = hasPage || name == "--page";
     if (name == "--zone") zone = value;
   }
-  if (!hasPage) throw UsageError("--page is required: the sales page to insert the script into");
+  if (!preview && !hasPage) {
+    throw UsageError("--page is required: the sales page to insert the script into");
+  }
+  if (preview && (!hasOutput || request.output.empty())) {
+    throw UsageError("--output is required: the file to write the preview page to");
+  }
   if (!databaseOption.empty() && !request.database) {
     throw UsageError(databaseOption + " needs --database, the data source of the database");
   }
@@ -268,12 +277,12 @@ GenerateRequest ParseGenerateOptions(const std::string& command,
   return request;
 }
 
-std::string OfferOptionsHelp() {
+std::string OfferOptionsHelp(const std::string& own) {
   std::string help =
       "Options take '--name VALUE' or '--name=VALUE'; each defaults to the window's\n"
       "designed value.\n"
-      "\n"
-      "  --page PATH            the sales page to insert the script into (required)\n"
+      "\n" +
+      own +
       "  --offer TYPE           limit (default; limit the number of sales), expiry, oto\n"
       "                         (one-time offer with a time-out per visitor)\n"
       "  --expiry DATE          expiry date, YYYY-MM-DD or YYYY-MM-DDTHH:MM\n"
@@ -319,6 +328,20 @@ std::string GenerateHelp() {
          "\n"
          "Exit codes: 0 generated; 1 no valid page or a file error; 2 a bad option\n"
          "(nothing is written).\n";
+}
+
+std::string PreviewHelp() {
+  return "Usage: tolvan preview --output FILE [OPTIONS]\n"
+         "\n"
+         "Writes the window's preview to FILE: a sample page with the offer's bar as a\n"
+         "visitor will see it, counting down from now, and the offer in plain words; open it\n"
+         "in a browser. It takes every option of 'tolvan generate', so one set of options\n"
+         "serves both; --page and the database's are accepted and not needed.\n"
+         "\n" +
+         OfferOptionsHelp(
+             "  --output FILE          the page to write (required)\n"
+             "  --page PATH            accepted, not needed: the preview shows a sample page\n") +
+         "Exit codes: 0 written; 1 a file error; 2 a bad option (nothing is written).\n";
 }
 
 }  // namespace cli

@@ -20,19 +20,28 @@ struct GenerateRequest {
   bool help = false;
   generator::OfferSettings settings;  // the panel's defaults where an option is not given
   std::optional<generator::DatabaseSettings> database;  // generate's --database
+  std::string output;                                   // preview's --output: the page's file
 };
 
 // Reads the offer's options ("--name VALUE" or "--name=VALUE") of `tolvan
 // generate` and of the commands that take the same (`command`, named in the
-// errors); `tolvan generate` takes the database options too. Throws UsageError
-// for an unknown option, a missing value, a value out of the panel's range, a
-// missing --page, or a database option without a usable --database.
+// errors); `tolvan generate` and `tolvan preview` take the database options
+// too, and preview takes --output FILE, which it needs instead of --page. Throws
+// UsageError for an unknown option, a missing value, a value out of the
+// panel's range, a missing --page (--output for preview), or a database option
+// without a usable --database.
 GenerateRequest ParseGenerateOptions(const std::string& command,
                                      const std::vector<std::string>& args);
 
-// The offer's options in a command's help.
-std::string OfferOptionsHelp();
+// The help of --page, the own option of generate and try, laid out as the
+// lines of OfferOptionsHelp.
+inline constexpr char kPageHelp[] =
+    "  --page PATH            the sales page to insert the script into (required)\n";
+
+// The offer's options in a command's help, after the command's own, `own`.
+std::string OfferOptionsHelp(const std::string& own = kPageHelp);
 
 std::string GenerateHelp();
+std::string PreviewHelp();
 
 }  // namespace cli

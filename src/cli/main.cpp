@@ -12,6 +12,7 @@ namespace cli {
 int RunGenerate(const std::vector<std::string>& args);
 int RunBrand(const std::vector<std::string>& args);
 int RunTry(const std::vector<std::string>& args);
+int RunPreview(const std::vector<std::string>& args);
 
 }  // namespace cli
 
@@ -20,10 +21,12 @@ namespace {
 using cli::Command;
 using cli::RunBrand;
 using cli::RunGenerate;
+using cli::RunPreview;
 using cli::RunTry;
 
 const Command kCommands[] = {
     {"generate", "write the script package beside a sales page", RunGenerate},
+    {"preview", "write a sample page with the offer's bar as visitors will see it", RunPreview},
     {"try", "serve a sales page with its package here, to try it before upload", RunTry},
     {"brand", "encrypt, decrypt or check a brand settings file", RunBrand},
 };

@@ -222,6 +222,7 @@ TEST_F(GenerateCommandTest, badValueNamesTheOptionExits2AndWritesNothing) {
       {{"--database", "mysql:host=db", "--database-key", "two words"}, "--database-key"},
       {{"--database", "mysql:host=db", "--database-password", "hunter\x01two"},
        "--database-password"},
+      {{"--output", "preview.html"}, "--output"},
   };
   const auto before = Package(site);
   for (const auto& c : cases) {

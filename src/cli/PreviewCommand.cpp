@@ -1,0 +1,37 @@
+// tolvan preview: the window's "Preview" from the command line, into a file.
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "cli/GenerateOptions.h"
+#include "preview/PreviewPage.h"
+#include "util/AppError.h"
+#include "util/TextLines.h"
+
+namespace cli {
+
+int RunPreview(const std::vector<std::string>& args) {
+  GenerateRequest request;
+  try {
+    request = ParseGenerateOptions("preview", args);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "tolvan preview: %s\n", e.what());
+    return 2;
+  }
+  if (request.help) {
+    std::fputs(PreviewHelp().c_str(), stdout);
+    return 0;
+  }
+  try {
+    UUtils::WriteFileBytes(request.output,
+                           preview::PreviewPage(request.settings, std::time(nullptr)));
+  } catch (const UUtils::AppError& e) {
+    std::fprintf(stderr, "tolvan preview: %s\n", e.what());
+    return 1;
+  }
+  std::printf("Preview written to %s\n", request.output.c_str());
+  return 0;
+}
+
+}  // namespace cli
