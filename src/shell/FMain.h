@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "preview/PreviewFolder.h"
 #include "ui/BalloonHint.h"
 #include "ui/MessageBox.h"
 #include "util/AppFolder.h"
@@ -50,6 +51,7 @@ class TfrmMain : public QWidget {
   // Operations.
   void ApplyBrandSettings();
   void GenerateScript();
+  void ShowPreview();
   void TryHere();
   generator::OfferSettings GatherOfferSettings() const;
   void UpdateOfferSummary();
@@ -112,6 +114,7 @@ class TfrmMain : public QWidget {
   ui::GroupBox* bsSkinGroupBox4;
   QLineEdit* edtRedirectPage;
   QPushButton* btnGenerateScript;
+  QPushButton* btnPreview;
   QPushButton* btnTryHere;
 
   // Handlers.
@@ -133,6 +136,7 @@ class TfrmMain : public QWidget {
   void rbtOneTimeOfferClick();
   void btnBrowseClick();
   void btnGenerateScriptClick();
+  void btnPreviewClick();
   void btnTryHereClick();
   void btnNewsClick();
 
@@ -162,6 +166,8 @@ class TfrmMain : public QWidget {
 
   std::string appFolder_;
   std::optional<EarlySkin> earlySkin_;
+  // Made at the first preview; the pages shown go with the window.
+  std::optional<preview::PreviewFolder> previewFolder_;
   // The running try of the offer, one at a time, until the window closes.
   std::unique_ptr<trial::Trial> trial_;
 

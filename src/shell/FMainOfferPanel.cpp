@@ -130,10 +130,14 @@ void TfrmMain::CreateOfferPanel() {
 
   btnGenerateScript = Place(new QPushButton(QStringLiteral("Generate Script"), bsSkinPanel1),
                             "btnGenerateScript", 12, 313, 113, kButtonHeight);
+  // Beyond the designed panel: the bar shown in the browser before anything is generated.
+  btnPreview = Place(new QPushButton(QStringLiteral("Preview"), bsSkinPanel1), "btnPreview", 131,
+                     313, 113, kButtonHeight);
   btnTryHere = Place(new QPushButton(QStringLiteral("Try it here"), bsSkinPanel1), "btnTryHere",
                      250, 313, 113, kButtonHeight);
   connect(btnBrowse, &QPushButton::clicked, this, &TfrmMain::btnBrowseClick);
   connect(btnGenerateScript, &QPushButton::clicked, this, &TfrmMain::btnGenerateScriptClick);
+  connect(btnPreview, &QPushButton::clicked, this, &TfrmMain::btnPreviewClick);
   connect(btnTryHere, &QPushButton::clicked, this, &TfrmMain::btnTryHereClick);
 
   // Tab order: the group boxes in turn, each in its own order.
@@ -141,7 +145,8 @@ void TfrmMain::CreateOfferPanel() {
       edtPage,       edtCounterRefresh, edtMaxNumSales,  btnBrowse,         rbtLimitNumber,
       rbtExpiryDate, edtExpiryDate,     rbtOneTimeOffer, edtTimeOut,        edtTimeZone,
       edtHurrexText, rbtOnTop,          rbtOnBottom,     cbxBarColor,       edtBarWidth,
-      edtBarHeight,  edtBarBorder,      edtRedirectPage, btnGenerateScript, btnTryHere};
+      edtBarHeight,  edtBarBorder,      edtRedirectPage, btnGenerateScript, btnPreview,
+      btnTryHere};
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

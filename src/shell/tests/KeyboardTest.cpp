@@ -65,8 +65,9 @@ TEST_F(Keyboard, tabWalksThePanelInItsDesignedOrderAndGoesRound) {
     if (offer == &TfrmMain::rbtExpiryDate) order.push_back(w.edtTimeZone);
     for (QWidget* next : std::initializer_list<QWidget*>{
              w.edtHurrexText, w.rbtOnTop, w.cbxBarColor, w.edtBarWidth, w.edtBarHeight,
-             w.edtBarBorder, w.edtRedirectPage, w.btnGenerateScript, w.btnTryHere, w.btnMakeMoney,
-             w.btnAbout, w.btnNews, w.bsSkinSpeedButton1, w.bsSkinSpeedButton2, w.edtPage}) {
+             w.edtBarBorder, w.edtRedirectPage, w.btnGenerateScript, w.btnPreview, w.btnTryHere,
+             w.btnMakeMoney, w.btnAbout, w.btnNews, w.bsSkinSpeedButton1, w.bsSkinSpeedButton2,
+             w.edtPage}) {
       order.push_back(next);
     }
     const std::string offerName = (w.*offer)->objectName().toStdString();

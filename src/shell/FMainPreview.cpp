@@ -1,0 +1,29 @@
+// The offer's bar shown in the browser on a sample page, before anything is generated.
+#include <QDateTime>
+
+#include "preview/PreviewPage.h"
+#include "shell/FMain.h"
+#include "ui/Application.h"
+#include "util/Launch.h"
+#include "util/TextLines.h"
+
+namespace shell {
+
+void TfrmMain::ShowPreview() {
+  const auto page = preview::PreviewPage(GatherOfferSettings(), QDateTime::currentSecsSinceEpoch());
+  if (!previewFolder_) previewFolder_.emplace();
+  const std::string path = previewFolder_->PagePath();
+  UUtils::WriteFileBytes(path, page);
+  if (!UUtils::OpenURL(preview::FileUrl(path))) {
+    msgMain.Show(QStringLiteral("No web browser could be started to show the preview. "
+                                "Open this page in yours:\r\n%1")
+                     .arg(QString::fromStdString(path)),
+                 ui::MessageKind::Warning);
+  }
+}
+
+void TfrmMain::btnPreviewClick() {
+  ui::Guarded([this] { ShowPreview(); });
+}
+
+}  // namespace shell
