@@ -63,9 +63,16 @@ std::string List(const char* kind, const std::vector<std::string>& items) {
 }  // namespace
 
 std::string PreviewPage(const generator::OfferSettings& settings, std::int64_t now) {
-  const BarMarkup bar = RenderBar(settings, FirstView(settings, now));
+  const VisitorOffer offer = FirstView(settings, now);
+  const BarMarkup bar = RenderBar(settings, offer);
   const auto summary = generator::SummarizeOffer(settings, now);
   std::string page = kHead + bar.head + "<main id=\"sample\">\n" + kIntro;
+  if (!offer.open && !settings.redirectPage.empty()) {
+    page +=
+        "<p id=\"sent-on\">The offer is over, so visitors never see this page: they are sent on "
+        "to " +
+        Escaped(settings.redirectPage) + ".</p>\n";
+  }
   page += List("offer", summary.lines) + List("warnings", summary.warnings);
   for (const int width : kLineWidths) {
     page += "<div class=\"line\" style=\"width:" + std::to_string(width) + "%\"></div>\n";

@@ -34,3 +34,14 @@ TEST(PreviewPage, typedWordsAreTextTheBarTextIsHtmlAndNothingIsFetched) {
       << page;
   EXPECT_EQ(page.find("://"), std::string::npos) << page;
 }
+
+// A visitor meets an offer already over on the next page, never on this one.
+TEST(PreviewPage, anOfferOverAtTheFirstViewSaysWhereVisitorsGoInstead) {
+  generator::OfferSettings settings;
+  settings.oneTimeOffer = true;
+  EXPECT_EQ(PreviewPage(settings, 0).find("sent on"), std::string::npos);
+  settings.redirectPage = "next.php";
+  EXPECT_NE(PreviewPage(settings, 0).find("they are sent on to next.php."), std::string::npos);
+  settings.timeOut = 1;
+  EXPECT_EQ(PreviewPage(settings, 0).find("sent on"), std::string::npos);
+}
