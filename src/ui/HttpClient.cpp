@@ -1,8 +1,8 @@
 #include "ui/HttpClient.h"
 
-#include <curl/curl.h>
-
 #include <QCoreApplication>
+
+#include "ui/CurlLibrary.h"
 
 namespace ui {
 
@@ -18,11 +18,12 @@ template <typename T, void (*Free)(T*)>
 struct Deleter {
   void operator()(T* p) const { Free(p); }
 };
-void FreeEasy(CURL* easy) { curl_easy_cleanup(easy); }
-void FreeMulti(CURLM* multi) { curl_multi_cleanup(multi); }
-void FreeShare(CURLSH* share) { curl_share_cleanup(share); }
-void FreeHeaders(curl_slist* list) { curl_slist_free_all(list); }
-void FreeMime(curl_mime* mime) { curl_mime_free(mime); }
+// Only what the loaded library made is ever freed, so it is loaded by then.
+void FreeEasy(CURL* easy) { Curl().easy_cleanup(easy); }
+void FreeMulti(CURLM* multi) { Curl().multi_cleanup(multi); }
+void FreeShare(CURLSH* share) { Curl().share_cleanup(share); }
+void FreeHeaders(curl_slist* list) { Curl().slist_free_all(list); }
+void FreeMime(curl_mime* mime) { Curl().mime_free(mime); }
 
 using Easy = std::unique_ptr<CURL, Deleter<CURL, FreeEasy>>;
 using Multi = std::unique_ptr<CURLM, Deleter<CURLM, FreeMulti>>;
@@ -47,22 +48,23 @@ size_t ReceiveBody(char* data, size_t size, size_t count, void* user) {
 }
 
 void Check(CURLcode code) {
-  if (code != CURLE_OK) throw HttpError(curl_easy_strerror(code));
+  if (code != CURLE_OK) throw HttpError(Curl().easy_strerror(code));
 }
 
 bool loopbackOnly = false;
 
 void CheckLoopback(const std::string& url) {
   if (!loopbackOnly) return;
+  const CurlLibrary& curl = Curl();
   std::string host;
-  if (CURLU* parsed = curl_url()) {
+  if (CURLU* parsed = curl.url()) {
     char* part = nullptr;
-    if (curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
-        curl_url_get(parsed, CURLUPART_HOST, &part, 0) == CURLUE_OK) {
+    if (curl.url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+        curl.url_get(parsed, CURLUPART_HOST, &part, 0) == CURLUE_OK) {
       host = part;
-      curl_free(part);
+      curl.free(part);
     }
-    curl_url_cleanup(parsed);
+    curl.url_cleanup(parsed);
   }
   if (host != "127.0.0.1" && host != "localhost" && host != "[::1]") {
     throw HttpError("Could not resolve host: " + host + " (only loopback addresses in tests)");
@@ -72,6 +74,8 @@ void CheckLoopback(const std::string& url) {
 }  // namespace
 
 struct HttpClient::State {
+  State();
+
   Share share;
   Multi multi;
   bool busy = false;
@@ -82,26 +86,36 @@ struct HttpClient::State {
   void Run(CURL* easy, Receiver& receiver);
 };
 
-HttpClient::HttpClient() : state_(std::make_unique<State>()) {
-  curl_global_init(CURL_GLOBAL_DEFAULT);
+HttpClient::State::State() {
+  const CurlLibrary& curl = Curl();
   // Cookies outlive each transfer's handle: they are shared by all of them.
-  state_->share.reset(curl_share_init());
-  curl_share_setopt(state_->share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
-  curl_share_setopt(state_->share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+  share.reset(curl.share_init());
+  if (!share) throw HttpError("Out of memory");
+  curl.share_setopt(share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+  curl.share_setopt(share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
 }
 
+// The network library is loaded with the first request.
+HttpClient::HttpClient() = default;
+
 HttpClient::~HttpClient() = default;
+
+HttpClient::State& HttpClient::Started() {
+  if (!state_) state_ = std::make_unique<State>();
+  return *state_;
+}
 
 HttpClient& HttpClient::Instance() {
   static HttpClient client;
   return client;
 }
 
-bool HttpClient::Busy() const { return state_->busy; }
+bool HttpClient::Busy() const { return state_ && state_->busy; }
 
 void HttpClient::LoopbackOnly(bool on) { loopbackOnly = on; }
 
 void HttpClient::Abort() {
+  if (!state_) return;  // no request was ever made
   state_->aborted = state_->busy;
   // Without the multi handle every connection it kept is closed; a running
   // transfer notices the abort at its next turn and drops it then.
@@ -121,50 +135,52 @@ struct Transfer {
 // A transfer with the settings every request shares.
 void Prepare(Transfer& t, CURLSH* share, const std::string& url) {
   CheckLoopback(url);
-  t.headers.reset(curl_slist_append(nullptr, kAccept));
-  t.easy.reset(curl_easy_init());
+  const CurlLibrary& curl = Curl();
+  t.headers.reset(curl.slist_append(nullptr, kAccept));
+  t.easy.reset(curl.easy_init());
   if (!t.headers || !t.easy) throw HttpError("Out of memory");
   CURL* e = t.easy.get();
-  Check(curl_easy_setopt(e, CURLOPT_URL, url.c_str()));
+  Check(curl.easy_setopt(e, CURLOPT_URL, url.c_str()));
   // A brand's address may only ever lead to a web server.
-  Check(curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https"));
-  Check(curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
-  Check(curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L));
-  Check(curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects));
-  Check(curl_easy_setopt(e, CURLOPT_SHARE, share));
-  Check(curl_easy_setopt(e, CURLOPT_COOKIEFILE, ""));
-  Check(curl_easy_setopt(e, CURLOPT_USERAGENT, kUserAgent));
-  Check(curl_easy_setopt(e, CURLOPT_HTTPHEADER, t.headers.get()));
-  Check(curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L));
-  Check(curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, ReceiveBody));
-  Check(curl_easy_setopt(e, CURLOPT_WRITEDATA, &t.receiver));
+  Check(curl.easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https"));
+  Check(curl.easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
+  Check(curl.easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L));
+  Check(curl.easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects));
+  Check(curl.easy_setopt(e, CURLOPT_SHARE, share));
+  Check(curl.easy_setopt(e, CURLOPT_COOKIEFILE, ""));
+  Check(curl.easy_setopt(e, CURLOPT_USERAGENT, kUserAgent));
+  Check(curl.easy_setopt(e, CURLOPT_HTTPHEADER, t.headers.get()));
+  Check(curl.easy_setopt(e, CURLOPT_NOSIGNAL, 1L));
+  Check(curl.easy_setopt(e, CURLOPT_WRITEFUNCTION, ReceiveBody));
+  Check(curl.easy_setopt(e, CURLOPT_WRITEDATA, &t.receiver));
 }
 
 }  // namespace
 
 void HttpClient::State::Run(CURL* easy, Receiver& receiver) {
-  if (!multi) multi.reset(curl_multi_init());
+  const CurlLibrary& curl = Curl();
+  if (!multi) multi.reset(curl.multi_init());
   if (!multi) throw HttpError("Out of memory");
   CURLM* m = multi.get();
-  if (curl_multi_add_handle(m, easy) != CURLM_OK) throw HttpError("Cannot start the request");
+  if (curl.multi_add_handle(m, easy) != CURLM_OK) throw HttpError("Cannot start the request");
 
   CURLcode result = CURLE_OK;
   bool done = false;
   while (!done && !aborted) {
     int running = 0;
-    if (curl_multi_perform(m, &running) != CURLM_OK) break;
+    if (curl.multi_perform(m, &running) != CURLM_OK) break;
     int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(m, &queued)) {
+    while (CURLMsg* message = curl.multi_info_read(m, &queued)) {
       if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
         result = message->data.result;
         done = true;
       }
     }
     if (done) break;
-    curl_multi_poll(m, nullptr, 0, kEventSliceMs, nullptr);
+    curl.multi_poll(m, nullptr, 0, kEventSliceMs, nullptr);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
   }
-  curl_multi_remove_handle(m, easy);
+  curl.multi_remove_handle(m, easy);
 
   if (aborted) {
     multi.reset();
@@ -174,7 +190,7 @@ void HttpClient::State::Run(CURL* easy, Receiver& receiver) {
   if (receiver.refused) throw HttpError("The answer could not be stored");
   Check(result);
   long status = 0;
-  curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+  curl.easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
   if (status < 200 || status > 299) throw HttpError("HTTP status " + std::to_string(status));
 }
 
@@ -200,7 +216,8 @@ class BusyScope {
 
 std::string HttpClient::PostMultipart(const std::string& url,
                                       const std::vector<FormField>& fields) {
-  BusyScope scope(state_->busy, state_->aborted);
+  State& state = Started();
+  BusyScope scope(state.busy, state.aborted);
   std::string body;
   const BodySink collect = [&body](std::string_view chunk) {
     body.append(chunk);
@@ -208,34 +225,36 @@ std::string HttpClient::PostMultipart(const std::string& url,
   };
   Transfer t;
   t.receiver.sink = &collect;
-  Prepare(t, state_->share.get(), url);
+  Prepare(t, state.share.get(), url);
   CURL* e = t.easy.get();
 
-  t.mime.reset(curl_mime_init(e));
+  const CurlLibrary& curl = Curl();
+  t.mime.reset(curl.mime_init(e));
   if (!t.mime) throw HttpError("Out of memory");
   for (const FormField& field : fields) {
-    curl_mimepart* part = curl_mime_addpart(t.mime.get());
+    curl_mimepart* part = curl.mime_addpart(t.mime.get());
     if (!part) throw HttpError("Out of memory");
-    Check(curl_mime_name(part, field.name.c_str()));
-    Check(curl_mime_data(part, field.value.data(), field.value.size()));
+    Check(curl.mime_name(part, field.name.c_str()));
+    Check(curl.mime_data(part, field.value.data(), field.value.size()));
   }
-  Check(curl_easy_setopt(e, CURLOPT_MIMEPOST, t.mime.get()));
-  Check(curl_easy_setopt(e, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0)));
+  Check(curl.easy_setopt(e, CURLOPT_MIMEPOST, t.mime.get()));
+  Check(curl.easy_setopt(e, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0)));
   // The form goes out on a connection of its own; whatever an earlier
   // request left open is closed first.
-  state_->multi.reset();
-  Check(curl_easy_setopt(e, CURLOPT_FRESH_CONNECT, 1L));
+  state.multi.reset();
+  Check(curl.easy_setopt(e, CURLOPT_FRESH_CONNECT, 1L));
 
-  state_->Run(e, t.receiver);
+  state.Run(e, t.receiver);
   return body;
 }
 
 void HttpClient::Get(const std::string& url, const BodySink& sink) {
-  BusyScope scope(state_->busy, state_->aborted);
+  State& state = Started();
+  BusyScope scope(state.busy, state.aborted);
   Transfer t;
   t.receiver.sink = &sink;
-  Prepare(t, state_->share.get(), url);
-  state_->Run(t.easy.get(), t.receiver);
+  Prepare(t, state.share.get(), url);
+  state.Run(t.easy.get(), t.receiver);
 }
 
 }  // namespace ui

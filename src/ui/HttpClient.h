@@ -67,6 +67,8 @@ class HttpClient {
   ~HttpClient();
 
   struct State;
+  // The state, made with the first request.
+  State& Started();
   std::unique_ptr<State> state_;
 };
 
