@@ -1,13 +1,14 @@
 #include "cipher/SecureMemory.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace AesLib {
 
 void SecureWipe(void* data, std::size_t size) {
-  volatile auto* bytes = static_cast<volatile std::uint8_t*>(data);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
-  // Keeps the stores even when the object dies right after.
+  std::memset(data, 0, size);
+  // The compiler must assume the zeroes are read here, so it keeps the
+  // stores even when the object dies right after.
   asm volatile("" : : "r"(data) : "memory");
 }
 

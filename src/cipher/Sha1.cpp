@@ -19,41 +19,59 @@ std::uint32_t LoadBe(const std::uint8_t* p) {
          std::uint32_t{p[3]};
 }
 
-void PortableCompressBlocks(std::uint32_t h[5], const std::uint8_t* data, std::size_t blocks) {
-  for (; blocks > 0; --blocks, data += 64) {
-    std::uint32_t w[80];
-    for (int t = 0; t < 16; ++t) w[t] = LoadBe(data + 4 * t);
-    for (int t = 16; t < 80; ++t) w[t] = Rotl(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
-    std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];
-    for (int t = 0; t < 80; ++t) {
-      std::uint32_t f, k;
-      if (t < 20) {
-        f = (b & c) | (~b & d);
-        k = 0x5a827999;
-      } else if (t < 40) {
-        f = b ^ c ^ d;
-        k = 0x6ed9eba1;
-      } else if (t < 60) {
-        f = (b & c) | (b & d) | (c & d);
-        k = 0x8f1bbcdc;
-      } else {
-        f = b ^ c ^ d;
-        k = 0xca62c1d6;
-      }
-      const std::uint32_t temp = Rotl(a, 5) + f + e + k + w[t];
-      e = d;
-      d = c;
-      c = Rotl(b, 30);
-      b = a;
-      a = temp;
-    }
-    h[0] += a;
-    h[1] += b;
-    h[2] += c;
-    h[3] += d;
-    h[4] += e;
-    SecureWipe(w, sizeof w);
+// The three round functions: choose, parity and majority.
+constexpr std::uint32_t Choose(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+  return z ^ (x & (y ^ z));
+}
+constexpr std::uint32_t Parity(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+  return x ^ y ^ z;
+}
+constexpr std::uint32_t Majority(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+  return (x & y) | (z & (x | y));
+}
+
+struct Working {
+  std::uint32_t a, b, c, d, e;
+};
+
+// Word t (16 to 79) of the message schedule, kept in a ring of 16.
+inline std::uint32_t Schedule(std::uint32_t w[16], int t) {
+  w[t & 15] = Rotl(w[(t - 3) & 15] ^ w[(t - 8) & 15] ^ w[(t - 14) & 15] ^ w[t & 15], 1);
+  return w[t & 15];
+}
+
+// Twenty rounds from `first` with one round function and constant; the
+// first sixteen rounds of a block take their words as they are.
+template <std::uint32_t (*F)(std::uint32_t, std::uint32_t, std::uint32_t), std::uint32_t K>
+inline void Rounds(Working& v, std::uint32_t w[16], int first) {
+#pragma GCC unroll 20
+  for (int t = first; t < first + 20; ++t) {
+    const std::uint32_t word = t < 16 ? w[t] : Schedule(w, t);
+    const std::uint32_t temp = Rotl(v.a, 5) + F(v.b, v.c, v.d) + v.e + K + word;
+    v.e = v.d;
+    v.d = v.c;
+    v.c = Rotl(v.b, 30);
+    v.b = v.a;
+    v.a = temp;
   }
+}
+
+void PortableCompressBlocks(std::uint32_t h[5], const std::uint8_t* data, std::size_t blocks) {
+  std::uint32_t w[16];
+  for (; blocks > 0; --blocks, data += 64) {
+    for (int t = 0; t < 16; ++t) w[t] = LoadBe(data + 4 * t);
+    Working v{h[0], h[1], h[2], h[3], h[4]};
+    Rounds<Choose, 0x5a827999>(v, w, 0);
+    Rounds<Parity, 0x6ed9eba1>(v, w, 20);
+    Rounds<Majority, 0x8f1bbcdc>(v, w, 40);
+    Rounds<Parity, 0xca62c1d6>(v, w, 60);
+    h[0] += v.a;
+    h[1] += v.b;
+    h[2] += v.c;
+    h[3] += v.d;
+    h[4] += v.e;
+  }
+  SecureWipe(w, sizeof w);
 }
 
 void AddCount(Sha1State& state, std::size_t length) {
