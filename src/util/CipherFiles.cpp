@@ -79,6 +79,13 @@ class SourceStream : public AesLib::ByteStream {
   std::int64_t size_ = 0;
 };
 
+// The transfer buffer for a source: no larger than the source, so a small
+// document is not read through a quarter of a megabyte.
+std::uint32_t BufferFor(SourceStream& source) {
+  return static_cast<std::uint32_t>(
+      std::clamp<std::int64_t>(source.Size(), 1, std::int64_t{kCipherBufferSize}));
+}
+
 bool HoldsContainerHeader(AesLib::TCrypt& crypt, SourceStream& source) {
   const std::int64_t overhead =
       AesLib::ModeSaltLength(crypt.Mode()) + AesLib::kVerifierSize + AesLib::kMacSize;
@@ -94,7 +101,7 @@ void DecryptToFile(const std::string& source, const std::string& target) {
   FileStream out = FileStream::CreateExclusive(target);
   TargetStream writer(out);
   {
-    AesLib::TEncryption crypt(kBuiltInPassword, kCipherBufferSize);
+    AesLib::TCrypt crypt(kBuiltInPassword, BufferFor(reader));
     crypt.DecryptStream(reader, writer, reader.Size());
   }
   ThrowFileErrors(source, in, target, out);
@@ -103,7 +110,7 @@ void DecryptToFile(const std::string& source, const std::string& target) {
 DecryptOutcome DecryptToFileChecked(const std::string& source, const std::string& target) {
   FileStream in = FileStream::OpenForReading(source);
   SourceStream reader(in, source);
-  AesLib::TEncryption crypt(kBuiltInPassword, kCipherBufferSize);
+  AesLib::TCrypt crypt(kBuiltInPassword, BufferFor(reader));
   // The header first, so that a foreign file leaves the target alone.
   if (!HoldsContainerHeader(crypt, reader)) return DecryptOutcome::NotAContainer;
 
