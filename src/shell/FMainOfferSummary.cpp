@@ -16,11 +16,22 @@ namespace {
 
 QString Escaped(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped(); }
 
+// The summary fills its strip, whose height is fixed: what its text would
+// need is never asked, since laying rich text out for every width the
+// window's layout tries is the dearest part of laying the window out.
+class StripLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize sizeHint() const override { return {}; }
+  QSize minimumSizeHint() const override { return {}; }
+  bool hasHeightForWidth() const override { return false; }
+};
+
 }  // namespace
 
 void TfrmMain::CreateOfferSummary() {
   panSummary->setFixedHeight(kSummaryHeight);
-  lblOfferSummary = new QLabel(panSummary);
+  lblOfferSummary = new StripLabel(panSummary);
   lblOfferSummary->setObjectName(QStringLiteral("lblOfferSummary"));
   lblOfferSummary->setTextFormat(Qt::RichText);
   lblOfferSummary->setWordWrap(true);
