@@ -222,13 +222,15 @@ void TfrmMain::FormCreate() {
 
 void TfrmMain::FormShow() {
   // The welcome page, the heaviest page of the window, is made only when the
-  // brand has one to show; the main page is then page 1.
-  if (!brand::BrandProfile.WelcomePage.empty()) {
-    CreateWelcomePage();
-    prfWelcome->setHtml(ui::FromCp1252(brand::BrandProfile.WelcomePage));
-  }
+  // brand has one to show; the main page is then page 1. Its text is laid
+  // out once the window has first been drawn (see paintEvent).
+  if (!brand::BrandProfile.WelcomePage.empty()) CreateWelcomePage();
   pgcPrinc->setCurrentIndex(0);
   FormResize();
+}
+
+void TfrmMain::FillWelcomePage() {
+  prfWelcome->setHtml(ui::FromCp1252(brand::BrandProfile.WelcomePage));
 }
 
 void TfrmMain::FormResize() {
@@ -258,6 +260,19 @@ void TfrmMain::showEvent(QShowEvent* event) {
   if (shown_) return;
   shown_ = true;
   FormShow();
+}
+
+void TfrmMain::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (painted_) return;
+  painted_ = true;
+  // Laying the welcome text out, with the fonts it asks for, is the dearest
+  // step of the window's start; it comes straight after the first frame,
+  // which shows the window dressed and on its welcome page, the page's text
+  // filling in next.
+  if (stsWelcome) {
+    QMetaObject::invokeMethod(this, &TfrmMain::FillWelcomePage, Qt::QueuedConnection);
+  }
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

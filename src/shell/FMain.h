@@ -142,6 +142,7 @@ class TfrmMain : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -157,6 +158,7 @@ class TfrmMain : public QWidget {
   void ApplySkin();
 
   void CreateWelcomePage();
+  void FillWelcomePage();
   void CreateMainPage();
   void CreateHeaderBar();
   void CreateOfferPanel();
@@ -172,6 +174,7 @@ class TfrmMain : public QWidget {
   std::unique_ptr<trial::Trial> trial_;
 
   bool shown_ = false;
+  bool painted_ = false;
 };
 
 }  // namespace shell

@@ -93,6 +93,30 @@ class BrandWindow : public ::testing::Test {
   testsupport::TempFolder folder;
 };
 
+// What the window wears when it is first drawn.
+class FirstFrame : public QObject {
+ public:
+  explicit FirstFrame(TfrmMain& window) : window_(window) { window.installEventFilter(this); }
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !seen) {
+      seen = true;
+      title = window_.windowTitle();
+      page = window_.pgcPrinc->currentWidget();
+      skin = qApp->styleSheet();
+    }
+    return false;
+  }
+
+  bool seen = false;
+  QString title;
+  QWidget* page = nullptr;
+  QString skin;
+
+ private:
+  TfrmMain& window_;
+};
+
 }  // namespace
 
 TEST_F(BrandWindow, fullBrandDressesTheWindowAndItsLinksOpenTheirAddresses) {
@@ -138,10 +162,17 @@ TEST_F(BrandWindow, fullBrandDressesTheWindowAndItsLinksOpenTheirAddresses) {
   EXPECT_TRUE(window.Timer1->isActive() == false) << "the welcome page holds the check";
   ASSERT_NE(NewsList, nullptr);
 
+  // The first frame already shows the branded window on its welcome page;
+  // the page's text fills in straight after it.
+  FirstFrame frame(window);
   window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  ASSERT_TRUE(QTest::qWaitFor([&frame] { return frame.seen; }));
+  EXPECT_EQ(frame.title, QString::fromUtf8("Café Seller v2.01"));
+  EXPECT_EQ(frame.page, window.stsWelcome);
+  EXPECT_TRUE(frame.skin.contains("#123456"));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&window] { return window.prfWelcome->toPlainText().contains("Welcome to our shop"); }));
   EXPECT_EQ(window.pgcPrinc->currentWidget(), window.stsWelcome);
-  EXPECT_TRUE(window.prfWelcome->toPlainText().contains("Welcome to our shop"));
 
   Launcher::ClearRecorded();
   window.btnMakeMoneyClick();

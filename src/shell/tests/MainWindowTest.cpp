@@ -74,7 +74,8 @@ TEST_F(MainWindow, welcomePageHoldsTheCheckUntilTheUserLeavesIt) {
 
   EXPECT_EQ(window.pgcPrinc->currentWidget(), window.stsWelcome);
   EXPECT_EQ(window.pgcPrinc->indexOf(window.stsMain), 1);
-  EXPECT_TRUE(window.prfWelcome->toPlainText().contains("Welcome, reseller"));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&window] { return window.prfWelcome->toPlainText().contains("Welcome, reseller"); }));
   EXPECT_TRUE(window.prfWelcome->isReadOnly());
   EXPECT_EQ(window.bsSkinButton1->text(), "Thanks, just show me the main application");
   EXPECT_EQ(TicksWithin(window, 300), 0);
