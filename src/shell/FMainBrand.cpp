@@ -48,11 +48,12 @@ std::optional<QString> ReadSkin(const std::string& folder) {
 void ApplyIcon(const std::string& folder, QWidget* window) {
   const std::string path = folder + kIconFile;
   if (!Exists(path)) return;
-  const QString file = QString::fromStdString(path);
-  if (QImageReader(file).read().isNull()) {
+  // The icon reads every picture its file holds, once; a file it cannot read
+  // leaves it without a size.
+  const QIcon icon(QString::fromStdString(path));
+  if (icon.availableSizes().isEmpty()) {
     throw UUtils::AppError("The application icon \"" + path + "\" cannot be read.");
   }
-  const QIcon icon(file);
   qApp->setWindowIcon(icon);
   window->setWindowIcon(icon);
 }

@@ -295,6 +295,19 @@ TEST_F(BrandWindow, aFailingStepIsReportedAndTheWindowIsStillUsable) {
   }
 }
 
+TEST_F(BrandWindow, iconThatCannotBeReadIsReportedAfterTheSkin) {
+  WriteBrand(Tag("ApplicationName", "Shop"));
+  Write("mainskin.dat", brandmedia::Skin("#panBanner { background: #654321; }"));
+  Write("main.ico", "not an icon");
+  TfrmMain window(Folder());
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_TRUE(Errors()[0].contains("main.ico\" cannot be read.")) << Errors()[0].toStdString();
+  EXPECT_TRUE(qApp->styleSheet().contains("#654321"));
+  EXPECT_TRUE(qApp->windowIcon().isNull());
+  EXPECT_TRUE(window.windowIcon().isNull());
+  EXPECT_TRUE(window.Timer1->isActive());
+}
+
 TEST_F(BrandWindow, skinFileThatIsNoSkinKeepsTheBuiltInOne) {
   WriteBrand(Tag("ApplicationName", "Shop"));
   Write("mainskin.dat", "plain text, not compressed");
