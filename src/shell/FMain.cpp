@@ -109,6 +109,10 @@ TfrmMain::TfrmMain(std::string appFolder)
     move(screen->availableGeometry().center() - rect().center());
   }
   FormCreate();
+  // Behind a welcome page, the offer panel is made straight after the
+  // window's first frame (see paintEvent), or when the main page is asked
+  // for before then.
+  if (brand::BrandProfile.WelcomePage.empty()) CreateOfferControls();
 }
 
 TfrmMain::~TfrmMain() { FormDestroy(); }
@@ -153,9 +157,8 @@ void TfrmMain::CreateMainPage() {
   gifBanner->hide();
 
   bsSkinPanel1 = Panel(stsMain, "bsSkinPanel1");
-  CreateOfferPanel();
   panSummary = Panel(stsMain, "panSummary");
-  CreateOfferSummary();
+  panSummary->setFixedHeight(kSummaryHeight);
 
   panLinks = Panel(stsMain, "panLinks");
   panLinks->setFixedHeight(36);
@@ -211,6 +214,13 @@ void TfrmMain::CreateHeaderBar() {
   connect(bsSkinSpeedButton1, &QToolButton::clicked, this, &TfrmMain::btnUpdateClick);
 }
 
+void TfrmMain::CreateOfferControls() {
+  if (offerControlsMade_) return;
+  offerControlsMade_ = true;
+  CreateOfferPanel();
+  CreateOfferSummary();
+}
+
 void TfrmMain::FormCreate() {
   gifBanner->setGeometry(imgBanner->geometry());
   // A brand that fails part-way is reported; what it applied stays, and the
@@ -251,6 +261,7 @@ void TfrmMain::FormClose() {
 void TfrmMain::FormDestroy() { news::NewsList.reset(); }
 
 void TfrmMain::bsSkinButton1Click() {
+  CreateOfferControls();
   pgcPrinc->setCurrentWidget(stsMain);
   if (!brand::BrandProfile.WelcomePage.empty()) Timer1->start();
 }
@@ -269,9 +280,10 @@ void TfrmMain::paintEvent(QPaintEvent* event) {
   // Laying the welcome text out, with the fonts it asks for, is the dearest
   // step of the window's start; it comes straight after the first frame,
   // which shows the window dressed and on its welcome page, the page's text
-  // filling in next.
+  // filling in next. The offer panel behind it follows.
   if (stsWelcome) {
     QMetaObject::invokeMethod(this, &TfrmMain::FillWelcomePage, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &TfrmMain::CreateOfferControls, Qt::QueuedConnection);
   }
 }
 

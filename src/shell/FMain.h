@@ -161,6 +161,8 @@ class TfrmMain : public QWidget {
   void FillWelcomePage();
   void CreateMainPage();
   void CreateHeaderBar();
+  // The offer panel and its summary, made once.
+  void CreateOfferControls();
   void CreateOfferPanel();
   void CreateOfferSummary();
   void SetOfferFieldsEnabled(bool expiry, bool timeOut);
@@ -168,6 +170,7 @@ class TfrmMain : public QWidget {
 
   std::string appFolder_;
   std::optional<EarlySkin> earlySkin_;
+  bool offerControlsMade_ = false;
   // Made at the first preview; the pages shown go with the window.
   std::optional<preview::PreviewFolder> previewFolder_;
   // The running try of the offer, one at a time, until the window closes.

@@ -30,7 +30,6 @@ class StripLabel : public QLabel {
 }  // namespace
 
 void TfrmMain::CreateOfferSummary() {
-  panSummary->setFixedHeight(kSummaryHeight);
   lblOfferSummary = new StripLabel(panSummary);
   lblOfferSummary->setObjectName(QStringLiteral("lblOfferSummary"));
   lblOfferSummary->setTextFormat(Qt::RichText);
