@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -83,6 +84,33 @@ TEST_F(MainWindow, welcomePageHoldsTheCheckUntilTheUserLeavesIt) {
   QTest::mouseClick(window.bsSkinButton1, Qt::LeftButton);
   EXPECT_EQ(window.pgcPrinc->currentWidget(), window.stsMain);
   EXPECT_EQ(TicksWithin(window, 400), 1);
+}
+
+// The offer panel behind a welcome page is made after the first frame; the
+// user may leave the page before or after that and finds it whole, once.
+TEST_F(MainWindow, offerPanelBehindTheWelcomePageIsWholeWheneverTheUserLeavesIt) {
+  for (const bool beforeFirstFrame : {true, false}) {
+    SCOPED_TRACE(beforeFirstFrame ? "left before the first frame" : "left after it");
+    BrandProfile.WelcomePage = "<p>hello</p>";
+    TfrmMain window;
+    window.show();
+    if (!beforeFirstFrame) {
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+      ASSERT_TRUE(QTest::qWaitFor(
+          [&window] { return window.findChild<QPushButton*>("btnGenerateScript") != nullptr; }));
+    }
+    window.bsSkinButton1->click();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(50);
+
+    EXPECT_EQ(window.pgcPrinc->currentWidget(), window.stsMain);
+    EXPECT_EQ(window.findChildren<QPushButton*>("btnGenerateScript").size(), 1);
+    EXPECT_TRUE(window.btnGenerateScript->isVisible());
+    EXPECT_TRUE(window.edtPage->isVisible());
+    EXPECT_TRUE(window.lblOfferSummary->isVisible());
+    EXPECT_FALSE(window.lblOfferSummary->text().isEmpty());
+    EXPECT_EQ(window.panSummary->height(), TfrmMain::kSummaryHeight);
+  }
 }
 
 TEST_F(MainWindow, closingOnTheWelcomePageNeverRunsTheCheck) {
