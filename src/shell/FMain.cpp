@@ -234,7 +234,11 @@ void TfrmMain::FormShow() {
   // The welcome page, the heaviest page of the window, is made only when the
   // brand has one to show; the main page is then page 1. Its text is laid
   // out once the window has first been drawn (see paintEvent).
-  if (!brand::BrandProfile.WelcomePage.empty()) CreateWelcomePage();
+  if (!brand::BrandProfile.WelcomePage.empty()) {
+    CreateWelcomePage();
+  } else {
+    CreateOfferControls();  // the main page comes first
+  }
   pgcPrinc->setCurrentIndex(0);
   FormResize();
 }
