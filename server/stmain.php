@@ -909,11 +909,32 @@ final class Hurrex
     const HEAD_TAGS = ['html' => 1, 'head' => 1, 'meta' => 1, 'link' => 1, 'title' => 1,
         'style' => 1, 'script' => 1, 'base' => 1, 'noscript' => 1, 'template' => 1];
 
+    // The rest of a tag after its name: attributes, quoted values passed over, and the ">".
+    const TAG_REST = '(?>[^>"\']++|"[^"]*+"|\'[^\']*+\')*+>';
+    // The usual start of a page up to and with its opening <body> tag, in one match: only what
+    // barPlace() passes over there (blanks, comments, the doctype, the head's tags and the text
+    // of its raw-text elements, closing tags of the head).
+    const USUAL_START = '~\A(?>[ \t\r\n\f]++|<!--(?>.*?-->)|<(?:!(?!--)|\?)' . self::TAG_REST
+        . '|<(?:html|head|meta|link|base)(?=[\s/>])' . self::TAG_REST
+        . '|<(title|style|script|noscript|template)(?=[\s/>])' . self::TAG_REST
+        . '(?>.*?</\1(?=[ \t\r\n\f/>]))' . self::TAG_REST
+        . '|</(?:html|head|meta|link|title|style|script|base|noscript|template|body)(?=[\s/>])'
+        . self::TAG_REST . ')*+<body(?=[\s/>])' . self::TAG_REST . '~is';
+
     // Where the bar goes in $html: [offset, found], found being true once it is known. Right
     // after the page's opening <body> tag, with comments, scripts and quoted attribute values
     // passed over; without one, where the body begins: after the doctype, <html> and the head.
     // When $html may still grow ($more), [$resume, false] tells where the unfinished part starts.
     public static function barPlace($html, $more = false, $from = 0)
+    {
+        if ($from === 0 && preg_match(self::USUAL_START, $html, $usual) === 1) {
+            return [strlen($usual[0]), true];
+        }
+        return self::walkToBarPlace($html, $more, $from);
+    }
+
+    // barPlace() tag by tag, for any page.
+    public static function walkToBarPlace($html, $more, $from)
     {
         $at = $from;
         $length = strlen($html);

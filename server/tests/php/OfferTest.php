@@ -191,6 +191,46 @@ final class OfferTest extends TestCase
         $this->assertSame([18, true], Hurrex::barPlace('<head><body a="1">', true));
     }
 
+    // Page starts that the one-pass match of a usual head may take or leave to the walk tag by
+    // tag; either way the place must be the walk's.
+    public function pageStarts()
+    {
+        $starts = [
+            'usual' => "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+                . "<title>T</title><style>p{}</style></head>\n<body class=\"x\">",
+            'upper case, closing tags with blanks' => "<HTML><HEAD><TITLE>t</TITLE ></HEAD ><BODY>",
+            'quoted ">" in head tags' => "<meta content='a>b'><link href=\"x>y\"><body>",
+            'a look-alike closing tag in the title' => "<title></titlex></title><body>",
+            'a body tag in a script' => "<script>if (a<b) d.write('<body>')</script><body>",
+            'empty and odd comments' => "<!----><!--><body>--><body>",
+            'an unclosed comment' => "<!-- <body>",
+            'an unclosed comment with a ">"' => "<!-- x > <body>",
+            'an XML declaration and a bogus comment' => "<?xml version=\"1.0\"?><!x><body>",
+            'a closing body tag first' => "</body><body>",
+            'an unclosed quote' => "<meta content=\"<body>",
+            'a vertical tab is no blank' => "\v<body>",
+            'a vertical tab ends a name' => "<meta\v><body\v>",
+            'a raw-text end tag needs a blank' => "<title></title\v><body></title><body>",
+            'an unclosed quote in a raw-text end tag' => "<title>a</title \"><body></title><body>",
+            'text before the body tag' => "<head></head>x<body>",
+            'an element of the body' => "<head></head><div><body>",
+            'a body tag cut off' => "<head><body class=",
+            'a look-alike body tag' => "<bodyx><body>",
+        ];
+        return array_map(function ($html) {
+            return [$html];
+        }, $starts);
+    }
+
+    /** @dataProvider pageStarts */
+    public function testBarPlace_isTheWalksPlace($html)
+    {
+        foreach ([false, true] as $more) {
+            $this->assertSame(Hurrex::walkToBarPlace($html, $more, 0),
+                Hurrex::barPlace($html, $more), $more ? 'more to come' : 'whole page');
+        }
+    }
+
     /** @dataProvider insertions */
     public function testInject_putsBarAfterBodyTag($html, $expected)
     {
