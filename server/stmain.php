@@ -38,6 +38,8 @@ final class Hurrex
         'popupborder' => [0, 0, 10000000], 'maxiplen' => [5000, 1, 10000000],
         'popuppadding' => [4, 0, 10000000],
     ];
+    const HEX_DIGITS = '0123456789ABCDEFabcdef';
+    const NAME_CHARS = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_';
     const TEXTS = ['page2' => '', 'popuptext' => '', 'popupbgcolor' => '#FFFF00',
         'popupfont' => '', 'cookiename' => 'hurrex', 'salesfile' => 'stnumsales.txt',
         'ipshuntname' => 'stiptrack.txt'];
@@ -47,19 +49,13 @@ final class Hurrex
         error_log('hurrex: ' . $message);
     }
 
-    // Runs $work with every PHP warning and notice sent to the error log instead of the page;
-    // an exception is logged too, and $fallback returned.
-    public static function guarded(callable $work, $fallback = null)
+    // Runs $work with $arguments and every PHP warning and notice sent to the error log instead
+    // of the page; an exception is logged too, and $fallback returned.
+    public static function guarded(callable $work, $fallback = null, array $arguments = [])
     {
-        set_error_handler(function ($level, $message, $file, $line) {
-            // A warning silenced with @ is one the package expects and handles itself.
-            if (error_reporting() & $level) {
-                self::log($message . ' in ' . $file . ' on line ' . $line);
-            }
-            return true;
-        });
+        set_error_handler([self::class, 'logWarning']);
         try {
-            return $work();
+            return $work(...$arguments);
         } catch (Throwable $e) {
             self::log(get_class($e) . ': ' . $e->getMessage() . ' in ' . $e->getFile() . ' on line '
                 . $e->getLine());
@@ -67,6 +63,16 @@ final class Hurrex
         } finally {
             restore_error_handler();
         }
+    }
+
+    // The error handler of guarded(): a warning silenced with @ is one the package expects and
+    // handles itself.
+    public static function logWarning($level, $message, $file, $line)
+    {
+        if (error_reporting() & $level) {
+            self::log($message . ' in ' . $file . ' on line ' . $line);
+        }
+        return true;
     }
 
     // ---- configuration ----
@@ -98,6 +104,26 @@ final class Hurrex
         return is_int($value) ? $value : null;
     }
 
+    // A number of stconfig1.php that is not a whole number in its range, as the tool would have
+    // written it: the default when it is no number, pulled into the range when outside.
+    private static function numberAsWritten($name, $value, array $range, array &$missing,
+        array &$outside)
+    {
+        list($default, $least, $most) = $range;
+        if (!is_int($value)) {
+            $value = self::wholeNumber($value);
+            if ($value === null) {
+                $missing[] = $name;
+                $value = $default;
+            }
+        }
+        if ($value < $least || $value > $most) {
+            $value = $value < $least ? $least : $most;
+            $outside[] = $name . ' (using ' . $value . ')';
+        }
+        return $value;
+    }
+
     // The settings from the variables of stconfig1.php, checked, with defaults for missing
     // values and out-of-range numbers pulled into the tool's range; null when none is there.
     public static function config(array $vars)
@@ -105,18 +131,10 @@ final class Hurrex
         $cfg = [];
         $missing = [];
         $outside = [];
-        foreach (self::NUMBERS as $name => list($default, $least, $most)) {
+        foreach (self::NUMBERS as $name => $range) {
             $value = isset($vars[$name]) ? $vars[$name] : null;
-            if (!is_int($value)) {
-                $value = self::wholeNumber($value);
-                if ($value === null) {
-                    $missing[] = $name;
-                    $value = $default;
-                }
-            }
-            if ($value < $least || $value > $most) {
-                $value = $value < $least ? $least : $most;
-                $outside[] = $name . ' (using ' . $value . ')';
+            if (!is_int($value) || $value < $range[1] || $value > $range[2]) {
+                $value = self::numberAsWritten($name, $value, $range, $missing, $outside);
             }
             $cfg[$name] = $value;
         }
@@ -132,11 +150,15 @@ final class Hurrex
         if (count($missing) === count(self::NUMBERS) + count(self::TEXTS)) {
             return null;
         }
-        if (!preg_match('/^#[0-9A-Fa-f]{6}$/', $cfg['popupbgcolor'])) {
+        $color = $cfg['popupbgcolor'];
+        if (strlen($color) !== 7 || $color[0] !== '#'
+            || strspn($color, self::HEX_DIGITS, 1) !== 6) {
             $missing[] = 'popupbgcolor';
             $cfg['popupbgcolor'] = self::TEXTS['popupbgcolor'];
         }
-        if (!preg_match('/^[A-Za-z0-9_]{1,64}$/', $cfg['cookiename'])) {
+        $cookie = $cfg['cookiename'];
+        if ($cookie === '' || strlen($cookie) > 64
+            || strspn($cookie, self::NAME_CHARS) !== strlen($cookie)) {
             $missing[] = 'cookiename';
             $cfg['cookiename'] = self::TEXTS['cookiename'];
         }
@@ -889,14 +911,15 @@ final class Hurrex
             || preg_match('#^\s*(text/html|application/xhtml\+xml)\b#i', $type) === 1;
     }
 
-    // The response headers set so far: lower-case name => value, the last one of each name.
+    // The response's content headers set so far (type, encoding, length): lower-case name =>
+    // value, the last one of each name.
     public static function responseHeaders()
     {
         $headers = [];
-        foreach (headers_list() as $header) {
-            $colon = strpos($header, ':');
-            if ($colon !== false) {
-                $headers[strtolower(substr($header, 0, $colon))] = trim(substr($header, $colon + 1));
+        if (preg_match_all('/^(content-(?:type|encoding|length)):[ \t]*+(.*?)[ \t]*$/mi',
+            implode("\n", headers_list()), $found, PREG_SET_ORDER)) {
+            foreach ($found as $header) {
+                $headers[strtolower($header[1])] = $header[2];
             }
         }
         return $headers;
@@ -1024,10 +1047,10 @@ final class Hurrex
         if ($at === null) {
             $at = self::barPlace($html)[0];
         }
+        $html = substr_replace($html, $head, $at, 0);
         if ($tail === '') {
-            return substr($html, 0, $at) . $head . substr($html, $at);  // a copy, not a splice
+            return $html;
         }
-        $html = substr($html, 0, $at) . $head . substr($html, $at);
         $end = strripos($html, '</body');
         return $end === false || $end < $at ? $html . $tail : substr_replace($html, $tail, $end, 0);
     }
@@ -1104,31 +1127,31 @@ final class Hurrex
             return;
         }
         $ran = true;
-        $redirect = self::guarded(function () use ($vars) {
-            $cfg = self::config($vars);
-            if ($cfg === null) {
-                self::log('the sales page holds no offer settings; is stconfig1.php included?');
-                return null;
-            }
-            $offer = self::currentOffer($cfg, time(), true);
-            if (!$offer['open'] && $cfg['page2'] !== '') {
-                return $cfg['page2'];
-            }
-            if (!headers_sent()) {
-                header('Cache-Control: private, no-store');
-            }
-            $filter = new HurrexPageFilter(self::bar($cfg, $offer));
-            ob_start(function ($chunk, $phase) use ($filter) {
-                return self::guarded(function () use ($filter, $chunk, $phase) {
-                    return $filter->filter($chunk, $phase);
-                }, $chunk);
-            });
-            return null;
-        });
+        $redirect = self::guarded([self::class, 'offerPage'], null, [$vars]);
         if ($redirect !== null) {
             self::redirect($redirect);
             exit;
         }
+    }
+
+    // The sales page's offer: the address of the next page when the offer has ended and the
+    // visitor is sent on, else null, and the bar is put into the page as it is sent.
+    private static function offerPage(array $vars)
+    {
+        $cfg = self::config($vars);
+        if ($cfg === null) {
+            self::log('the sales page holds no offer settings; is stconfig1.php included?');
+            return null;
+        }
+        $offer = self::currentOffer($cfg, time(), true);
+        if (!$offer['open'] && $cfg['page2'] !== '') {
+            return $cfg['page2'];
+        }
+        if (!headers_sent()) {
+            header('Cache-Control: private, no-store');
+        }
+        ob_start(new HurrexPageFilter(self::bar($cfg, $offer)));
+        return null;
     }
 }
 
@@ -1146,11 +1169,17 @@ final class HurrexPageFilter
     private $done = false;
     private $decoder = null;
     private $encoder = null;
-    private $headers = null;  // as the page's first output found them
+    private $headers = [];  // as the page had set them at its latest output
 
     public function __construct(array $bar)
     {
         list($this->head, $this->tail) = $bar;
+    }
+
+    // The output handler: a fault of the filter passes the chunk on as it came.
+    public function __invoke($chunk, $phase)
+    {
+        return Hurrex::guarded([$this, 'filter'], $chunk, [$chunk, $phase]);
     }
 
     public function filter($chunk, $phase)
@@ -1164,9 +1193,7 @@ final class HurrexPageFilter
             $this->resume = 0;
             return '';
         }
-        if ($this->headers === null && $chunk !== '') {
-            $this->headers = Hurrex::responseHeaders();
-        }
+        $this->headers = Hurrex::responseHeaders();
         if ($this->held === '' && $this->decoder === null && $chunk !== ''
             && !$this->startDecoding()) {
             $this->done = true;  // a coding the package cannot read: the page passes untouched
@@ -1194,7 +1221,6 @@ final class HurrexPageFilter
         $page = $this->held;
         $raw = $this->raw;
         $this->held = $this->raw = '';
-        $this->headers = Hurrex::responseHeaders();  // the page may have set more by now
         if (!Hurrex::isHtmlResponse($this->headers)) {
             $this->decoder = $this->encoder = null;
             return $raw !== '' ? $raw : $page;
