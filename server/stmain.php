@@ -1169,7 +1169,6 @@ final class HurrexPageFilter
     private $done = false;
     private $decoder = null;
     private $encoder = null;
-    private $headers = [];  // as the page had set them at its latest output
 
     public function __construct(array $bar)
     {
@@ -1193,9 +1192,9 @@ final class HurrexPageFilter
             $this->resume = 0;
             return '';
         }
-        $this->headers = Hurrex::responseHeaders();
+        $headers = Hurrex::responseHeaders();  // as the page has set them by now
         if ($this->held === '' && $this->decoder === null && $chunk !== ''
-            && !$this->startDecoding()) {
+            && !$this->startDecoding($headers)) {
             $this->done = true;  // a coding the package cannot read: the page passes untouched
             return $chunk;
         }
@@ -1221,11 +1220,11 @@ final class HurrexPageFilter
         $page = $this->held;
         $raw = $this->raw;
         $this->held = $this->raw = '';
-        if (!Hurrex::isHtmlResponse($this->headers)) {
+        if (!Hurrex::isHtmlResponse($headers)) {
             $this->decoder = $this->encoder = null;
             return $raw !== '' ? $raw : $page;
         }
-        if (isset($this->headers['content-length']) && !headers_sent()) {
+        if (isset($headers['content-length']) && !headers_sent()) {
             header_remove('Content-Length');  // the page grows by the bar
         }
         if ($final) {
@@ -1241,12 +1240,12 @@ final class HurrexPageFilter
         return $this->encode(Hurrex::inject($page, $this->head, '', $at), false);
     }
 
-    // Decodes from here on when the page's response is compressed; false for a coding the package
-    // cannot decode.
-    private function startDecoding()
+    // Decodes from here on when the page's response is compressed (by its $headers); false for a
+    // coding the package cannot decode.
+    private function startDecoding(array $headers)
     {
-        $coding = isset($this->headers['content-encoding'])
-            ? strtolower($this->headers['content-encoding']) : '';
+        $coding = isset($headers['content-encoding']) ? strtolower($headers['content-encoding'])
+            : '';
         if ($coding === '' || $coding === 'identity') {
             return true;
         }
