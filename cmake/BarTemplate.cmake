@@ -1,6 +1,8 @@
 # Puts the parts of the bar's template (server/bar.template) where a renderer reads them:
 #   cmake -DFORMAT=php -DTEMPLATE=bar.template -DSOURCE=stmain.php -DOUTPUT=out.php -P BarTemplate.cmake
-#     writes SOURCE with its one marker /*bar.template*/[] replaced by the parts, a PHP array;
+#     writes SOURCE with its one marker /*bar.template*/[] replaced by the parts, a PHP array of
+#     each part's pieces: its text and the names of its {{placeholders}} in turn, text first and
+#     last, so that the package fills a part by joining the pieces;
 #   cmake -DFORMAT=cpp -DTEMPLATE=bar.template -DOUTPUT=BarTemplate.h -P BarTemplate.cmake
 #     writes a header with each part as a string constant kTemplate<Name>.
 # The template's own comments tell how its parts are read.
@@ -37,12 +39,31 @@ if(NOT names)
   message(FATAL_ERROR "${TEMPLATE} holds no part")
 endif()
 
+# Appends `text` as a PHP string and a comma to the variable named `out`.
+function(append_php_string out text)
+  string(REPLACE "\\" "\\\\" quoted "${text}")
+  string(REPLACE "'" "\\'" quoted "${quoted}")
+  set(${out} "${${out}}'${quoted}', " PARENT_SCOPE)
+endfunction()
+
 if(FORMAT STREQUAL "php")
   set(array "[")
   foreach(name IN LISTS names)
-    string(REPLACE "\\" "\\\\" quoted "${part_${name}}")
-    string(REPLACE "'" "\\'" quoted "${quoted}")
-    string(APPEND array "\n        '${name}' => '${quoted}',")
+    string(APPEND array "\n        '${name}' => [")
+    set(text "${part_${name}}")
+    while(text MATCHES "{{([a-z]+)}}")
+      set(placeholder "${CMAKE_MATCH_0}")
+      set(placeholder_name "${CMAKE_MATCH_1}")
+      string(FIND "${text}" "${placeholder}" at)
+      string(SUBSTRING "${text}" 0 ${at} before)
+      append_php_string(array "${before}")
+      string(APPEND array "'${placeholder_name}', ")
+      string(LENGTH "${placeholder}" length)
+      math(EXPR at "${at} + ${length}")
+      string(SUBSTRING "${text}" ${at} -1 text)
+    endwhile()
+    append_php_string(array "${text}")
+    string(REGEX REPLACE ", $" "]," array "${array}")
   endforeach()
   string(APPEND array "\n    ]")
   file(READ "${SOURCE}" php)

@@ -1056,8 +1056,20 @@ final class Hurrex
     }
 
     // The bar's parts by name, from the template server/bar.template: the build writes them here,
-    // and the tool fills the same parts in its preview.
+    // and the tool fills the same parts in its preview. Each part is a list of its pieces: its
+    // text and the names of its {{placeholders}} in turn, text first and last.
     const BAR = /*bar.template*/[];
+
+    // Part $name of the bar with its placeholders filled from $values (name => text, every one of
+    // the part's names), in one pass: a filled value is never searched again.
+    private static function fill($name, array $values)
+    {
+        $text = '';
+        foreach (self::BAR[$name] as $i => $piece) {
+            $text .= ($i & 1) === 0 ? $piece : $values[$piece];
+        }
+        return $text;
+    }
 
     // The bar's markup: the part after <body> and the part before </body>.
     private static function bar(array $cfg, array $offer)
@@ -1066,23 +1078,23 @@ final class Hurrex
         $minutes = $open ? self::minutesLeft($offer['secondsleft']) : 0;
         $copies = $open ? $offer['copiesleft'] : 0;
         $text = strtr($cfg['popuptext'], [
-            '%%timeleft%%' => strtr(self::BAR['timeleft'], ['{{minutes}}' => (string)$minutes]),
-            '%%copiesleft%%' => strtr(self::BAR['copiesleft'], ['{{copies}}' => (string)$copies]),
+            '%%timeleft%%' => self::fill('timeleft', ['minutes' => $minutes]),
+            '%%copiesleft%%' => self::fill('copiesleft', ['copies' => $copies]),
         ]);
-        $height = (string)$cfg['popupheight'];
+        $height = $cfg['popupheight'];
         $edge = $cfg['popuptop'] === 1 ? 'top' : 'bottom';
-        $bar = strtr(self::BAR['bar'], [
-            '{{edge}}' => $edge,
-            '{{width}}' => $cfg['popupwidth'] > 0 ? $cfg['popupwidth'] . 'px' : '100%',
-            '{{height}}' => $height,
-            '{{padding}}' => (string)$cfg['popuppadding'],
-            '{{border}}' => (string)$cfg['popupborder'],
-            '{{color}}' => $cfg['popupbgcolor'],
-            '{{font}}' => $cfg['popupfont'],
-            '{{text}}' => $text,
-            '{{fontend}}' => $cfg['popupfont'] !== '' ? '</font>' : '',
+        $bar = self::fill('bar', [
+            'edge' => $edge,
+            'width' => $cfg['popupwidth'] > 0 ? $cfg['popupwidth'] . 'px' : '100%',
+            'height' => $height,
+            'padding' => $cfg['popuppadding'],
+            'border' => $cfg['popupborder'],
+            'color' => $cfg['popupbgcolor'],
+            'font' => $cfg['popupfont'],
+            'text' => $text,
+            'fontend' => $cfg['popupfont'] !== '' ? '</font>' : '',
         ]);
-        $room = strtr(self::BAR['room'], ['{{height}}' => $height]);
+        $room = self::fill('room', ['height' => $height]);
         $script = self::barScript($cfg, $offer);
         return $edge === 'top' ? [$bar . $room . $script, ''] : [$bar . $script, $room];
     }
@@ -1097,11 +1109,11 @@ final class Hurrex
         // At least a minute apart, and never longer than a browser timer can wait.
         $refresh = $offer['open'] && $cfg['maxsales'] > 0
             ? min(60000 * $cfg['refreshtime'], self::LONGEST_TIMER_MS) : 0;
-        return strtr(self::BAR['script'], [
-            '{{seconds}}' => $seconds === null ? 'null' : (string)$seconds,
-            '{{refresh}}' => (string)$refresh,
-            '{{url}}' => $url,
-            '{{ended}}' => 'location.reload()',
+        return self::fill('script', [
+            'seconds' => $seconds === null ? 'null' : $seconds,
+            'refresh' => $refresh,
+            'url' => $url,
+            'ended' => 'location.reload()',
         ]);
     }
 
