@@ -82,6 +82,9 @@ final class OfferTest extends TestCase
         $this->assertSame('hurrex', $cfg['cookiename']);
         $this->assertSame(0, $cfg['popupheight']);
         $this->assertSame(5000, $cfg['maxiplen']);
+        // A line break after a name would end the Set-Cookie header.
+        $cfg = Hurrex::config(['cookiename' => "hurrex1\n", 'popupbgcolor' => "#00FF00\n"]);
+        $this->assertSame(['hurrex', '#FFFF00'], [$cfg['cookiename'], $cfg['popupbgcolor']]);
         $this->assertNull(Hurrex::config(['unrelated' => 1]));
     }
 
