@@ -333,7 +333,9 @@ final class Hurrex
     public static function parseCount($text)
     {
         $text = trim($text);
-        return preg_match('/^\d{1,15}$/', $text) ? (int)$text : null;
+        $length = strlen($text);
+        return $length > 0 && $length <= 15 && strspn($text, '0123456789') === $length
+            ? (int)$text : null;
     }
 
     // The number in a count file; null (logged) when it cannot be read or holds no number.
@@ -537,7 +539,8 @@ final class Hurrex
             self::createSecret($file);
             $value = @include $file;
         }
-        if (is_string($value) && preg_match('/^[0-9a-f]{64}$/', $value)) {
+        if (is_string($value) && strlen($value) === 64
+            && strspn($value, '0123456789abcdef') === 64) {
             self::$secretStored = true;
             return $secret = $value;
         }
@@ -907,7 +910,7 @@ final class Hurrex
         }
         $type = isset($headers['content-type']) ? $headers['content-type']
             : ini_get('default_mimetype');
-        return $type === ''
+        return $type === '' || $type === 'text/html'
             || preg_match('#^\s*(text/html|application/xhtml\+xml)\b#i', $type) === 1;
     }
 
