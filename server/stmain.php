@@ -663,6 +663,26 @@ final class Hurrex
         return $url = self::cookieSafe($folder);
     }
 
+    // The path the cookies are scoped to: the script's folder, widened to the folder the
+    // browser asked for when the host rewrites another address to the page (/special served by
+    // /shop/index.php), so that the browser sends them back to the page and to the scripts
+    // beside it alike.
+    private static function cookiePath()
+    {
+        $folder = self::urlFolder();
+        $uri = isset($_SERVER['REQUEST_URI']) ? (string)$_SERVER['REQUEST_URI'] : '';
+        $path = substr($uri, 0, strcspn($uri, '?#'));
+        if ($path === '' || $path[0] !== '/') {
+            return $folder;
+        }
+        $asked = self::cookieSafe(substr($path, 0, strrpos($path, '/') + 1));
+        if (strncmp($asked, $folder, strlen($folder)) === 0) {
+            return $folder;
+        }
+        $same = strspn($asked ^ $folder, "\0");
+        return substr($folder, 0, strrpos(substr($folder, 0, $same), '/') + 1);
+    }
+
     // A URL path fit for a cookie's Path and a script's string: every byte outside printable
     // ASCII, and the blank, quotes, semicolon and backslash, percent-encoded.
     private static function cookieSafe($path)
@@ -683,7 +703,7 @@ final class Hurrex
         $secure = !empty($_SERVER['HTTPS']) && strtolower($_SERVER['HTTPS']) !== 'off';
         header('Set-Cookie: ' . $name . '=' . $value . '; expires='
             . gmdate('D, d M Y H:i:s', $expires) . ' GMT; Max-Age=' . ($expires - time())
-            . '; path=' . self::urlFolder() . '; HttpOnly; SameSite=Lax'
+            . '; path=' . self::cookiePath() . '; HttpOnly; SameSite=Lax'
             . ($secure ? '; Secure' : ''), false);
     }
 

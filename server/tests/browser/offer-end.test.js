@@ -97,6 +97,39 @@ test('a one-time offer keeps a browser profile\'s deadline over reloads and rest
   await browser.close();
 });
 
+// A host that rewrites a short address to the sales page, as mod_rewrite does: the page's
+// cookie must come back to that address, not only to the page's folder.
+test('a sales page served under a rewritten address keeps the timer and counts a sale once', async () => {
+  const router = `<?php
+if (parse_url($_SERVER['REQUEST_URI'], PHP_URL_PATH) !== '/special') return false;
+$_SERVER['SCRIPT_FILENAME'] = __DIR__ . '/www/shop/index.php';
+$_SERVER['SCRIPT_NAME'] = '/shop/index.php';
+chdir(__DIR__ . '/www/shop');
+require 'index.php';
+`;
+  const other = await new Site({ useoto: 1, timeout: 10 }, { folder: 'shop' }).start({ router });
+  const browser = await Site.browser(other.profile());
+  try {
+    const page = await browser.newPage();
+    const left = async () => {
+      await page.goto(new URL('/special', other.url).href);
+      assert.match(await page.content(), /Buy the book/);
+      return page.evaluate(() => fetch('/shop/stiframe.php?format=json').then((r) => r.json()))
+        .then((offer) => offer.secondsleft);
+    };
+    const first = await left();
+    await sleep(2100);
+    assert.ok(await left() <= first - 2, 'the timer goes on over a reload');
+    await page.goto(other.url + 'thanks.php');
+    await page.reload();
+    assert.equal(other.read('stnumsales.txt'), '1');
+    assert.equal(other.log(), '');
+  } finally {
+    await browser.close();
+    await other.stop();
+  }
+});
+
 test('with the IP check a forged cookie or X-Forwarded-For gains no time', async () => {
   site.configure({ page2: 'next.html', useoto: 1, timeout: 10, checkip: 1 });
   site.write('stiptrack.txt', '');

@@ -161,13 +161,18 @@ class Site {
   }
 
   // `ini`: more php.ini settings for the server, such as a host-wide output compression.
-  async start({ workers = 2, ini = [] } = {}) {
+  // `router`: a PHP router script's text, run for every request as a host's rewrite rules are.
+  async start({ workers = 2, ini = [], router = null } = {}) {
     const port = await freePort();
     const php = ['php', '-S', `127.0.0.1:${port}`, '-t', this.docRoot, '-d', 'display_errors=1',
       '-d', 'display_startup_errors=1', '-d', 'error_reporting=-1', '-d', 'html_errors=0',
       '-d', 'log_errors=1', '-d', `error_log=${this.errorLog}`,
       // The tests rewrite stconfig1.php within a second; no cached copy may hide that.
       '-d', 'opcache.enable=0', ...ini.flatMap((setting) => ['-d', setting])];
+    if (router) {
+      php.push(path.join(this.root, 'router.php'));
+      fs.writeFileSync(php.at(-1), router);
+    }
     const command = asRoot
       ? ['setpriv', '--reuid=nobody', '--regid=nogroup', '--clear-groups', ...php] : php;
     // Its own process group, so that stopping it stops its workers too.
