@@ -34,16 +34,7 @@ void PrintSummary(const generator::OfferSettings& settings) {
 
 int RunGenerate(const std::vector<std::string>& args) {
   GenerateRequest request;
-  try {
-    request = ParseGenerateOptions("generate", args);
-  } catch (const UsageError& e) {
-    std::fprintf(stderr, "tolvan generate: %s\n", e.what());
-    return 2;
-  }
-  if (request.help) {
-    std::fputs(GenerateHelp().c_str(), stdout);
-    return 0;
-  }
+  if (const auto done = ReadOfferCommand("generate", args, GenerateHelp, request)) return *done;
   // Every run is a fresh process; without a seed each package would get the
   // same cookie name.
   UUtils::ProcessRandom::Seed();

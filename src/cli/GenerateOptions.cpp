@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 
 #include "generator/ScriptValues.h"
@@ -342,6 +343,22 @@ std::string PreviewHelp() {
              "  --output FILE          the page to write (required)\n"
              "  --page PATH            accepted, not needed: the preview shows a sample page\n") +
          "Exit codes: 0 written; 1 a file error; 2 a bad option (nothing is written).\n";
+}
+
+std::optional<int> ReadOfferCommand(const std::string& command,
+                                    const std::vector<std::string>& args, std::string (*help)(),
+                                    GenerateRequest& request) {
+  try {
+    request = ParseGenerateOptions(command, args);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "tolvan %s: %s\n", command.c_str(), e.what());
+    return 2;
+  }
+  if (request.help) {
+    std::fputs(help().c_str(), stdout);
+    return 0;
+  }
+  return std::nullopt;
 }
 
 }  // namespace cli

@@ -33,6 +33,13 @@ struct GenerateRequest {
 GenerateRequest ParseGenerateOptions(const std::string& command,
                                      const std::vector<std::string>& args);
 
+// ParseGenerateOptions for the command `command` run with `args`, into
+// `request`. Returns the exit code when the command is done already: 2 after a
+// usage error (said on stderr), 0 after --help (`help()` printed).
+std::optional<int> ReadOfferCommand(const std::string& command,
+                                    const std::vector<std::string>& args, std::string (*help)(),
+                                    GenerateRequest& request);
+
 // The help of --page, the own option of generate and try, laid out as the
 // lines of OfferOptionsHelp.
 inline constexpr char kPageHelp[] =

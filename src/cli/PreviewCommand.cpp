@@ -13,16 +13,7 @@ namespace cli {
 
 int RunPreview(const std::vector<std::string>& args) {
   GenerateRequest request;
-  try {
-    request = ParseGenerateOptions("preview", args);
-  } catch (const UsageError& e) {
-    std::fprintf(stderr, "tolvan preview: %s\n", e.what());
-    return 2;
-  }
-  if (request.help) {
-    std::fputs(PreviewHelp().c_str(), stdout);
-    return 0;
-  }
+  if (const auto done = ReadOfferCommand("preview", args, PreviewHelp, request)) return *done;
   try {
     UUtils::WriteFileBytes(request.output,
                            preview::PreviewPage(request.settings, std::time(nullptr)));

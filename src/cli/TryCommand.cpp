@@ -43,16 +43,7 @@ sigset_t EndingSignals() {
 
 int RunTry(const std::vector<std::string>& args) {
   GenerateRequest request;
-  try {
-    request = ParseGenerateOptions("try", args);
-  } catch (const UsageError& e) {
-    std::fprintf(stderr, "tolvan try: %s\n", e.what());
-    return 2;
-  }
-  if (request.help) {
-    std::fputs(TryHelp().c_str(), stdout);
-    return 0;
-  }
+  if (const auto done = ReadOfferCommand("try", args, TryHelp, request)) return *done;
   const std::string php = trial::FindPhp();
   if (php.empty()) {
     std::fprintf(stderr, "tolvan try: %s\n", trial::kPhpMissingMessage);
