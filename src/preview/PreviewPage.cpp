@@ -1,10 +1,10 @@
 #include "preview/PreviewPage.h"
 
-#include <string_view>
 #include <vector>
 
 #include "generator/OfferSummary.h"
 #include "preview/BarMarkup.h"
+#include "util/PercentEncoding.h"
 
 namespace preview {
 
@@ -82,22 +82,7 @@ std::string PreviewPage(const generator::OfferSettings& settings, std::int64_t n
 }
 
 std::string FileUrl(const std::string& path) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string url = "file://";
-  for (const char c : path) {
-    const auto byte = static_cast<unsigned char>(c);
-    const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-                       (byte >= '0' && byte <= '9') ||
-                       std::string_view("-._~/").find(c) != std::string_view::npos;
-    if (plain) {
-      url += c;
-    } else {
-      url += '%';
-      url += kDigits[byte >> 4];
-      url += kDigits[byte & 15];
-    }
-  }
-  return url;
+  return "file://" + UUtils::PercentEncoded(path, "/");
 }
 
 }  // namespace preview

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "preview/PreviewFolder.h"
 #include "ui/BalloonHint.h"
 #include "ui/MessageBox.h"
 #include "util/AppFolder.h"
+#include "util/TemporaryFolder.h"
 
 class QLabel;
 class QLineEdit;
@@ -172,7 +172,7 @@ class TfrmMain : public QWidget {
   std::optional<EarlySkin> earlySkin_;
   bool offerControlsMade_ = false;
   // Made at the first preview; the pages shown go with the window.
-  std::optional<preview::PreviewFolder> previewFolder_;
+  std::optional<UUtils::TemporaryFolder> previewFolder_;
   // The running try of the offer, one at a time, until the window closes.
   std::unique_ptr<trial::Trial> trial_;
 

@@ -11,8 +11,8 @@ namespace shell {
 
 void TfrmMain::ShowPreview() {
   const auto page = preview::PreviewPage(GatherOfferSettings(), QDateTime::currentSecsSinceEpoch());
-  if (!previewFolder_) previewFolder_.emplace();
-  const std::string path = previewFolder_->PagePath();
+  if (!previewFolder_) previewFolder_.emplace("hurrex-preview-", "for the preview");
+  const std::string path = (previewFolder_->Path() / "preview.html").string();
   UUtils::WriteFileBytes(path, page);
   if (!UUtils::OpenURL(preview::FileUrl(path))) {
     msgMain.Show(QStringLiteral("No web browser could be started to show the preview. "

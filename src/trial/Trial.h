@@ -6,6 +6,7 @@
 
 #include "generator/OfferSettings.h"
 #include "trial/LocalServer.h"
+#include "util/TemporaryFolder.h"
 
 namespace trial {
 
@@ -48,20 +49,7 @@ class Trial {
   bool Serving() { return server_->Running(); }
 
  private:
-  // A fresh folder, removed with all in it when it goes.
-  class Scratch {
-   public:
-    explicit Scratch(const std::filesystem::path& tempParent);
-    ~Scratch();
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
-
-   private:
-    std::filesystem::path path_;
-  };
-
-  Scratch folder_;  // made first and removed last, once the server has stopped
+  UUtils::TemporaryFolder folder_;  // made first and removed last, once the server has stopped
   std::filesystem::path site_;
   std::optional<LocalServer> server_;
   std::string address_;
