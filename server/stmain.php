@@ -23,7 +23,9 @@ final class Hurrex
     const SOLD_MARK_SECONDS = 86400;  // how long a counted browser or address is not counted again
     const VISITOR_COOKIE_SECONDS = 31536000;
     const LONGEST_TIMER_MS = 2147483647;  // browsers fire a longer timer at once
-    const URL_SAFE = '!#$%&()*+,-./0123456789:<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[]^_`abcdefghijklmnopqrstuvwxyz{|}~';
+    // A byte that a cookie's Path or a script's string may not hold as it is: outside printable
+    // ASCII, or the blank, a quote, the semicolon or the backslash.
+    const URL_UNSAFE = '/[^\x21\x23-\x26\x28-\x3A\x3C-\x5B\x5D-\x7E]/';
     // One remembered visitor in the IP file: 32 hex digits of its key, a blank, 12 digits of
     // time, a line feed. The records are sorted by key.
     const RECORD = 46;
@@ -39,7 +41,8 @@ final class Hurrex
         'popuppadding' => [4, 0, 10000000],
     ];
     const HEX_DIGITS = '0123456789ABCDEFabcdef';
-    const NAME_CHARS = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_';
+    // A cookie name as the tool writes it: letters, digits and the underscore.
+    const COOKIE_NAME = '/^[A-Za-z0-9_]{1,64}$/D';
     const TEXTS = ['page2' => '', 'popuptext' => '', 'popupbgcolor' => '#FFFF00',
         'popupfont' => '', 'cookiename' => 'hurrex', 'salesfile' => 'stnumsales.txt',
         'ipshuntname' => 'stiptrack.txt'];
@@ -156,9 +159,7 @@ final class Hurrex
             $missing[] = 'popupbgcolor';
             $cfg['popupbgcolor'] = self::TEXTS['popupbgcolor'];
         }
-        $cookie = $cfg['cookiename'];
-        if ($cookie === '' || strlen($cookie) > 64
-            || strspn($cookie, self::NAME_CHARS) !== strlen($cookie)) {
+        if (preg_match(self::COOKIE_NAME, $cfg['cookiename']) !== 1) {
             $missing[] = 'cookiename';
             $cfg['cookiename'] = self::TEXTS['cookiename'];
         }
@@ -539,8 +540,7 @@ final class Hurrex
             self::createSecret($file);
             $value = @include $file;
         }
-        if (is_string($value) && strlen($value) === 64
-            && strspn($value, '0123456789abcdef') === 64) {
+        if (is_string($value) && preg_match('/^[0-9a-f]{64}$/D', $value) === 1) {
             self::$secretStored = true;
             return $secret = $value;
         }
@@ -687,13 +687,12 @@ final class Hurrex
     // ASCII, and the blank, quotes, semicolon and backslash, percent-encoded.
     private static function cookieSafe($path)
     {
-        if (strspn($path, self::URL_SAFE) === strlen($path)) {
+        if (preg_match(self::URL_UNSAFE, $path) !== 1) {
             return $path;
         }
-        return preg_replace_callback('/[^\x21\x23-\x26\x28-\x3A\x3C-\x5B\x5D-\x7E]/',
-            function ($m) {
-                return sprintf('%%%02X', ord($m[0]));
-            }, $path);
+        return preg_replace_callback(self::URL_UNSAFE, function ($m) {
+            return sprintf('%%%02X', ord($m[0]));
+        }, $path);
     }
 
     // Sets a cookie for the folder of the running script. Written by hand: PHP's setcookie()
