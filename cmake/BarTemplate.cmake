@@ -1,8 +1,8 @@
 # Puts the parts of the bar's template (server/bar.template) where a renderer reads them:
 #   cmake -DFORMAT=php -DTEMPLATE=bar.template -DSOURCE=stmain.php -DOUTPUT=out.php -P BarTemplate.cmake
-#     writes SOURCE with its one marker /*bar.template*/[] replaced by the parts, a PHP array of
-#     each part's pieces: its text and the names of its {{placeholders}} in turn, text first and
-#     last, so that the package fills a part by joining the pieces;
+#     writes SOURCE with its one marker /*bar.template*/ replaced by a case of a PHP switch for
+#     each part, returning the part's text joined with the values of its {{placeholders}}
+#     ($values['name']), so that the package fills a part in one expression;
 #   cmake -DFORMAT=cpp -DTEMPLATE=bar.template -DOUTPUT=BarTemplate.h -P BarTemplate.cmake
 #     writes a header with each part as a string constant kTemplate<Name>.
 # The template's own comments tell how its parts are read.
@@ -39,41 +39,46 @@ if(NOT names)
   message(FATAL_ERROR "${TEMPLATE} holds no part")
 endif()
 
-# Appends `text` as a PHP string and a comma to the variable named `out`.
+# Appends `text` as a PHP string and the operator that joins it to the next to the variable
+# named `out`; nothing for an empty text.
 function(append_php_string out text)
+  if(text STREQUAL "")
+    return()
+  endif()
   string(REPLACE "\\" "\\\\" quoted "${text}")
   string(REPLACE "'" "\\'" quoted "${quoted}")
-  set(${out} "${${out}}'${quoted}', " PARENT_SCOPE)
+  set(${out} "${${out}}'${quoted}' . " PARENT_SCOPE)
 endfunction()
 
 if(FORMAT STREQUAL "php")
-  set(array "[")
+  set(cases "")
   foreach(name IN LISTS names)
-    string(APPEND array "\n        '${name}' => [")
+    string(APPEND cases "case '${name}':\n                return ")
     set(text "${part_${name}}")
     while(text MATCHES "{{([a-z]+)}}")
       set(placeholder "${CMAKE_MATCH_0}")
       set(placeholder_name "${CMAKE_MATCH_1}")
       string(FIND "${text}" "${placeholder}" at)
       string(SUBSTRING "${text}" 0 ${at} before)
-      append_php_string(array "${before}")
-      string(APPEND array "'${placeholder_name}', ")
+      append_php_string(cases "${before}")
+      string(APPEND cases "$values['${placeholder_name}'] . ")
       string(LENGTH "${placeholder}" length)
       math(EXPR at "${at} + ${length}")
       string(SUBSTRING "${text}" ${at} -1 text)
     endwhile()
-    append_php_string(array "${text}")
-    string(REGEX REPLACE ", $" "]," array "${array}")
+    append_php_string(cases "${text}")
+    string(REGEX REPLACE "return $" "return '' . " cases "${cases}")
+    string(REGEX REPLACE " \\. $" ";\n            " cases "${cases}")
   endforeach()
-  string(APPEND array "\n    ]")
+  string(STRIP "${cases}" cases)
   file(READ "${SOURCE}" php)
-  set(marker "/*bar.template*/[]")
+  set(marker "/*bar.template*/")
   string(FIND "${php}" "${marker}" first)
   string(FIND "${php}" "${marker}" last REVERSE)
   if(first EQUAL -1 OR NOT first EQUAL last)
     message(FATAL_ERROR "${SOURCE} must hold the marker ${marker} once")
   endif()
-  string(REPLACE "${marker}" "${array}" php "${php}")
+  string(REPLACE "${marker}" "${cases}" php "${php}")
   file(WRITE "${OUTPUT}" "${php}")
 elseif(FORMAT STREQUAL "cpp")
   set(header "// Made by the build from server/bar.template.\n#pragma once\n\n#include <string_view>\n\n")

@@ -1077,20 +1077,16 @@ final class Hurrex
         return $end === false || $end < $at ? $html . $tail : substr_replace($html, $tail, $end, 0);
     }
 
-    // The bar's parts by name, from the template server/bar.template: the build writes them here,
-    // and the tool fills the same parts in its preview. Each part is a list of its pieces: its
-    // text and the names of its {{placeholders}} in turn, text first and last.
-    const BAR = /*bar.template*/[];
-
     // Part $name of the bar with its placeholders filled from $values (name => text, every one of
-    // the part's names), in one pass: a filled value is never searched again.
+    // the part's names). The parts come from the template server/bar.template, which the tool
+    // fills in its preview too: the build writes each here as one expression joining its text
+    // and the values, so a filled value is never searched again.
     private static function fill($name, array $values)
     {
-        $text = '';
-        foreach (self::BAR[$name] as $i => $piece) {
-            $text .= ($i & 1) === 0 ? $piece : $values[$piece];
+        switch ($name) {
+            /*bar.template*/
         }
-        return $text;
+        throw new LogicException('the bar has no part ' . $name);
     }
 
     // The bar's markup: the part after <body> and the part before </body>.
