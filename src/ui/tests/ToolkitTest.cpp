@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QIcon>
+#include <QImage>
 #include <stdexcept>
 
 #include "ui/Application.h"
@@ -77,6 +79,26 @@ TEST(ColorComboBox, holdsColourValuesAndShowsEightAtOnce) {
   EXPECT_EQ(box.currentText(), "Yellow");
   EXPECT_EQ(box.ColorValue(), 0x00FFFFu);
   EXPECT_FALSE(box.SelectColor(0x123456));
+}
+
+// Navy is stored blue-first: its swatch must come out blue, not red.
+TEST(ColorComboBox, swatchIsTheColourInAGreyOutlineThreeQuartersHigh) {
+  ui::ColorComboBox box;
+  box.AddColor("Navy", 0x800000);
+  const QSize size = box.iconSize();
+  const QImage swatch = box.itemIcon(0).pixmap(size).toImage();
+  ASSERT_EQ(swatch.size(), size);
+  const int height = size.height() * 3 / 4;
+  const int top = (size.height() - height) / 2;
+  const int bottom = top + height - 1;
+  const QRgb grey = qRgb(0x60, 0x60, 0x60);
+  EXPECT_EQ(swatch.pixel(size.width() / 2, size.height() / 2), qRgb(0, 0, 0x80));
+  for (const QPoint edge : {QPoint(0, top), QPoint(size.width() - 1, bottom),
+                            QPoint(size.width() / 2, top), QPoint(0, size.height() / 2)}) {
+    EXPECT_EQ(swatch.pixel(edge), grey) << edge.x() << "," << edge.y();
+  }
+  EXPECT_EQ(qAlpha(swatch.pixel(0, top - 1)), 0);
+  EXPECT_EQ(qAlpha(swatch.pixel(0, bottom + 1)), 0);
 }
 
 TEST(Cp1252, bytesBecomeTheirCharacters) {
