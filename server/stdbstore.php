@@ -10,7 +10,6 @@
 
 final class HurrexDatabase
 {
-    const SETTINGS_FILE = 'stdatabase.php';
     // This server's copy of the offer's secret, read from the database once.
     const SECRET_FILE = 'stdbsecret.php';
     // Sales made while the database could not be reached; a .php name, so never served as text.
@@ -56,7 +55,7 @@ final class HurrexDatabase
     // database then counts as unreachable.
     public static function open($folder)
     {
-        $file = $folder . '/' . self::SETTINGS_FILE;
+        $file = $folder . '/' . Hurrex::DATABASE_FILE;
         $settings = @include $file;
         $valid = is_array($settings) && isset($settings['dsn'], $settings['key'])
             && is_string($settings['dsn']) && strncmp($settings['dsn'], 'mysql:', 6) === 0
@@ -91,20 +90,20 @@ final class HurrexDatabase
         $kept = @include $file;
         $fingerprint = $this->fingerprint();
         if (is_array($kept) && isset($kept['for'], $kept['secret']) && $kept['for'] === $fingerprint
-            && is_string($kept['secret']) && preg_match('/^[0-9a-f]{64}$/', $kept['secret'])) {
+            && is_string($kept['secret']) && preg_match(Hurrex::SECRET, $kept['secret']) === 1) {
             return $kept['secret'];
         }
         $secret = $this->attempt(function (PDO $pdo) {
             return $this->offerValue($pdo, 'secret');
         }, null);
-        if (is_string($secret) && preg_match('/^[0-9a-f]{64}$/', $secret)) {
+        if (is_string($secret) && preg_match(Hurrex::SECRET, $secret) === 1) {
             $this->keepSecret($file, ['for' => $fingerprint, 'secret' => $secret]);
             return $secret;
         }
         Hurrex::log('the secret cannot be read from the database; one derived from '
-            . self::SETTINGS_FILE . ' serves meanwhile');
+            . Hurrex::DATABASE_FILE . ' serves meanwhile');
         return hash('sha256', 'hurrex database secret|'
-            . @file_get_contents($this->folder . '/' . self::SETTINGS_FILE));
+            . @file_get_contents($this->folder . '/' . Hurrex::DATABASE_FILE));
     }
 
     // The first view remembered for the visitor $key, or $first when it is earlier or none is;
@@ -165,8 +164,8 @@ final class HurrexDatabase
     public function report($prepare)
     {
         return Hurrex::guarded(function () use ($prepare) {
-            $settingsFile = $this->folder . '/' . self::SETTINGS_FILE;
-            return [['database settings (' . self::SETTINGS_FILE . ')', $this->settings !== null,
+            $settingsFile = $this->folder . '/' . Hurrex::DATABASE_FILE;
+            return [['database settings (' . Hurrex::DATABASE_FILE . ')', $this->settings !== null,
                 $this->settings === null ? 'do not name a mysql: database and an offer key: '
                 . 'generate the package again with the database options' : 'name offer '
                 . $this->key() . '; ' . $this->settingsAccess($settingsFile, $prepare)],

@@ -15,6 +15,7 @@ final class Hurrex
 {
     const EXPIRY_OFFSET = 6600;  // the tool writes the expiry as Unix seconds minus this
     const SECRET_FILE = 'stsecret.php';
+    const SECRET = '/^[0-9a-f]{64}$/D';  // a secret as the package makes it: 64 hex digits
     // Connection settings of a database that keeps the offer's state instead of the data files.
     const DATABASE_FILE = 'stdatabase.php';
     // Writers of the data files take turns on this file; it is never replaced, so a writer
@@ -540,7 +541,7 @@ final class Hurrex
             self::createSecret($file);
             $value = @include $file;
         }
-        if (is_string($value) && preg_match('/^[0-9a-f]{64}$/D', $value) === 1) {
+        if (is_string($value) && preg_match(self::SECRET, $value) === 1) {
             self::$secretStored = true;
             return $secret = $value;
         }
