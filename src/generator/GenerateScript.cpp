@@ -42,15 +42,32 @@ DatabaseSettings WithKey(DatabaseSettings database, const std::string& target) {
   return database;
 }
 
+// A data file that the folder has already holds the offer's state: it stays.
+bool KeepsItsOwn(const std::string& name, const std::string& to) {
+  std::error_code error;
+  for (const char* data : kDataFiles) {
+    if (name == data) return std::filesystem::is_regular_file(to, error);
+  }
+  return false;
+}
+
 // Writes a copy of `from` over `to` as every whole file is written, so a
 // failed copy leaves no half-written file. A failure is recorded, not raised.
 void CopyOrRecord(const std::string& from, const std::string& to, const std::string& name,
                   std::vector<SkippedCopy>& skipped) {
+  if (KeepsItsOwn(name, to)) return;
   try {
     UUtils::WriteFileBytes(to, UUtils::ReadFileBytes(from));
   } catch (const UUtils::AppError& error) {
     skipped.push_back({name, error.what()});
   }
+}
+
+std::string IncompleteMessage(const std::string& target, const std::vector<SkippedCopy>& skipped) {
+  std::string message = "The script package in " + target +
+                        " is incomplete, so the page was left unchanged. Not copied:";
+  for (const auto& copy : skipped) message += "\r\n" + copy.file + ": " + copy.reason;
+  return message;
 }
 
 }  // namespace
@@ -80,7 +97,9 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
   const auto config = ConfigLines(settings, UUtils::ProcessRandom::Draw(1000));
   const auto written = database ? std::optional(WithKey(*database, target)) : std::nullopt;
 
-  IncludePackageInPage(settings.page);
+  // The page is read through before anything is written, and written last, so
+  // that it keeps its bytes whatever fails.
+  const PageScan scan = ScanPage(settings.page);
   UUtils::WriteLines(target + kConfigFile, config);
   if (written) {
     UUtils::WriteLines(target + kDatabaseFile, DatabaseFileLines(*written),
@@ -97,8 +116,13 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
     }
   }
 
-  return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target), std::move(skipped),
-          written ? written->key : ""};
+  const std::string key = written ? written->key : "";
+  if (!skipped.empty()) {
+    auto message = IncompleteMessage(target, skipped);
+    return {GenerateOutcome::Status::Incomplete, target, std::move(message), std::move(skipped), key};
+  }
+  if (!scan.carriesPackage) IncludePackageInPage(settings.page, scan.insertion);
+  return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target), {}, key};
 }
 
 }  // namespace generator

@@ -25,24 +25,27 @@ struct SkippedCopy {
 };
 
 struct GenerateOutcome {
-  enum class Status { InvalidPage, Generated };
+  // Incomplete: a shipped file could not be copied, and the page was left
+  // unchanged; the message lists what failed.
+  enum class Status { InvalidPage, Generated, Incomplete };
   Status status;
   std::string targetFolder;  // where the package was written; empty for InvalidPage
-  std::string message;       // what to tell the user (an information message)
-  // The copies that failed. The window skips them without a word, as the
-  // generation always has; a script is told.
-  std::vector<SkippedCopy> skipped;
+  std::string message;       // what to tell the user
+  std::vector<SkippedCopy> skipped;  // the copies that failed
   std::string databaseKey;  // the offer's key in its database; empty without one
 };
 
 // Writes the offer's script package beside the sales page `settings.page`:
-// the include line on top of the page, stconfig1.php, and copies of the
-// shipped files (kShippedFiles) in appFolder, which ends in '/'. A copy that fails is skipped and
-// listed. When no file exists at the page path nothing is read or written and the outcome is
-// InvalidPage. Throws AppError when the page or stconfig1.php cannot be read or written; and before
-// anything is written when a number cannot be written or the page bears the name of a package file
-// (the package would overwrite it). The cookie-name suffix is drawn from ProcessRandom, which is
-// never seeded here.
+// stconfig1.php, copies of the shipped files (kShippedFiles) in appFolder,
+// which ends in '/', and last the include in the page (see InsertionFor). The
+// data files of kDataFiles that the folder has are kept. A copy that fails is
+// listed, the others are still made, and the page is not touched (Incomplete).
+// When no file exists at the page path nothing is read or written and the
+// outcome is InvalidPage. Throws AppError when the page or stconfig1.php cannot
+// be read or written, the page then keeping its bytes; and before anything is
+// written when a number cannot be written, the page bears the name of a
+// package file (the package would overwrite it) or is no text page. The
+// cookie-name suffix is drawn from ProcessRandom, which is never seeded here.
 //
 // With a database, stdatabase.php is written too (readable by its owner alone) and the files of
 // kDatabaseFiles are copied.

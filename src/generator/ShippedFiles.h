@@ -20,6 +20,14 @@ inline constexpr std::array<const char*, 8> kShippedFiles{
     "stthanksredirect.php",
 };
 
+// The shipped files that hold the offer's live state on the server, the sales
+// count and the visitors: only a folder without them gets the starting copies,
+// so that generating again keeps the count.
+inline constexpr std::array<const char*, 2> kDataFiles{
+    "stiptrack.txt",
+    "stnumsales.txt",
+};
+
 // The files that ship only with a package that keeps its state in a database
 // (see DatabaseFile.h), laid out and copied the same way.
 inline constexpr std::array<const char*, 1> kDatabaseFiles{

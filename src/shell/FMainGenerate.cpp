@@ -34,7 +34,10 @@ generator::OfferSettings TfrmMain::GatherOfferSettings() const {
 
 void TfrmMain::GenerateScript() {
   const auto outcome = generator::GenerateScript(GatherOfferSettings(), UUtils::AppFolder());
-  msgMain.Show(QString::fromStdString(outcome.message), ui::MessageKind::Information);
+  // A package that lacks a shipped file is no package: that is an error, not news.
+  const bool incomplete = outcome.status == generator::GenerateOutcome::Status::Incomplete;
+  msgMain.Show(QString::fromStdString(outcome.message),
+               incomplete ? ui::MessageKind::Error : ui::MessageKind::Information);
 }
 
 void TfrmMain::btnGenerateScriptClick() {

@@ -1,7 +1,11 @@
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <regex>
 
 #include "generator/GenerateScript.h"
@@ -36,6 +40,53 @@ class GenerateScriptTest : public PackageFixture {
     settings.page = page.string();
   }
   GenerateOutcome Generate() { return GenerateScript(settings, AppFolder()); }
+
+  static bool IsRoot() { return ::geteuid() == 0; }
+  static passwd* Nobody() { return ::getpwnam("nobody"); }
+
+  static void GiveToNobody(const fs::path& file, bool asNobody) {
+    if (asNobody && IsRoot()) {
+      ASSERT_EQ(::chown(file.c_str(), Nobody()->pw_uid, Nobody()->pw_gid), 0);
+    }
+  }
+
+  // Generates, as `nobody` when asked and the test runs as root, in a child
+  // process that drops its privileges; returns the error raised, empty when none.
+  std::string GenerateAs(bool asNobody) {
+    const auto generate = [this]() -> std::string {
+      try {
+        Generate();
+        return "";
+      } catch (const UUtils::AppError& e) {
+        return e.what();
+      }
+    };
+    if (!asNobody || !IsRoot()) return generate();
+    int pipe[2];
+    if (::pipe(pipe) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::close(pipe[0]);
+      const passwd* nobody = Nobody();
+      if (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+          ::setuid(nobody->pw_uid) != 0) {
+        ::_exit(10);
+      }
+      const std::string error = generate();
+      const bool sent = ::write(pipe[1], error.data(), error.size()) ==
+                        static_cast<ssize_t>(error.size());
+      ::_exit(sent ? 0 : 11);
+    }
+    ::close(pipe[1]);
+    std::string error;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;) error.append(buffer, got);
+    ::close(pipe[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    return error;
+  }
 
   fs::path page;
   OfferSettings settings;
@@ -157,6 +208,63 @@ TEST_F(GenerateScriptTest, includeLineIsPutOnTopUnlessThePageHoldsBothMarkers) {
   }
 }
 
+TEST_F(GenerateScriptTest, includeGoesWherePhpAllowsItAndASecondGenerationChangesNothing) {
+  const std::string statements = kIncludeStatements;
+  const std::string bom = "\xEF\xBB\xBF";
+  const struct {
+    const char* name;
+    std::string before, after;
+  } cases[] = {
+      {"declare", "<?php declare(strict_types=1);\necho 1;\n",
+       "<?php declare(strict_types=1);" + statements + "\r\necho 1;\r\n"},
+      {"declares after a licence comment, any case",
+       "<?PHP\n/* licence; (c) */\n// note\nDECLARE(strict_types=1);\n# more\ndeclare (ticks = 1) ;\n",
+       "<?PHP\r\n/* licence; (c) */\r\n// note\r\nDECLARE(strict_types=1);\r\n# more\r\n"
+       "declare (ticks = 1) ;" +
+           statements + "\r\n"},
+      {"declare closed by ?>", "<?php declare(strict_types=1) ?>\n<html>",
+       "<?php declare(strict_types=1) ;" + statements + " ?>\r\n<html>\r\n"},
+      {"declare block", "<?php declare(ticks=1) {\n}\n",
+       "<?php declare(ticks=1) {" + statements + "\r\n}\r\n"},
+      {"namespace", "<?php\nnamespace Shop\\Sales;\nfunction f() {}\n",
+       "<?php\r\nnamespace Shop\\Sales;" + statements + "\r\nfunction f() {}\r\n"},
+      {"declare and a braced namespace", "<?php declare(strict_types=1);\nnamespace Shop {\n}\n",
+       "<?php declare(strict_types=1);\r\nnamespace Shop {" + statements + "\r\n}\r\n"},
+      {"global namespace block", "<?php namespace {\n}", "<?php namespace {" + statements + "\r\n}\r\n"},
+      {"namespace-relative call: no statement", "<?php namespace\\f();\n",
+       kIncludeCrLf + "<?php namespace\\f();\r\n"},
+      {"byte-order mark and declare", bom + "<?php declare(strict_types=1);\n",
+       bom + "<?php declare(strict_types=1);" + statements + "\r\n"},
+      {"byte-order mark and HTML", bom + "<html>\n", kIncludeCrLf + bom + "<html>\r\n"},
+      {"shebang", "#!/usr/bin/env php\n<?php echo 1;\n",
+       "#!/usr/bin/env php\r\n" + kIncludeCrLf + "<?php echo 1;\r\n"},
+      {"shebang and declare", "#!/usr/bin/env php\r\n<?php declare(strict_types=1);\n",
+       "#!/usr/bin/env php\r\n<?php declare(strict_types=1);" + statements + "\r\n"},
+      {"shebang alone", "#!/usr/bin/php", "#!/usr/bin/php\r\n" + kIncludeCrLf},
+      {"plain PHP", "<?php echo 1;\n", kIncludeCrLf + "<?php echo 1;\r\n"},
+      {"XML declaration", "<?xml version=\"1.0\"?>\n<html/>\n",
+       kIncludeCrLf + "<?xml version=\"1.0\"?>\r\n<html/>\r\n"},
+      {"attribute, not a comment", "<?php #[Attr]\ndeclare(strict_types=1);\n",
+       kIncludeCrLf + "<?php #[Attr]\r\ndeclare(strict_types=1);\r\n"},
+      {"unclosed comment: broken code, top", "<?php /* declare(strict_types=1);",
+       kIncludeCrLf + "<?php /* declare(strict_types=1);\r\n"},
+  };
+  for (const auto& c : cases) {
+    Write(page, c.before);
+    Generate();
+    EXPECT_EQ(Read(page), c.after) << c.name;
+    Generate();
+    EXPECT_EQ(Read(page), c.after) << c.name << ", generated again";
+  }
+}
+
+TEST_F(GenerateScriptTest, openingCommentsPastTheFirstMegabyteAreRefusedBeforeAnythingIsWritten) {
+  const std::string before = "<?php /*" + std::string(1 << 20, ' ') + "*/ declare(strict_types=1);";
+  Write(page, before);
+  EXPECT_THROW(Generate(), UUtils::AppError);
+  EXPECT_EQ(Snapshot(site), (std::map<std::string, std::string>{{"index.php", before}}));
+}
+
 TEST_F(GenerateScriptTest, pageWithBothMarkersIsNotRewritten) {
   Write(page, "include'stconfig1.php'; include'stmain.php';");
   const auto before = fs::last_write_time(page);
@@ -193,9 +301,16 @@ TEST_F(GenerateScriptTest, pagePathWithoutFolderWritesIntoTheCurrentDirectory) {
   EXPECT_EQ(Read(site / "stmain.php"), ShippedContent("script/stmain.php"));
 }
 
-TEST_F(GenerateScriptTest, copiesReplaceExistingFilesAndLeaveNothingElse) {
-  Write(site / "stnumsales.txt", "57 sales so far");
+TEST_F(GenerateScriptTest, copiesReplaceExistingFilesButTheFoldersDataFilesStay) {
+  // The live state: two sales, and two visitors remembered.
+  const std::string sales = "2";
+  const std::string visitors = std::string(32, 'a') + " 001765432100\n" + std::string(32, 'b') +
+                               " 001765432199\n";
+  Write(site / "stnumsales.txt", sales);
+  Write(site / "stiptrack.txt", visitors);
   Write(site / "stthanksredirect.php", "old");
+  Generate();
+  settings.barColor = 0x800000;  // the colour changed mid-campaign
   Generate();
 
   std::map<std::string, std::string> expected = {
@@ -205,14 +320,23 @@ TEST_F(GenerateScriptTest, copiesReplaceExistingFilesAndLeaveNothingElse) {
   for (const std::string file : kShippedFiles) {
     expected[fs::path(file).filename().string()] = ShippedContent(file);
   }
+  expected["stnumsales.txt"] = sales;
+  expected["stiptrack.txt"] = visitors;
   EXPECT_EQ(Snapshot(site), expected);
+
+  // A folder without them gets the starting files.
+  fs::remove(site / "stnumsales.txt");
+  Generate();
+  EXPECT_EQ(Read(site / "stnumsales.txt"), ShippedContent("script/stnumsales.txt"));
+  EXPECT_EQ(Read(site / "stiptrack.txt"), visitors);
 }
 
-TEST_F(GenerateScriptTest, missingShippedFilesAreSkippedAndListed) {
+TEST_F(GenerateScriptTest, aShippedFileNotCopiedIsListedAndThePageStaysAsItWas) {
   fs::remove_all(app / "script");
   const auto outcome = Generate();
-  EXPECT_EQ(outcome.status, GenerateOutcome::Status::Generated);
-  EXPECT_EQ(Snapshot(site).size(), 3u);
+  EXPECT_EQ(outcome.status, GenerateOutcome::Status::Incomplete);
+  EXPECT_EQ(Read(page), "<html>\r\n");
+  EXPECT_EQ(Snapshot(site).size(), 3u) << "stconfig1.php and the one copy that could be made";
   EXPECT_EQ(Read(site / "stthanksredirect.php"), ShippedContent("stthanksredirect.php"));
   std::vector<std::string> skipped;
   for (const auto& copy : outcome.skipped) {
@@ -220,18 +344,27 @@ TEST_F(GenerateScriptTest, missingShippedFilesAreSkippedAndListed) {
     EXPECT_EQ(copy.reason.rfind("Cannot open file \"" + (app / "script" / copy.file).string(), 0),
               0u)
         << copy.reason;
+    EXPECT_NE(outcome.message.find("\r\n" + copy.file + ": " + copy.reason), std::string::npos)
+        << outcome.message;
   }
   EXPECT_EQ(skipped, (std::vector<std::string>{"phpenabler.php", "stchmod.php", "stiframe.php",
                                                "stiptrack.txt", "stmain.php", "stnumsales.txt",
                                                "stthanks.php"}));
+  EXPECT_EQ(outcome.message.rfind("The script package in " + site.string() +
+                                      "/ is incomplete, so the page was left unchanged.",
+                                  0),
+            0u)
+      << outcome.message;
 
-  // A target that cannot be replaced (a folder of that name) is skipped as well.
+  // A target that cannot be replaced (a folder of that name) is not copied either.
+  testsupport::WriteShippedStandIns(app);
   fs::create_directory(site / "stmain.php");
-  fs::remove(app / "stthanksredirect.php");
   const auto second = Generate();
-  EXPECT_EQ(second.status, GenerateOutcome::Status::Generated);
-  EXPECT_TRUE(fs::is_directory(site / "stmain.php"));
-  EXPECT_EQ(second.skipped.size(), 8u);
+  EXPECT_EQ(second.status, GenerateOutcome::Status::Incomplete);
+  ASSERT_EQ(second.skipped.size(), 1u);
+  EXPECT_EQ(second.skipped[0].reason,
+            "Cannot create file \"" + (site / "stmain.php").string() + "\". Is a directory.");
+  EXPECT_EQ(Read(page), "<html>\r\n");
 }
 
 TEST_F(GenerateScriptTest, unreadablePageRaisesCannotOpenAndWritesNothing) {
@@ -245,22 +378,47 @@ TEST_F(GenerateScriptTest, unreadablePageRaisesCannotOpenAndWritesNothing) {
   }
 }
 
-TEST_F(GenerateScriptTest, unwritableConfigRaisesCannotCreateAndThePageKeepsItsIncludeLine) {
-  fs::create_directory(site / "stconfig1.php");
-  try {
-    Generate();
-    FAIL();
-  } catch (const UUtils::AppError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "Cannot create file \"" + (site / "stconfig1.php").string() + "\". Is a directory.");
+TEST_F(GenerateScriptTest, aFolderThatTakesNoConfigLeavesThePageByteForByte) {
+  const std::string before = "<html>\n<body>\r\n";
+  struct Case {
+    const char* name;
+    std::function<void()> block;
+    bool asNobody;  // root writes into read-only folders anyway
+  };
+  const Case cases[] = {
+      {"only stconfig1.php blocked", [&] { fs::create_directory(site / "stconfig1.php"); }, false},
+      {"a read-only folder",
+       [&] {
+         fs::permissions(root, fs::perms::owner_all | fs::perms::others_read |
+                                   fs::perms::others_exec);
+         fs::permissions(site, fs::perms::owner_read | fs::perms::owner_exec |
+                                   fs::perms::others_read | fs::perms::others_exec);
+       },
+       true},
+  };
+  for (const auto& c : cases) {
+    fs::permissions(site, fs::perms::owner_all);
+    fs::remove_all(site / "stconfig1.php");
+    Write(page, before);
+    c.block();
+    // The page itself may be written, so only the folder stands in the way.
+    GiveToNobody(page, c.asNobody);
+    const std::string error = GenerateAs(c.asNobody);
+    EXPECT_EQ(error, "Cannot create file \"" + (site / "stconfig1.php").string() + "\". " +
+                         (c.asNobody ? "Permission denied." : "Is a directory."))
+        << c.name;
+    EXPECT_EQ(Read(page), before) << c.name;
+    EXPECT_EQ(Snapshot(site).size(), c.asNobody ? 1u : 2u) << c.name << ": no copies";
   }
-  EXPECT_EQ(Read(page), kIncludeCrLf + "<html>\r\n");
-  EXPECT_EQ(Snapshot(site).size(), 2u) << "no copies after the failed step";
+  fs::permissions(site, fs::perms::owner_all);
 }
 
 TEST_F(GenerateScriptTest, failedPageWriteRaisesCannotCreateAndKeepsThePageWhole) {
+  // The page is the one file too big for the limit.
+  const std::string before = "<html>" + std::string(8000, 'x') + "\r\n";
+  Write(page, before);
   {
-    const testsupport::FileSizeLimit limit(16);
+    const testsupport::FileSizeLimit limit(before.size() + 8);
     try {
       Generate();
       ADD_FAILURE();
@@ -270,7 +428,8 @@ TEST_F(GenerateScriptTest, failedPageWriteRaisesCannotCreateAndKeepsThePageWhole
           << e.what();
     }
   }
-  EXPECT_EQ(Snapshot(site), (std::map<std::string, std::string>{{"index.php", "<html>\r\n"}}));
+  EXPECT_EQ(Read(page), before);
+  EXPECT_EQ(Snapshot(site).size(), 10u) << "the package is there, the include is not";
 }
 
 TEST_F(GenerateScriptTest, whatCannotBeWrittenRaisesAppErrorBeforeAnyFileIsTouched) {
