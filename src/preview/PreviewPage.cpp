@@ -1,5 +1,9 @@
 #include "preview/PreviewPage.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <vector>
 
 #include "generator/OfferSummary.h"
@@ -10,11 +14,14 @@ namespace preview {
 
 namespace {
 
-constexpr char kHead[] =
+// A preview starts with these lines, which tell it from other pages.
+constexpr char kOpening[] =
     "<!DOCTYPE html>\n"
     "<html lang=\"en\"><head><meta charset=\"utf-8\">\n"
     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-    "<title>Preview of your offer bar</title>\n"
+    "<title>Preview of your offer bar</title>\n";
+
+constexpr char kHeadRest[] =
     "<style>body{margin:0;font-family:sans-serif;color:#333;background:#fff}"
     "main{max-width:44em;margin:0 auto;padding:16px 24px}h1{font-size:1.5em}"
     ".warnings li{color:#b00000}.line{height:.8em;margin:1.1em 0;background:#e4e4e4}</style>\n"
@@ -66,7 +73,7 @@ std::string PreviewPage(const generator::OfferSettings& settings, std::int64_t n
   const VisitorOffer offer = FirstView(settings, now);
   const BarMarkup bar = RenderBar(settings, offer);
   const auto summary = generator::SummarizeOffer(settings, now);
-  std::string page = kHead + bar.head + "<main id=\"sample\">\n" + kIntro;
+  std::string page = kOpening + (kHeadRest + bar.head) + "<main id=\"sample\">\n" + kIntro;
   if (!offer.open && !settings.redirectPage.empty()) {
     page +=
         "<p id=\"sent-on\">The offer is over, so visitors never see this page: they are sent on "
@@ -79,6 +86,18 @@ std::string PreviewPage(const generator::OfferSettings& settings, std::int64_t n
   }
   return page + "<p id=\"end\">The end of the sample page.</p>\n</main>" + bar.tail +
          "</body></html>\n";
+}
+
+bool IsPreviewFile(const std::string& path) {
+  // Never waits: a pipe or a device is no preview, and is not opened for reading.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat info {};
+  std::string head(sizeof kOpening - 1, '\0');
+  ssize_t got = -1;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) got = ::read(fd, head.data(), head.size());
+  ::close(fd);
+  return got == static_cast<ssize_t>(head.size()) && head == kOpening;
 }
 
 std::string FileUrl(const std::string& path) {

@@ -14,6 +14,10 @@ namespace preview {
 // for a number that cannot be written into the package's configuration.
 std::string PreviewPage(const generator::OfferSettings& settings, std::int64_t now);
 
+// Whether the file at `path` is a preview page that PreviewPage wrote, judged
+// by its first bytes; false for anything but a regular file.
+bool IsPreviewFile(const std::string& path);
+
 // The file:// address of the absolute path `path`, its bytes other than
 // letters, digits, "-._~" and "/" percent-encoded.
 std::string FileUrl(const std::string& path);

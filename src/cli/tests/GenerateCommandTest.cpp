@@ -83,10 +83,10 @@ TEST_F(GenerateCommandTest, defaultsWriteTheSamePackageAsTheGenerator) {
   EXPECT_EQ(result.out,
             "Script generated in " + site.string() +
                 "/\nPlease upload to your server.\n"
-                "No time limit and no copy limit: the offer never closes.\n"
-                "Warning: The bar text shows %%timeleft%%, but the offer has no time limit: it "
-                "reads empty.\n");
-  EXPECT_EQ(result.err, "");
+                "No time limit and no copy limit: the offer never closes.\n");
+  EXPECT_EQ(result.err,
+            "Warning: The bar text shows %%timeleft%%, but the offer has no time limit: it "
+            "reads empty.\n");
   EXPECT_EQ(Package(site), Package(GenerateHere(OfferSettings{})));
   EXPECT_EQ(Package(site).size(), 10u);
 }
@@ -98,7 +98,6 @@ TEST_F(GenerateCommandTest, everyOptionWritesTheSamePackageAsTheGenerator) {
                               "--zone",      "-5",
                               "--max-sales", "10000000",
                               "--refresh",   "0",
-                              "--timeout",   "9",
                               "--text",      "Only \"$5\" left \\ Grüße",
                               "--position",  "bottom",
                               "--color",     "navy",
@@ -114,7 +113,6 @@ TEST_F(GenerateCommandTest, everyOptionWritesTheSamePackageAsTheGenerator) {
   settings.timeZone = -5;
   settings.maxNumSales = 10000000;
   settings.counterRefresh = 0;
-  settings.timeOut = 9;
   settings.hurrexText = "Only \"$5\" left \\ Grüße";
   settings.onTop = false;
   settings.barColor = 0x800000;
@@ -142,9 +140,10 @@ TEST_F(GenerateCommandTest, printsTheOfferInPlainWordsInTheSellersTime) {
                 "Ends Thursday 1 January 2099 at 13:00 your time, 12:00 UTC.\n"
                 "Closes after 3 sales.\n"
                 "Next page: next.php, for visitors once the offer has closed and for buyers sent "
-                "to stthanksredirect.php.\n"
-                "Warning: The bar text has no %%copiesleft%%: visitors do not see the copies "
-                "left.\n");
+                "to stthanksredirect.php.\n");
+  EXPECT_EQ(result.err,
+            "Warning: The bar text has no %%copiesleft%%: visitors do not see the copies "
+            "left.\n");
 }
 
 TEST_F(GenerateCommandTest, optionsReachTheirLines) {
@@ -155,11 +154,14 @@ TEST_F(GenerateCommandTest, optionsReachTheirLines) {
   } cases[] = {
       {{"--offer", "oto"}, 2, "$useoto = 1;"},
       {{"--offer", "oto"}, 5, "$offerexpire = 0;"},
-      {{"--offer", "limit", "--expiry", "2010-01-01"}, 5, "$offerexpire = 0;"},
+      {{"--offer", "oto", "--timeout", "9"}, 3, "$timeout = 9;"},
       {{"--offer", "expiry", "--expiry", "2010-01-01", "--zone", "5"},
        5,
        "$offerexpire = 1262315400;"},
       {{"--offer=expiry", "--expiry=2010-01-01", "--zone=-5"}, 5, "$offerexpire = 1262279400;"},
+      {{"--offer", "expiry", "--expiry", "2010-01-01", "--end-time", "06:30", "--zone", "-5"},
+       5,
+       "$offerexpire = 1262302800;"},
       {{"--color", "Silver"}, 13, "$popupbgcolor = \"#C0C0C0\";"},
       {{"--color", "#1a2B3c"}, 13, "$popupbgcolor = \"#1A2B3C\";"},
       {{"--text", ""}, 9, "$popuptext = \"\";"},
@@ -263,19 +265,80 @@ TEST_F(GenerateCommandTest, shippedFilesNotCopiedAreNamedOnStderrAndExit1) {
   fs::create_directory(site / "stthanks.php");  // no file can be written there
   const auto result = Tolvan({"generate", "--page", page.string()});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.out.rfind(
-                "Script generated in " + site.string() + "/\nPlease upload to your server.\n", 0),
-            0u)
-      << result.out;
+  EXPECT_EQ(result.out, "");
   const std::regex expected(
-      "tolvan generate: stmain\\.php was not copied: Cannot open file \"[^\n]*stmain\\.php\"\\. "
-      "[^\n]+\n"
-      "tolvan generate: stthanks\\.php was not copied: Cannot create file "
-      "\"[^\n]*stthanks\\.php\"\\. "
-      "[^\n]+\n");
+      "The script package in [^\n]*/site/ is incomplete, so the page was left unchanged\. Not "
+      "copied:\n"
+      "stmain\\.php: Cannot open file \"[^\n]*stmain\\.php\"\\. [^\n]+\n"
+      "stthanks\\.php: Cannot create file \"[^\n]*stthanks\\.php\"\\. [^\n]+\n");
   EXPECT_TRUE(std::regex_match(result.err, expected)) << result.err;
+  EXPECT_EQ(Read(page), kPage);
   // The others arrive.
   EXPECT_EQ(Read(site / "stiframe.php"), testsupport::ShippedStandIn("script/stiframe.php"));
+}
+
+// The place-name form: the Time Zone number that ends the offer at that time
+// in that place on that day, daylight saving included.
+TEST_F(GenerateCommandTest, aPlaceNameGivesTheZoneNumberForTheExpirysDate) {
+  const struct {
+    const char* date;
+    const char* number;  // the Time Zone number, seen in the expiry
+    const char* offerexpire;
+  } cases[] = {
+      // 18:00 in Berlin: 17:00 UTC in winter (number -1), 16:00 UTC in summer (-2).
+      {"2026-01-15", "-1", "$offerexpire = 1768489800;"},
+      {"2026-07-15", "-2", "$offerexpire = 1784124600;"},
+  };
+  for (const auto& c : cases) {
+    const auto result = Tolvan({"generate", "--page", page.string(), "--offer", "expiry",
+                                "--expiry", c.date, "--end-time", "18:00", "--zone",
+                                "Europe/Berlin"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ConfigLine(5), c.offerexpire) << c.date << ", number " << c.number;
+  }
+  const auto refused = Tolvan({"generate", "--page", page.string(), "--offer", "expiry",
+                               "--expiry", "2026-01-15", "--end-time", "18:00", "--zone",
+                               "Asia/Kolkata"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_EQ(refused.err,
+            "tolvan generate: --zone Asia/Kolkata cannot be used: at 18:00 on 2026-01-15, "
+            "Asia/Kolkata is 5:30 hours ahead of UTC, and the Time Zone number takes whole "
+            "hours only\n");
+}
+
+TEST_F(GenerateCommandTest, optionsOfAnotherKindOfOfferAreRefusedNamingTheConflict) {
+  const struct {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{"--timeout", "30"}, "--timeout conflicts with --offer limit (the default): only --offer "
+                            "oto uses it"},
+      {{"--offer", "expiry", "--timeout", "30"},
+       "--timeout conflicts with --offer expiry: only --offer oto uses it"},
+      {{"--offer", "oto", "--expiry", "2030-01-01"},
+       "--expiry conflicts with --offer oto: only --offer expiry uses it"},
+      {{"--zone", "Europe/Berlin"},
+       "--zone conflicts with --offer limit (the default): only --offer expiry uses it"},
+      {{"--offer", "limit", "--zone", "3"},
+       "--zone conflicts with --offer limit: only --offer expiry uses it"},
+      {{"--offer", "oto", "--end-time", "18:00"},
+       "--end-time conflicts with --offer oto: only --offer expiry uses it"},
+      {{"--offer", "expiry", "--expiry", "2030-01-01T10:00", "--end-time", "18:00"},
+       "--end-time conflicts with the time of day in --expiry: give it once"},
+      {{"--offer", "expiry", "--end-time", "24:00"},
+       "--end-time accepts a time of day as HH:MM, not '24:00'"},
+      {{"--offer", "expiry", "--zone", "Mars/Base"},
+       "--zone accepts a whole number of hours or a place such as Europe/Berlin, not "
+       "'Mars/Base'"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"generate", "--page", page.string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto result = Tolvan(args);
+    EXPECT_EQ(result.exitCode, 2) << c.error;
+    EXPECT_EQ(result.err, "tolvan generate: " + c.error + "\n");
+    EXPECT_EQ(Read(page), kPage) << c.error;
+  }
 }
 
 TEST_F(GenerateCommandTest, helpListsEveryOption) {

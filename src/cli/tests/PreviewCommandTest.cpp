@@ -87,8 +87,28 @@ TEST_F(PreviewCommandTest, badOptionsNameTheOptionExit2AndWriteNothing) {
 
 TEST_F(PreviewCommandTest, aPageThatCannotBeWrittenExits1) {
   std::filesystem::create_directory(output);
-  const auto result = RunTolvan({"preview", "--output", output});
+  const auto result = RunTolvan({"preview", "--output", output, "--force"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.err.rfind("tolvan preview: Cannot create file \"" + output + "\"", 0), 0u)
       << result.err;
+}
+
+TEST_F(PreviewCommandTest, replacesOnlyAPreviewItWroteUnlessForced) {
+  const std::string page = "<html><body>The seller's own page</body></html>\n";
+  UUtils::WriteFileBytes(output, page);
+  const auto refused = RunTolvan({"preview", "--output", output});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err, "tolvan preview: " + output +
+                             " exists and is no preview; it was left as it is. Give --force to "
+                             "replace it.\n");
+  EXPECT_EQ(UUtils::ReadFileBytes(output), page);
+
+  EXPECT_EQ(RunTolvan({"preview", "--output", output, "--force"}).exitCode, 0);
+  const std::string forced = UUtils::ReadFileBytes(output);
+  EXPECT_TRUE(preview::IsPreviewFile(output));
+  // A preview is replaced by the next one without asking.
+  const auto again = RunTolvan({"preview", "--output", output, "--color", "navy"});
+  EXPECT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_NE(UUtils::ReadFileBytes(output), forced);
 }
