@@ -246,7 +246,7 @@ GenerateRequest ParseGenerateOptions(const std::string& command,
   std::string databaseOption;  // the first database option given
   bool hasPage = false, hasOutput = false, offerGiven = false, expiryHasTime = false;
   std::string zone = "0", zonePlace;
-  std::optional<int> endTime;  // minutes of the day
+  std::optional<int> endTime;            // minutes of the day
   std::vector<std::string> kindOptions;  // the options that only one kind of offer uses
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -305,7 +305,9 @@ GenerateRequest ParseGenerateOptions(const std::string& command,
   if (request.database) request.database = database;
 
   OfferSettings& s = request.settings;
-  const std::string kind = std::string(s.expiryDate ? "expiry" : s.oneTimeOffer ? "oto" : "limit") +
+  const std::string kind = std::string(s.expiryDate     ? "expiry"
+                                       : s.oneTimeOffer ? "oto"
+                                                        : "limit") +
                            (offerGiven ? "" : " (the default)");
   for (const auto& option : kindOptions) {
     const bool timeOut = option == "--timeout";

@@ -119,7 +119,8 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
   const std::string key = written ? written->key : "";
   if (!skipped.empty()) {
     auto message = IncompleteMessage(target, skipped);
-    return {GenerateOutcome::Status::Incomplete, target, std::move(message), std::move(skipped), key};
+    return {GenerateOutcome::Status::Incomplete, target, std::move(message), std::move(skipped),
+            key};
   }
   if (!scan.carriesPackage) IncludePackageInPage(settings.page, scan.insertion);
   return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target), {}, key};

@@ -29,10 +29,10 @@ struct GenerateOutcome {
   // unchanged; the message lists what failed.
   enum class Status { InvalidPage, Generated, Incomplete };
   Status status;
-  std::string targetFolder;  // where the package was written; empty for InvalidPage
-  std::string message;       // what to tell the user
+  std::string targetFolder;          // where the package was written; empty for InvalidPage
+  std::string message;               // what to tell the user
   std::vector<SkippedCopy> skipped;  // the copies that failed
-  std::string databaseKey;  // the offer's key in its database; empty without one
+  std::string databaseKey;           // the offer's key in its database; empty without one
 };
 
 // Writes the offer's script package beside the sales page `settings.page`:

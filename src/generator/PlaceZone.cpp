@@ -36,9 +36,11 @@ std::int64_t ZoneNumberForPlace(const std::string& place, double local) {
     throw UUtils::AppError(place + " is no place of the system's time-zone database");
   }
   const auto millis = static_cast<std::int64_t>(std::llround(local * kMillisPerDay));
-  const std::int64_t days = millis >= 0 ? millis / kMillisPerDay : -((-millis - 1) / kMillisPerDay) - 1;
+  const std::int64_t days =
+      millis >= 0 ? millis / kMillisPerDay : -((-millis - 1) / kMillisPerDay) - 1;
   const QDate date = QDate(1899, 12, 30).addDays(days);
-  const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(millis - days * kMillisPerDay));
+  const QTime time =
+      QTime::fromMSecsSinceStartOfDay(static_cast<int>(millis - days * kMillisPerDay));
   const QDateTime at(date, time, zone);
   const std::string when =
       time.toString("HH:mm").toStdString() + " on " + date.toString(Qt::ISODate).toStdString();

@@ -8,7 +8,6 @@
 #include "ui/ColorComboBox.h"
 #include "ui/DateField.h"
 #include "ui/SpinEdit.h"
-#include "util/AppFolder.h"
 
 namespace shell {
 
@@ -33,7 +32,7 @@ generator::OfferSettings TfrmMain::GatherOfferSettings() const {
 }
 
 void TfrmMain::GenerateScript() {
-  const auto outcome = generator::GenerateScript(GatherOfferSettings(), UUtils::AppFolder());
+  const auto outcome = generator::GenerateScript(GatherOfferSettings(), appFolder_);
   // A package that lacks a shipped file is no package: that is an error, not news.
   const bool incomplete = outcome.status == generator::GenerateOutcome::Status::Incomplete;
   msgMain.Show(QString::fromStdString(outcome.message),

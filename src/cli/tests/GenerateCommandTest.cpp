@@ -80,10 +80,9 @@ class GenerateCommandTest : public ::testing::Test {
 TEST_F(GenerateCommandTest, defaultsWriteTheSamePackageAsTheGenerator) {
   const auto result = Tolvan({"generate", "--page", page.string()});
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.out,
-            "Script generated in " + site.string() +
-                "/\nPlease upload to your server.\n"
-                "No time limit and no copy limit: the offer never closes.\n");
+  EXPECT_EQ(result.out, "Script generated in " + site.string() +
+                            "/\nPlease upload to your server.\n"
+                            "No time limit and no copy limit: the offer never closes.\n");
   EXPECT_EQ(result.err,
             "Warning: The bar text shows %%timeleft%%, but the offer has no time limit: it "
             "reads empty.\n");
@@ -290,15 +289,14 @@ TEST_F(GenerateCommandTest, aPlaceNameGivesTheZoneNumberForTheExpirysDate) {
       {"2026-07-15", "-2", "$offerexpire = 1784124600;"},
   };
   for (const auto& c : cases) {
-    const auto result = Tolvan({"generate", "--page", page.string(), "--offer", "expiry",
-                                "--expiry", c.date, "--end-time", "18:00", "--zone",
-                                "Europe/Berlin"});
+    const auto result =
+        Tolvan({"generate", "--page", page.string(), "--offer", "expiry", "--expiry", c.date,
+                "--end-time", "18:00", "--zone", "Europe/Berlin"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(ConfigLine(5), c.offerexpire) << c.date << ", number " << c.number;
   }
-  const auto refused = Tolvan({"generate", "--page", page.string(), "--offer", "expiry",
-                               "--expiry", "2026-01-15", "--end-time", "18:00", "--zone",
-                               "Asia/Kolkata"});
+  const auto refused = Tolvan({"generate", "--page", page.string(), "--offer", "expiry", "--expiry",
+                               "2026-01-15", "--end-time", "18:00", "--zone", "Asia/Kolkata"});
   EXPECT_EQ(refused.exitCode, 2);
   EXPECT_EQ(refused.err,
             "tolvan generate: --zone Asia/Kolkata cannot be used: at 18:00 on 2026-01-15, "
@@ -311,8 +309,9 @@ TEST_F(GenerateCommandTest, optionsOfAnotherKindOfOfferAreRefusedNamingTheConfli
     std::vector<std::string> args;
     std::string error;
   } cases[] = {
-      {{"--timeout", "30"}, "--timeout conflicts with --offer limit (the default): only --offer "
-                            "oto uses it"},
+      {{"--timeout", "30"},
+       "--timeout conflicts with --offer limit (the default): only --offer "
+       "oto uses it"},
       {{"--offer", "expiry", "--timeout", "30"},
        "--timeout conflicts with --offer expiry: only --offer oto uses it"},
       {{"--offer", "oto", "--expiry", "2030-01-01"},

@@ -73,14 +73,15 @@ class GenerateScriptTest : public PackageFixture {
         ::_exit(10);
       }
       const std::string error = generate();
-      const bool sent = ::write(pipe[1], error.data(), error.size()) ==
-                        static_cast<ssize_t>(error.size());
+      const bool sent =
+          ::write(pipe[1], error.data(), error.size()) == static_cast<ssize_t>(error.size());
       ::_exit(sent ? 0 : 11);
     }
     ::close(pipe[1]);
     std::string error;
     char buffer[4096];
-    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;) error.append(buffer, got);
+    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+      error.append(buffer, got);
     ::close(pipe[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -218,7 +219,8 @@ TEST_F(GenerateScriptTest, includeGoesWherePhpAllowsItAndASecondGenerationChange
       {"declare", "<?php declare(strict_types=1);\necho 1;\n",
        "<?php declare(strict_types=1);" + statements + "\r\necho 1;\r\n"},
       {"declares after a licence comment, any case",
-       "<?PHP\n/* licence; (c) */\n// note\nDECLARE(strict_types=1);\n# more\ndeclare (ticks = 1) ;\n",
+       "<?PHP\n/* licence; (c) */\n// note\nDECLARE(strict_types=1);\n# more\ndeclare (ticks = 1) "
+       ";\n",
        "<?PHP\r\n/* licence; (c) */\r\n// note\r\nDECLARE(strict_types=1);\r\n# more\r\n"
        "declare (ticks = 1) ;" +
            statements + "\r\n"},
@@ -230,7 +232,8 @@ TEST_F(GenerateScriptTest, includeGoesWherePhpAllowsItAndASecondGenerationChange
        "<?php\r\nnamespace Shop\\Sales;" + statements + "\r\nfunction f() {}\r\n"},
       {"declare and a braced namespace", "<?php declare(strict_types=1);\nnamespace Shop {\n}\n",
        "<?php declare(strict_types=1);\r\nnamespace Shop {" + statements + "\r\n}\r\n"},
-      {"global namespace block", "<?php namespace {\n}", "<?php namespace {" + statements + "\r\n}\r\n"},
+      {"global namespace block", "<?php namespace {\n}",
+       "<?php namespace {" + statements + "\r\n}\r\n"},
       {"namespace-relative call: no statement", "<?php namespace\\f();\n",
        kIncludeCrLf + "<?php namespace\\f();\r\n"},
       {"byte-order mark and declare", bom + "<?php declare(strict_types=1);\n",
@@ -304,8 +307,8 @@ TEST_F(GenerateScriptTest, pagePathWithoutFolderWritesIntoTheCurrentDirectory) {
 TEST_F(GenerateScriptTest, copiesReplaceExistingFilesButTheFoldersDataFilesStay) {
   // The live state: two sales, and two visitors remembered.
   const std::string sales = "2";
-  const std::string visitors = std::string(32, 'a') + " 001765432100\n" + std::string(32, 'b') +
-                               " 001765432199\n";
+  const std::string visitors =
+      std::string(32, 'a') + " 001765432100\n" + std::string(32, 'b') + " 001765432199\n";
   Write(site / "stnumsales.txt", sales);
   Write(site / "stiptrack.txt", visitors);
   Write(site / "stthanksredirect.php", "old");
@@ -389,8 +392,8 @@ TEST_F(GenerateScriptTest, aFolderThatTakesNoConfigLeavesThePageByteForByte) {
       {"only stconfig1.php blocked", [&] { fs::create_directory(site / "stconfig1.php"); }, false},
       {"a read-only folder",
        [&] {
-         fs::permissions(root, fs::perms::owner_all | fs::perms::others_read |
-                                   fs::perms::others_exec);
+         fs::permissions(root,
+                         fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
          fs::permissions(site, fs::perms::owner_read | fs::perms::owner_exec |
                                    fs::perms::others_read | fs::perms::others_exec);
        },

@@ -32,11 +32,13 @@ TEST(PageStartsServed, eachPageStartIsLintedAndServedWithTheBar) {
        std::string("<?php\nnamespace Shop\\Sales;\nfunction title(): string { return 'Sales'; }\n"
                    "?>\n<html><head><title><?= title() ?></title></head>") +
            kBody},
-      {"byte-order mark", std::string("\xEF\xBB\xBF<html><head><title>Sales</title></head>") + kBody},
+      {"byte-order mark",
+       std::string("\xEF\xBB\xBF<html><head><title>Sales</title></head>") + kBody},
       {"shebang", std::string("#!/usr/bin/env php\n<?php $title = 'Sales'; ?>\n<html><head>"
                               "<title><?= $title ?></title></head>") +
                       kBody},
-      {"plain HTML", std::string("<!DOCTYPE html>\n<html><head><title>Sales</title></head>") + kBody},
+      {"plain HTML",
+       std::string("<!DOCTYPE html>\n<html><head><title>Sales</title></head>") + kBody},
       {"XML declaration",
        std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<html xmlns=\"http://www.w3.org/"
                    "1999/xhtml\"><head><title>Sales</title></head>") +
@@ -59,9 +61,8 @@ TEST(PageStartsServed, eachPageStartIsLintedAndServedWithTheBar) {
     testsupport::WebVisitor visitor;
     const auto served = visitor.Get(server.Url("index.php"));
     EXPECT_EQ(served.status, 200) << c.name;
-    EXPECT_NE(served.body.find("id=\"hurrex-bar\""), std::string::npos)
-        << c.name << ": no bar in\n"
-        << served.body;
+    EXPECT_NE(served.body.find("id=\"hurrex-bar\""), std::string::npos) << c.name << ": no bar in\n"
+                                                                        << served.body;
     EXPECT_NE(served.body.find("<p>Content</p>"), std::string::npos) << c.name;
     EXPECT_EQ(served.body.find("rror"), std::string::npos) << c.name << "\n" << served.body;
   }

@@ -11,6 +11,7 @@
 #include "shell/FMain.h"
 #include "testsupport/Retype.h"
 #include "testsupport/TempFolder.h"
+#include "testsupport/Tolvan.h"
 #include "ui/ColorComboBox.h"
 #include "ui/DateField.h"
 #include "ui/FileDialog.h"
@@ -32,7 +33,8 @@ class OfferPanel : public ::testing::Test {
   void SetUp() override {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     ui::MessageBox::ClearShown();
-    window = std::make_unique<TfrmMain>();
+    // The program folder of the build, which holds the shipped files.
+    window = std::make_unique<TfrmMain>(testsupport::BuiltAppFolder());
     window->show();
   }
   void TearDown() override { window.reset(); }
@@ -210,6 +212,23 @@ TEST_F(OfferPanel, generateFileErrorIsReportedAndTheWindowGoesOn) {
       0u)
       << LastMessage();
   EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(OfferPanel, aShippedFileNotCopiedIsReportedAsAnErrorAndThePageKeepsItsBytes) {
+  const auto page = dir / "sales.php";
+  UUtils::WriteFileBytes(page.string(), "<html></html>");
+  fs::create_directory(dir / "stmain.php");  // no copy can be written there
+  window->edtPage->setText(QString::fromStdString(page.string()));
+  QTest::mouseClick(window->btnGenerateScript, Qt::LeftButton);
+  ASSERT_FALSE(ui::MessageBox::Shown().empty());
+  EXPECT_EQ(ui::MessageBox::Shown().back().caption, "Error");
+  EXPECT_NE(LastMessage().find("is incomplete, so the page was left unchanged."), std::string::npos)
+      << LastMessage();
+  EXPECT_NE(LastMessage().find("\r\nstmain.php: Cannot create file \"" +
+                               (dir / "stmain.php").string() + "\". Is a directory."),
+            std::string::npos)
+      << LastMessage();
+  EXPECT_EQ(UUtils::ReadFileBytes(page.string()), "<html></html>");
 }
 
 TEST_F(OfferPanel, theLargestValuesAreReadableInTheirFields) {

@@ -43,13 +43,9 @@ TEST(WindowAndCommand, sameSettingsWriteTheSamePackage) {
   }
   const std::string text = "Only %%copiesleft%% left, \"hurry\" $5 \\o/";
 
-  TfrmMain w;
+  TfrmMain w(testsupport::BuiltAppFolder());
   w.show();
   w.edtPage->setText(QString::fromStdString((root / "window" / "index.php").string()));
-  // A time-out typed for a one-time offer stays in force, though its field is
-  // disabled once the expiry offer is chosen.
-  QTest::mouseClick(w.rbtOneTimeOffer, Qt::LeftButton, {}, QPoint(8, 8));
-  Retype(w.edtTimeOut, "15");
   QTest::mouseClick(w.rbtExpiryDate, Qt::LeftButton, {}, QPoint(8, 8));
   TypeDate(w.edtExpiryDate->Editor(), "01012010");
   Retype(w.edtTimeZone, "3");
@@ -65,16 +61,15 @@ TEST(WindowAndCommand, sameSettingsWriteTheSamePackage) {
   QTest::mouseClick(w.btnGenerateScript, Qt::LeftButton);
 
   const auto result =
-      testsupport::RunTolvan({"generate",   "--page",     (root / "command" / "index.php").string(),
-                              "--offer",    "expiry",     "--expiry",
-                              "2010-01-01", "--zone",     "3",
-                              "--timeout",  "15",         "--max-sales",
-                              "99",         "--refresh",  "7",
-                              "--width",    "500",        "--height",
-                              "30",         "--border",   "2",
-                              "--text",     text,         "--next-page",
-                              "next.php",   "--position", "bottom",
-                              "--color",    "Navy"});
+      testsupport::RunTolvan({"generate",    "--page",   (root / "command" / "index.php").string(),
+                              "--offer",     "expiry",   "--expiry",
+                              "2010-01-01",  "--zone",   "3",
+                              "--max-sales", "99",       "--refresh",
+                              "7",           "--width",  "500",
+                              "--height",    "30",       "--border",
+                              "2",           "--text",   text,
+                              "--next-page", "next.php", "--position",
+                              "bottom",      "--color",  "Navy"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
 
   for (const char* file : {"index.php", "stconfig1.php"}) {
