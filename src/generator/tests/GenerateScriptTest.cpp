@@ -261,6 +261,29 @@ TEST_F(GenerateScriptTest, includeGoesWherePhpAllowsItAndASecondGenerationChange
   }
 }
 
+// The page is read and written in pieces of 64 KiB: what spans two pieces is
+// read as one.
+TEST_F(GenerateScriptTest, whatSpansTwoPiecesOfThePageIsReadAsOne) {
+  const std::size_t piece = 1 << 16;
+  const std::string markers = "include'stconfig1.php'; include'stmain.php';";
+  const struct {
+    const char* name;
+    std::string before, after;
+  } cases[] = {
+      {"markers across the boundary", std::string(piece - 10, 'x') + markers,
+       std::string(piece - 10, 'x') + markers},
+      {"CR LF across the boundary", std::string(piece - 1, 'x') + "\r\ny",
+       kIncludeCrLf + std::string(piece - 1, 'x') + "\r\ny\r\n"},
+      {"lone breaks at both ends", "\r" + std::string(2 * piece, 'x') + "\n\r",
+       kIncludeCrLf + "\r\n" + std::string(2 * piece, 'x') + "\r\n\r\n"},
+  };
+  for (const auto& c : cases) {
+    Write(page, c.before);
+    Generate();
+    EXPECT_TRUE(Read(page) == c.after) << c.name;  // not printed: 64 KiB each
+  }
+}
+
 TEST_F(GenerateScriptTest, openingCommentsPastTheFirstMegabyteAreRefusedBeforeAnythingIsWritten) {
   const std::string before = "<?php /*" + std::string(1 << 20, ' ') + "*/ declare(strict_types=1);";
   Write(page, before);
