@@ -28,19 +28,22 @@ const defaultSettings = {
 
 // Runs the tool's real generator on `page`: the include line on top of it, stconfig1.php and
 // the eight package files beside it. Values the tool cannot write (the IP check, an expiry to
-// the second, an expiry together with a one-time offer) are then edited into stconfig1.php, as
-// a seller would do by hand. `more`: further options of tolvan generate.
+// the second, an expiry together with a one-time offer, a time-out beside another kind of offer)
+// are then edited into stconfig1.php, as a seller would do by hand. `more`: further options of
+// tolvan generate.
 function generate(page, values, more = []) {
   const s = { ...defaultSettings, ...values };
   const end = s.offerexpire ? s.offerexpire + 6600 : 0;
   const minute = end - (end % 60);
   const args = ['generate', '--page', page,
     '--offer', s.useoto ? 'oto' : s.offerexpire ? 'expiry' : 'limit',
-    '--timeout', String(s.timeout), '--max-sales', String(s.maxsales),
+    '--max-sales', String(s.maxsales),
     '--refresh', String(s.refreshtime), '--next-page', s.page2, '--text', s.popuptext,
     '--position', s.popuptop ? 'top' : 'bottom', '--height', String(s.popupheight),
     '--width', String(s.popupwidth), '--border', String(s.popupborder),
     '--color', s.popupbgcolor, ...more];
+  // Only a one-time offer takes a time-out; the tool refuses it with another kind.
+  if (s.useoto) args.push('--timeout', String(s.timeout));
   if (s.offerexpire && !s.useoto) {
     // The date as UTC wall-clock time in zone 0 is that very instant.
     args.push('--expiry', new Date(minute * 1000).toISOString().slice(0, 16), '--zone', '0');
@@ -52,6 +55,7 @@ function generate(page, values, more = []) {
     text = text.replace(new RegExp(`^\\$${name} = .*;\r$`, 'm'), () => `$${name} = ${value};\r`);
   };
   if (s.checkip) edit('checkip', 1);
+  if (s.timeout && !s.useoto) edit('timeout', s.timeout);
   if (s.offerexpire && (s.useoto || end !== minute)) edit('offerexpire', s.offerexpire);
   fs.writeFileSync(config, text);
 }
