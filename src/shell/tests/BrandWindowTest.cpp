@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QMovie>
@@ -8,6 +9,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "brand/BrandProfile.h"
@@ -318,12 +320,22 @@ TEST_F(BrandWindow, skinFileThatIsNoSkinKeepsTheBuiltInOne) {
 }
 
 TEST_F(BrandWindow, settingsFileThatCannotBeReadKeepsTheBuiltInSkin) {
-  // A folder in the settings file's place: the brand is there but fails at
-  // once, before it gets to its skin.
-  fs::create_directory(folder.Path("dbsettings.dat"));
+  // A folder or a pipe in the settings file's place: the brand is there but
+  // fails at once, before it gets to its skin; the pipe is never waited on.
+  const std::function<void(const std::string&)> makers[] = {
+      [](const std::string& path) { fs::create_directory(path); },
+      [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0); },
+  };
   Write("mainskin.dat", brandmedia::Skin("#panBanner { background: #abcdef; }"));
-  TfrmMain window(Folder());
-  ASSERT_EQ(Errors().size(), 1u);
-  EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn());
-  EXPECT_TRUE(window.Timer1->isActive());
+  for (const auto& make : makers) {
+    ui::MessageBox::ClearShown();
+    fs::remove(folder.Path("dbsettings.dat"));
+    make(folder.Path("dbsettings.dat"));
+    TfrmMain window(Folder());
+    ASSERT_EQ(Errors().size(), 1u);
+    EXPECT_TRUE(Errors()[0].contains("It is not a regular file")) << Errors()[0].toStdString();
+    EXPECT_EQ(window.windowTitle(), "Hurrex Tolvan") << "no brand";
+    EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn());
+    EXPECT_TRUE(window.Timer1->isActive());
+  }
 }
