@@ -17,6 +17,7 @@
 #include "shell/FMain.h"
 #include "shell/tests/BrandMedia.h"
 #include "testsupport/TempFolder.h"
+#include "ui/Application.h"
 #include "ui/HtmlView.h"
 #include "ui/LinkLabel.h"
 #include "ui/MessageBox.h"
@@ -61,7 +62,7 @@ class BrandWindow : public ::testing::Test {
     // The application carries the skin and the icon from one window to the
     // next; the next test starts from the built-in ones.
     qApp->setStyleSheet(ui::Skin::BuiltIn());
-    qApp->setWindowIcon(QIcon());
+    qApp->setWindowIcon(ui::Application::OwnIcon());
   }
 
   std::string Folder() const { return folder.Root().string() + "/"; }
@@ -160,7 +161,7 @@ TEST_F(BrandWindow, fullBrandDressesTheWindowAndItsLinksOpenTheirAddresses) {
                                                : "http://blog.example/");
 
   EXPECT_TRUE(qApp->styleSheet().contains("#123456"));
-  EXPECT_FALSE(qApp->windowIcon().isNull());
+  EXPECT_NE(qApp->windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey()) << "the brand's";
   EXPECT_TRUE(window.Timer1->isActive() == false) << "the welcome page holds the check";
   ASSERT_NE(NewsList, nullptr);
 
@@ -305,8 +306,8 @@ TEST_F(BrandWindow, iconThatCannotBeReadIsReportedAfterTheSkin) {
   ASSERT_EQ(Errors().size(), 1u);
   EXPECT_TRUE(Errors()[0].contains("main.ico\" cannot be read.")) << Errors()[0].toStdString();
   EXPECT_TRUE(qApp->styleSheet().contains("#654321"));
-  EXPECT_TRUE(qApp->windowIcon().isNull());
-  EXPECT_TRUE(window.windowIcon().isNull());
+  EXPECT_EQ(qApp->windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey());
+  EXPECT_EQ(window.windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey());
   EXPECT_TRUE(window.Timer1->isActive());
 }
 
@@ -316,7 +317,7 @@ TEST_F(BrandWindow, skinFileThatIsNoSkinKeepsTheBuiltInOne) {
   TfrmMain window(Folder());
   EXPECT_TRUE(Errors().empty());
   EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn());
-  EXPECT_TRUE(qApp->windowIcon().isNull());
+  EXPECT_EQ(qApp->windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey());
 }
 
 TEST_F(BrandWindow, settingsFileThatCannotBeReadKeepsTheBuiltInSkin) {
