@@ -72,12 +72,12 @@ for _ in $(seq 1 100); do
   sleep 0.05
 done
 
-user_dir "$work/home/.config" "$work/runtime" "$work/out" "$work/site"
+user_dir "$work/home" "$work/home/.config" "$work/runtime" "$work/out" "$work/site"
 chmod 700 "$work/runtime"
 cp -r "$probe/.." "$work/plugins"
 chmod -R a+rX "$work/plugins"
 run_as_user() {
-  "${as_user[@]}" env -i PATH="$fs/usr/bin:/usr/bin:/bin" HOME=/nonexistent \
+  "${as_user[@]}" env -i PATH="$fs/usr/bin:/usr/bin:/bin" HOME="$work/home" \
     XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime" "$@"
 }
 
