@@ -53,7 +53,8 @@ main_categories=$(sed -n 's/^Categories=//p' "$entry" | tr ';' '\n' |
 [ "$main_categories" = 1 ] || fail "the launcher entry has $main_categories main categories"
 
 # The sample brand, its news service on a free port; the program folder then read-only.
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+port=$(php -r '$s = stream_socket_server("tcp://127.0.0.1:0");
+  echo substr(strrchr(stream_socket_get_name($s, false), ":"), 1);')
 LC_ALL=C sed "s#http://127.0.0.1:8765/#http://127.0.0.1:$port/#" "$source_root/examples/brand/brand.txt" \
   >"$work/brand.txt"
 "$program/tolvan" brand encrypt "$work/brand.txt" "$program/dbsettings.dat"
