@@ -4,11 +4,10 @@
 # read-only either way. tolvan from the PATH writes a whole package; the launcher entry starts
 # the window, dressed by the sample brand, offscreen, with a probe (install/tests/probe) that
 # reports what the user sees and opens a news item from a publisher's service on 127.0.0.1.
-# Usage: installed-program.sh BUILD_DIR PACKAGE_DIR PROBE_PLUGIN_DIR
+# Usage: installed-program.sh PACKAGE_DIR PROBE_PLUGIN_DIR
 set -euo pipefail
-build=$1
-deb=$(ls "$2"/hurrex-tolvan_*.deb)
-probe=$3
+deb=$(ls "$1"/hurrex-tolvan_*.deb)
+probe=$2
 source_root=$(cd "$(dirname "$0")/../.." && pwd)
 
 work=$(mktemp -d)
