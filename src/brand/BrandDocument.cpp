@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "brand/PlainCopy.h"
 #include "util/CipherFiles.h"
 #include "util/TextLines.h"
 
@@ -19,9 +18,7 @@ BrandDocument::BrandDocument(const UUtils::StringList& lines) : text(UUtils::Joi
 std::optional<UUtils::StringList> LoadBrandDocument(const std::string& folder) {
   const std::string source = folder + kBrandFile;
   if (!std::filesystem::exists(source)) return std::nullopt;
-  PlainCopy plain(folder);
-  UUtils::DecryptToFile(source, plain.Path());
-  return UUtils::ReadLines(plain.Path());
+  return UUtils::SplitLines(UUtils::DecryptFile(source));
 }
 
 std::size_t FindFolded(std::string_view text, std::string_view pattern, std::size_t from) {

@@ -10,7 +10,6 @@
 namespace brand {
 
 inline constexpr char kBrandFile[] = "dbsettings.dat";
-inline constexpr char kPlainCopy[] = "dbsettings.sim";
 
 // The brand settings document as one text, every line followed by CR LF, and
 // the reading position that TakeTagValue moves forward only.
@@ -21,9 +20,10 @@ struct BrandDocument {
   std::size_t position = 0;
 };
 
-// Decrypts `folder` + "dbsettings.dat" through a plain copy beside it, which
-// is gone again when this returns or throws, and reads its lines. Nothing
-// when there is no brand file. File errors throw UUtils::AppError.
+// Decrypts `folder` + "dbsettings.dat" in memory and reads its lines; no
+// plain copy is written anywhere. Nothing when there is no brand file. File
+// errors throw UUtils::AppError, and so does a brand file that is not a
+// regular file (a folder, a pipe, a device), at once.
 std::optional<UUtils::StringList> LoadBrandDocument(const std::string& folder);
 
 // The first place at or after `from` where `pattern` stands in `text`, with

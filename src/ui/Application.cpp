@@ -1,5 +1,6 @@
 #include "ui/Application.h"
 
+#include <QDir>
 #include <exception>
 
 #include "ui/MessageBox.h"
@@ -13,6 +14,18 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setFont(Skin::BaseFont());
   setPalette(Skin::BasePalette(palette()));
   setStyleSheet(Skin::BuiltIn());
+  setWindowIcon(OwnIcon());
+}
+
+QIcon Application::OwnIcon() {
+  static const QIcon icon = [] {
+    QIcon sizes;
+    for (const QString& size : QDir(QStringLiteral(":/icon")).entryList()) {
+      sizes.addFile(QStringLiteral(":/icon/%1/hurrex-tolvan.png").arg(size));
+    }
+    return sizes;
+  }();
+  return icon;
 }
 
 namespace {

@@ -1,15 +1,20 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 #include <functional>
 
 namespace ui {
 
 // The application object. An exception that leaves an event handler is
-// reported to the user in an error box, and the message loop goes on.
+// reported to the user in an error box, and the message loop goes on. Every
+// window wears the application's own icon unless a brand gives another.
 class Application : public QApplication {
  public:
   Application(int& argc, char** argv);
+
+  // The application's own icon, in every size it is drawn in.
+  static QIcon OwnIcon();
 
   bool notify(QObject* receiver, QEvent* event) override;
 

@@ -32,6 +32,45 @@ class TargetStream : public AesLib::ByteStream {
   FileStream& file_;
 };
 
+// The cipher's view of plain bytes in memory, read...
+class PlainSource : public AesLib::ByteStream {
+ public:
+  explicit PlainSource(std::string_view bytes) : bytes_(bytes) {}
+
+  std::size_t Read(std::uint8_t* data, std::size_t n) override {
+    n = std::min(n, bytes_.size() - position_);
+    std::memcpy(data, bytes_.data() + position_, n);
+    position_ += n;
+    return n;
+  }
+  std::size_t Write(const std::uint8_t*, std::size_t) override {
+    throw AesLib::StreamError("the source is not written");
+  }
+  std::int64_t Size() override { return static_cast<std::int64_t>(bytes_.size()); }
+
+ private:
+  std::string_view bytes_;
+  std::size_t position_ = 0;
+};
+
+// ...and written.
+class PlainTarget : public AesLib::ByteStream {
+ public:
+  explicit PlainTarget(std::string& bytes) : bytes_(bytes) {}
+
+  std::size_t Read(std::uint8_t*, std::size_t) override {
+    throw AesLib::StreamError("the target is not read");
+  }
+  std::size_t Write(const std::uint8_t* data, std::size_t n) override {
+    bytes_.append(reinterpret_cast<const char*>(data), n);
+    return n;
+  }
+  std::int64_t Size() override { return static_cast<std::int64_t>(bytes_.size()); }
+
+ private:
+  std::string& bytes_;
+};
+
 // The cipher's view of a source file. Its first bytes are read at once, so a
 // source that opens but cannot be read (a folder) is reported before any
 // target is touched, and reading can go back to the start while it has not
@@ -93,18 +132,39 @@ bool HoldsContainerHeader(AesLib::TCrypt& crypt, SourceStream& source) {
   return source.Rewind() && header;
 }
 
+// Encrypts all that `reader` gives into `target`, which is replaced only by
+// the whole container. `raiseReadError` reports a failed read of the source.
+template <class RaiseReadError>
+void EncryptInto(AesLib::ByteStream& reader, const std::string& target,
+                 RaiseReadError raiseReadError) {
+  ReplacementFile out(target);
+  TargetStream writer(out.Stream());
+  bool written;
+  {
+    AesLib::TEncryption crypt(kBuiltInPassword, kCipherBufferSize);
+    written = crypt.EncryptStream(reader, writer);
+  }
+  if (!written) {
+    raiseReadError();
+    if (out.Stream().Error() != 0) ThrowCannotCreate(target, out.Stream().Error());
+    ThrowCannotCreate(target, EIO);
+  }
+  out.Commit();
+}
+
 }  // namespace
 
-void DecryptToFile(const std::string& source, const std::string& target) {
-  FileStream in = FileStream::OpenForReading(source);
+std::string DecryptFile(const std::string& source) {
+  FileStream in = FileStream::OpenRegularForReading(source);
   SourceStream reader(in, source);
-  FileStream out = FileStream::CreateExclusive(target);
-  TargetStream writer(out);
+  std::string plain;
+  PlainTarget writer(plain);
   {
     AesLib::TCrypt crypt(kBuiltInPassword, BufferFor(reader));
     crypt.DecryptStream(reader, writer, reader.Size());
   }
-  ThrowFileErrors(source, in, target, out);
+  if (in.Error() != 0) ThrowCannotOpen(source, in.Error());
+  return plain;
 }
 
 DecryptOutcome DecryptToFileChecked(const std::string& source, const std::string& target) {
@@ -124,21 +184,34 @@ DecryptOutcome DecryptToFileChecked(const std::string& source, const std::string
   return DecryptOutcome::Decrypted;
 }
 
+DecryptOutcome DecryptFileChecked(const std::string& source, std::string& plain) {
+  plain.clear();
+  FileStream in = FileStream::OpenRegularForReading(source);
+  SourceStream reader(in, source);
+  AesLib::TCrypt crypt(kBuiltInPassword, BufferFor(reader));
+  if (!HoldsContainerHeader(crypt, reader)) return DecryptOutcome::NotAContainer;
+
+  std::string data;
+  PlainTarget writer(data);
+  if (!crypt.DecryptStream(reader, writer, reader.Size())) {
+    if (in.Error() != 0) ThrowCannotOpen(source, in.Error());
+    return DecryptOutcome::Damaged;
+  }
+  plain = std::move(data);
+  return DecryptOutcome::Decrypted;
+}
+
 void EncryptToFile(const std::string& source, const std::string& target) {
   FileStream in = FileStream::OpenForReading(source);
   SourceStream reader(in, source);
-  ReplacementFile out(target);
-  TargetStream writer(out.Stream());
-  bool written;
-  {
-    AesLib::TEncryption crypt(kBuiltInPassword, kCipherBufferSize);
-    written = crypt.EncryptStream(reader, writer);
-  }
-  if (!written) {
-    ThrowFileErrors(source, in, target, out.Stream());
-    ThrowCannotCreate(target, EIO);
-  }
-  out.Commit();
+  EncryptInto(reader, target, [&] {
+    if (in.Error() != 0) ThrowCannotOpen(source, in.Error());
+  });
+}
+
+void EncryptBytesToFile(std::string_view plain, const std::string& target) {
+  PlainSource reader(plain);
+  EncryptInto(reader, target, [] {});
 }
 
 }  // namespace UUtils

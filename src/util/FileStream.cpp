@@ -17,6 +17,22 @@ FileStream FileStream::OpenForReading(const std::string& path) {
   return FileStream(fd);
 }
 
+FileStream FileStream::OpenRegularForReading(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) ThrowCannotOpen(path, errno);
+  FileStream stream(fd);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) ThrowCannotOpen(path, errno);
+  if (!S_ISREG(info.st_mode)) {
+    throw AppError("Cannot open file \"" + path +
+                   "\". It is not a regular file (a folder, a pipe or a device).");
+  }
+  // Reads of a regular file never wait anyway; blocking reads keep the usual
+  // meaning of a short count.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return stream;
+}
+
 FileStream FileStream::CreateExclusive(const std::string& path) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) ThrowCannotCreate(path, errno);

@@ -14,6 +14,10 @@ class FileStream {
   // Opens for reading; other processes may go on reading and writing the file.
   // Throws "Cannot open file ...".
   static FileStream OpenForReading(const std::string& path);
+  // Opens a regular file for reading. Anything else (a folder, a pipe, a
+  // device) is refused at once with "Cannot open file ...": the open never
+  // waits for a pipe's writer or a device.
+  static FileStream OpenRegularForReading(const std::string& path);
   // A new file, or an existing one cut to length 0, held with an exclusive
   // lock while it is written. Throws "Cannot create file ...".
   static FileStream CreateExclusive(const std::string& path);

@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "brand/BrandDocument.h"
 #include "brand/tests/BrandFixture.h"
-#include "testsupport/FileSizeLimit.h"
 #include "util/AppError.h"
 #include "util/TextLines.h"
 
 using namespace brand;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -65,27 +66,35 @@ TEST(ReadingRule, takesValuesForwardOnlyAsTheDocumentHasThem) {
   }
 }
 
-TEST(LoadBrandDocument, decryptsTheBrandFileAndLeavesNoPlainCopy) {
+TEST(LoadBrandDocument, decryptsTheBrandFileInMemory) {
   brandtest::BrandFolder app;
   EXPECT_FALSE(LoadBrandDocument(app.Folder()).has_value()) << "no brand file, no document";
   EXPECT_TRUE(app.Names().empty());
 
   app.WriteBrand("<%%ApplicationName%%>Shop<%%/ApplicationName%%>\r\nsecond\n");
-  UUtils::WriteFileBytes(app.Path("dbsettings.sim"), "left over from a crash");
+  // The program folder is not written to, not even for a moment.
+  const auto before = fs::last_write_time(app.Folder());
   const auto lines = LoadBrandDocument(app.Folder());
   ASSERT_TRUE(lines.has_value());
   EXPECT_EQ(*lines,
             (UUtils::StringList{"<%%ApplicationName%%>Shop<%%/ApplicationName%%>", "second"}));
   EXPECT_EQ(app.Names(), std::vector<std::string>{"dbsettings.dat"});
+  EXPECT_EQ(fs::last_write_time(app.Folder()), before);
 }
 
-TEST(LoadBrandDocument, aFailedReadLeavesNoPlainCopyEither) {
-  brandtest::BrandFolder app;
-  app.WriteBrand(std::string(5000, 'x'));
-  {
-    // The plain copy can be created but not filled.
-    testsupport::FileSizeLimit full(1000);
-    EXPECT_THROW(LoadBrandDocument(app.Folder()), UUtils::AppError);
+TEST(LoadBrandDocument, aBrandFileThatIsNoRegularFileIsRefusedAtOnce) {
+  // A pipe without a writer would hold the window before it ever shows.
+  brandtest::BrandFolder pipe, folder;
+  ASSERT_EQ(::mkfifo(pipe.Path("dbsettings.dat").c_str(), 0644), 0);
+  fs::create_directory(folder.Path("dbsettings.dat"));
+  for (const auto* app : {&pipe, &folder}) {
+    try {
+      LoadBrandDocument(app->Folder());
+      ADD_FAILURE() << "no error";
+    } catch (const UUtils::AppError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + app->Path("dbsettings.dat") +
+                                           "\". It is not a regular file (a folder, a pipe or "
+                                           "a device).");
+    }
   }
-  EXPECT_EQ(app.Names(), std::vector<std::string>{"dbsettings.dat"});
 }

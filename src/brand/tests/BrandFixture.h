@@ -25,12 +25,7 @@ class BrandFolder {
     std::filesystem::remove(Path("plain.txt"));
   }
 
-  std::string ReadBrand() const {
-    UUtils::DecryptToFile(Path("dbsettings.dat"), Path("check.txt"));
-    std::string plain = UUtils::ReadFileBytes(Path("check.txt"));
-    std::filesystem::remove(Path("check.txt"));
-    return plain;
-  }
+  std::string ReadBrand() const { return UUtils::DecryptFile(Path("dbsettings.dat")); }
 
   // The names in the folder, sorted.
   std::vector<std::string> Names() const {

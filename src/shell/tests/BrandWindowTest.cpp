@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QMovie>
@@ -8,6 +9,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "brand/BrandProfile.h"
@@ -15,6 +17,7 @@
 #include "shell/FMain.h"
 #include "shell/tests/BrandMedia.h"
 #include "testsupport/TempFolder.h"
+#include "ui/Application.h"
 #include "ui/HtmlView.h"
 #include "ui/LinkLabel.h"
 #include "ui/MessageBox.h"
@@ -59,7 +62,7 @@ class BrandWindow : public ::testing::Test {
     // The application carries the skin and the icon from one window to the
     // next; the next test starts from the built-in ones.
     qApp->setStyleSheet(ui::Skin::BuiltIn());
-    qApp->setWindowIcon(QIcon());
+    qApp->setWindowIcon(ui::Application::OwnIcon());
   }
 
   std::string Folder() const { return folder.Root().string() + "/"; }
@@ -158,7 +161,7 @@ TEST_F(BrandWindow, fullBrandDressesTheWindowAndItsLinksOpenTheirAddresses) {
                                                : "http://blog.example/");
 
   EXPECT_TRUE(qApp->styleSheet().contains("#123456"));
-  EXPECT_FALSE(qApp->windowIcon().isNull());
+  EXPECT_NE(qApp->windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey()) << "the brand's";
   EXPECT_TRUE(window.Timer1->isActive() == false) << "the welcome page holds the check";
   ASSERT_NE(NewsList, nullptr);
 
@@ -303,8 +306,8 @@ TEST_F(BrandWindow, iconThatCannotBeReadIsReportedAfterTheSkin) {
   ASSERT_EQ(Errors().size(), 1u);
   EXPECT_TRUE(Errors()[0].contains("main.ico\" cannot be read.")) << Errors()[0].toStdString();
   EXPECT_TRUE(qApp->styleSheet().contains("#654321"));
-  EXPECT_TRUE(qApp->windowIcon().isNull());
-  EXPECT_TRUE(window.windowIcon().isNull());
+  EXPECT_EQ(qApp->windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey());
+  EXPECT_EQ(window.windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey());
   EXPECT_TRUE(window.Timer1->isActive());
 }
 
@@ -314,16 +317,26 @@ TEST_F(BrandWindow, skinFileThatIsNoSkinKeepsTheBuiltInOne) {
   TfrmMain window(Folder());
   EXPECT_TRUE(Errors().empty());
   EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn());
-  EXPECT_TRUE(qApp->windowIcon().isNull());
+  EXPECT_EQ(qApp->windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey());
 }
 
 TEST_F(BrandWindow, settingsFileThatCannotBeReadKeepsTheBuiltInSkin) {
-  // A folder in the settings file's place: the brand is there but fails at
-  // once, before it gets to its skin.
-  fs::create_directory(folder.Path("dbsettings.dat"));
+  // A folder or a pipe in the settings file's place: the brand is there but
+  // fails at once, before it gets to its skin; the pipe is never waited on.
+  const std::function<void(const std::string&)> makers[] = {
+      [](const std::string& path) { fs::create_directory(path); },
+      [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0); },
+  };
   Write("mainskin.dat", brandmedia::Skin("#panBanner { background: #abcdef; }"));
-  TfrmMain window(Folder());
-  ASSERT_EQ(Errors().size(), 1u);
-  EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn());
-  EXPECT_TRUE(window.Timer1->isActive());
+  for (const auto& make : makers) {
+    ui::MessageBox::ClearShown();
+    fs::remove(folder.Path("dbsettings.dat"));
+    make(folder.Path("dbsettings.dat"));
+    TfrmMain window(Folder());
+    ASSERT_EQ(Errors().size(), 1u);
+    EXPECT_TRUE(Errors()[0].contains("It is not a regular file")) << Errors()[0].toStdString();
+    EXPECT_EQ(window.windowTitle(), "Hurrex Tolvan") << "no brand";
+    EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn());
+    EXPECT_TRUE(window.Timer1->isActive());
+  }
 }

@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <QIcon>
 #include <QImage>
+#include <QPixmap>
+#include <algorithm>
 #include <stdexcept>
 
 #include "ui/Application.h"
@@ -49,6 +51,21 @@ TEST(Application, errorLeavingAHandlerIsReportedAndTheLoopGoesOn) {
   EXPECT_EQ(MessageBox::Shown()[0].caption, "Error");
   EXPECT_EQ(MessageBox::Shown()[0].text, "boom in a handler");
   EXPECT_EQ(thrower.handled, 1);
+}
+
+TEST(Application, wearsItsOwnIconInEverySizeFrom16To256) {
+  const QIcon icon = qApp->windowIcon();
+  EXPECT_EQ(icon.cacheKey(), ui::Application::OwnIcon().cacheKey());
+  QList<int> sides;
+  for (const QSize& size : icon.availableSizes()) {
+    EXPECT_EQ(size.width(), size.height());
+    sides.push_back(size.width());
+  }
+  std::sort(sides.begin(), sides.end());
+  EXPECT_EQ(sides, (QList<int>{16, 22, 24, 32, 48, 64, 128, 256}));
+  // Drawn, not blank: the middle of the largest is not transparent.
+  const QImage large = icon.pixmap(256).toImage();
+  EXPECT_GT(qAlpha(large.pixel(128, 128)), 0);
 }
 
 TEST(Skin, builtInSkinInflatesToAStyleSheet) {

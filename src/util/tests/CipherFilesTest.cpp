@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -57,25 +58,25 @@ TEST_F(CipherFiles, roundTripWithTheBuiltInPassword) {
     WriteFileBytes(Path("plain"), plain);
     EncryptToFile(Path("plain"), Path("dbsettings.dat"));
     EXPECT_EQ(fs::file_size(Path("dbsettings.dat")), size + 20);
-    WriteFileBytes(Path("dbsettings.sim"), "stale content that must go");
-    DecryptToFile(Path("dbsettings.dat"), Path("dbsettings.sim"));
-    EXPECT_EQ(ReadFileBytes(Path("dbsettings.sim")), plain) << size;
+    EXPECT_EQ(DecryptFile(Path("dbsettings.dat")), plain) << size;
+    std::string checked = "stale";
+    EXPECT_EQ(DecryptFileChecked(Path("dbsettings.dat"), checked), DecryptOutcome::Decrypted);
+    EXPECT_EQ(checked, plain) << size;
+
+    EncryptBytesToFile(plain, Path("from memory.dat"));
+    EXPECT_EQ(DecryptFile(Path("from memory.dat")), plain) << size;
   }
   // Nothing else is left in the folder (no temporary files).
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3);
+  EXPECT_EQ(FilesInFolder(), 3u);
 }
 
-TEST_F(CipherFiles, otherPasswordEmptiesTheTargetWithoutAnError) {
+TEST_F(CipherFiles, otherPasswordGivesNothingWithoutAnError) {
   EncryptWith("not the built-in one", Plain(500), Path("foreign.dat"));
-  WriteFileBytes(Path("target"), "old");
-  DecryptToFile(Path("foreign.dat"), Path("target"));
-  EXPECT_EQ(fs::file_size(Path("target")), 0u);
+  EXPECT_EQ(DecryptFile(Path("foreign.dat")), "");
 
   // Too short to be a container at all.
   WriteFileBytes(Path("short.dat"), "0123456789");
-  WriteFileBytes(Path("target"), "old");
-  DecryptToFile(Path("short.dat"), Path("target"));
-  EXPECT_EQ(fs::file_size(Path("target")), 0u);
+  EXPECT_EQ(DecryptFile(Path("short.dat")), "");
 }
 
 TEST_F(CipherFiles, damagedCodeStillWritesAllTheData) {
@@ -84,15 +85,15 @@ TEST_F(CipherFiles, damagedCodeStillWritesAllTheData) {
   std::string container = ReadFileBytes(Path("dbsettings.dat"));
   container.back() ^= 1;
   WriteFileBytes(Path("dbsettings.dat"), container);
-  DecryptToFile(Path("dbsettings.dat"), Path("plain"));
-  EXPECT_EQ(ReadFileBytes(Path("plain")), plain);
+  EXPECT_EQ(DecryptFile(Path("dbsettings.dat")), plain);
 }
 
 TEST_F(CipherFiles, missingSourceRaisesCannotOpenAndLeavesTheTarget) {
   WriteFileBytes(Path("target"), "keep");
   const std::string missing = Path("missing.dat");
   const std::string expected = "Cannot open file \"" + missing + "\". No such file or directory.";
-  EXPECT_EQ(ErrorOf([&] { DecryptToFile(missing, Path("target")); }), expected);
+  EXPECT_EQ(ErrorOf([&] { DecryptFile(missing); }), expected);
+  EXPECT_EQ(ErrorOf([&] { DecryptToFileChecked(missing, Path("target")); }), expected);
   EXPECT_EQ(ErrorOf([&] { EncryptToFile(missing, Path("target")); }), expected);
   EXPECT_EQ(ReadFileBytes(Path("target")), "keep");
 }
@@ -101,14 +102,14 @@ TEST_F(CipherFiles, uncreatableTargetRaisesCannotCreate) {
   WriteFileBytes(Path("source"), Plain(100));
   const std::string target = (dir / "nowhere" / "file").string();
   const std::string expected = "Cannot create file \"" + target + "\". No such file or directory.";
-  EXPECT_EQ(ErrorOf([&] { DecryptToFile(Path("source"), target); }), expected);
   EXPECT_EQ(ErrorOf([&] { EncryptToFile(Path("source"), target); }), expected);
+  EXPECT_EQ(ErrorOf([&] { EncryptBytesToFile("plain", target); }), expected);
 }
 
 TEST_F(CipherFiles, fullDiskWhileDecryptingRaisesCannotCreate) {
   WriteFileBytes(Path("plain"), Plain(5000));
   EncryptToFile(Path("plain"), Path("container"));
-  EXPECT_EQ(ErrorOf([&] { DecryptToFile(Path("container"), "/dev/full"); }),
+  EXPECT_EQ(ErrorOf([&] { DecryptToFileChecked(Path("container"), "/dev/full"); }),
             "Cannot create file \"/dev/full\". No space left on device.");
 }
 
@@ -130,22 +131,20 @@ TEST_F(CipherFiles, encryptingAFileOntoItselfKeepsItsData) {
   const std::string plain = Plain(3000);
   WriteFileBytes(Path("file"), plain);
   EncryptToFile(Path("file"), Path("file"));
-  DecryptToFile(Path("file"), Path("back"));
-  EXPECT_EQ(ReadFileBytes(Path("back")), plain);
+  EXPECT_EQ(DecryptFile(Path("file")), plain);
 }
 
 TEST_F(CipherFiles, sourceThatOpensButCannotBeReadRaisesCannotOpenAndLeavesTheTarget) {
   WriteFileBytes(Path("target"), "keep");
   fs::create_directory(Path("folder"));
   const std::string expected = "Cannot open file \"" + Path("folder") + "\". Is a directory.";
-  EXPECT_EQ(ErrorOf([&] { DecryptToFile(Path("folder"), Path("target")); }), expected);
   EXPECT_EQ(ErrorOf([&] { DecryptToFileChecked(Path("folder"), Path("target")); }), expected);
   EXPECT_EQ(ErrorOf([&] { EncryptToFile(Path("folder"), Path("target")); }), expected);
   EXPECT_EQ(ReadFileBytes(Path("target")), "keep");
   EXPECT_EQ(FilesInFolder(), 2u);
 }
 
-TEST_F(CipherFiles, checkedDecryptionReplacesTheTargetOnlyWhenAllIsRight) {
+TEST_F(CipherFiles, checkedDecryptionGivesTheDataOnlyWhenAllIsRight) {
   const std::string plain = Plain(300000);
   EncryptWith(std::string(kBuiltInPassword), plain, Path("good.dat"));
   EncryptWith(std::string(kBuiltInPassword), "", Path("empty.dat"));
@@ -174,6 +173,25 @@ TEST_F(CipherFiles, checkedDecryptionReplacesTheTargetOnlyWhenAllIsRight) {
     WriteFileBytes(Path("target"), "old");
     EXPECT_EQ(DecryptToFileChecked(Path(c.source), Path("target")), c.outcome) << c.source;
     EXPECT_EQ(ReadFileBytes(Path("target")), c.target) << c.source;
+    std::string inMemory = "old";
+    EXPECT_EQ(DecryptFileChecked(Path(c.source), inMemory), c.outcome) << c.source;
+    EXPECT_EQ(inMemory, c.outcome == DecryptOutcome::Decrypted ? c.target : "") << c.source;
   }
   EXPECT_EQ(FilesInFolder(), 7u) << "a temporary file was left";
+}
+
+// The brand is read while the window is made: a pipe with no writer or a
+// device would hold it forever, and a folder is no document.
+TEST_F(CipherFiles, decryptingIntoMemoryRefusesAnythingButARegularFileAtOnce) {
+  fs::create_directory(Path("folder"));
+  ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+  fs::create_symlink(Path("pipe"), Path("link to pipe"));
+  for (const std::string& source :
+       {Path("folder"), Path("pipe"), Path("link to pipe"), std::string("/dev/zero")}) {
+    const std::string expected = "Cannot open file \"" + source +
+                                 "\". It is not a regular file (a folder, a pipe or a device).";
+    std::string plain = "old";
+    EXPECT_EQ(ErrorOf([&] { DecryptFile(source); }), expected);
+    EXPECT_EQ(ErrorOf([&] { DecryptFileChecked(source, plain); }), expected);
+  }
 }
