@@ -1,10 +1,12 @@
 #include "brand/LastNewsId.h"
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "brand/BrandDocument.h"
 #include "brand/PlainCopy.h"
 #include "util/CipherFiles.h"
+#include "util/NewsId.h"
 #include "util/TextLines.h"
 
 namespace brand {
@@ -33,6 +35,8 @@ std::string LoadLastNewsId(const std::string& folder) {
 }
 
 void SaveLastNewsId(const std::string& folder, const std::string& id) {
+  // Anything else could carry a line break, a NUL or tags into the brand.
+  if (!UUtils::IsNewsId(id)) throw std::invalid_argument("Not a news id: " + id);
   const std::string file = folder + kBrandFile;
   if (!std::filesystem::exists(file)) return;
 

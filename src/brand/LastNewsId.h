@@ -12,7 +12,9 @@ std::string LoadLastNewsId(const std::string& folder);
 // written in the program's letter case, or adding one on a new last line.
 // Nothing happens without a brand file, and a brand file that does not
 // decrypt (another password, damage) is left as it is. The file is replaced
-// only by a complete new one. File errors throw UUtils::AppError.
+// only by a complete new one. File errors throw UUtils::AppError. An `id`
+// that is no news id (UUtils::IsNewsId) throws std::invalid_argument before
+// the file is touched.
 void SaveLastNewsId(const std::string& folder, const std::string& id);
 
 }  // namespace brand
