@@ -1,4 +1,8 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -313,6 +317,38 @@ TEST_F(HostileAnswers, aUsersRequestEndsABackgroundOneAndNothingElse) {
   EXPECT_EQ(user, "answer");
   EXPECT_EQ(server_.Requests("/answer"), 1) << "the second background request was refused";
   EXPECT_FALSE(HttpClient::Instance().Busy());
+}
+
+TEST_F(HostileAnswers, aConnectionNotMadeInTimeFails) {
+  // A listener that never accepts, its queue full: a further connection
+  // stays unanswered.
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(::listen(listener, 0), 0);
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  std::vector<int> queued;
+  for (int i = 0; i < 4; ++i) {
+    queued.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    ::connect(queued.back(), reinterpret_cast<sockaddr*>(&address), length);
+  }
+
+  HttpClient::SetTimeouts(std::chrono::milliseconds(300), std::chrono::milliseconds(20000));
+  const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+  try {
+    HttpClient::Instance().Get(url, [](std::string_view) { return true; }, 100);
+    ADD_FAILURE() << "no error";
+  } catch (const HttpInterrupted&) {
+    ADD_FAILURE() << "a failure is not an interruption";
+  } catch (const HttpError& error) {
+    EXPECT_EQ(std::string(error.what()).find("No answer"), std::string::npos)
+        << "the connect time-out, not the idle one: " << error.what();
+  }
+  for (const int socket : queued) ::close(socket);
+  ::close(listener);
 }
 
 }  // namespace
