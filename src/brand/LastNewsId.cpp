@@ -9,11 +9,13 @@
 #include <cerrno>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 
 #include "brand/BrandDocument.h"
 #include "util/AppError.h"
 #include "util/CipherFiles.h"
 #include "util/PercentEncoding.h"
+#include "util/NewsId.h"
 #include "util/TextLines.h"
 
 namespace brand {
@@ -99,6 +101,8 @@ std::string LoadLastNewsId(const std::string& folder) {
 }
 
 void SaveLastNewsId(const std::string& folder, const std::string& id) {
+  // Anything else could carry a line break, a NUL or tags into the brand.
+  if (!UUtils::IsNewsId(id)) throw std::invalid_argument("Not a news id: " + id);
   const std::string file = folder + kBrandFile;
   if (!std::filesystem::exists(file)) return;
   // An installed program folder is not the user's to write.

@@ -16,7 +16,8 @@ std::string LoadLastNewsId(const std::string& folder);
 // decrypt (another password, damage) is left as it is, and the file is
 // replaced only by a complete new one. Elsewhere (an installed, read-only
 // program folder) the id is kept for the user, in UserNewsIdFile(). File
-// errors throw UUtils::AppError.
+// errors throw UUtils::AppError. An `id` that is no news id
+// (UUtils::IsNewsId) throws std::invalid_argument before anything is touched.
 void SaveLastNewsId(const std::string& folder, const std::string& id);
 
 // The user's record of last news ids, one line per program folder:

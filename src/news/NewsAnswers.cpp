@@ -1,6 +1,7 @@
 #include "news/NewsAnswers.h"
 
 #include "util/DecodeHexEscapes.h"
+#include "util/NewsId.h"
 
 namespace news {
 
@@ -19,6 +20,9 @@ std::string WithoutEndMarks(std::string_view text) {
   }
   return rest;
 }
+
+// The id of a raw entry: the text before its first "^".
+std::string_view EntryId(std::string_view entry) { return entry.substr(0, entry.find('^')); }
 
 }  // namespace
 
@@ -51,7 +55,10 @@ void ParseList(std::string_view trimmed, UUtils::StringList& entries) {
   UUtils::StringList pieces;
   UUtils::SplitString(kItemSeparator, std::string(trimmed), pieces);
   for (std::string& piece : pieces) {
-    if (!piece.empty() && piece != "OK") entries.push_back(std::move(piece));
+    // An entry whose id is no number is dropped; the others are used.
+    if (!piece.empty() && piece != "OK" && UUtils::IsNewsId(EntryId(piece))) {
+      entries.push_back(std::move(piece));
+    }
   }
 }
 
@@ -62,8 +69,10 @@ void ParseLast(std::string_view trimmed, std::string& lastId, std::string& title
   if (rest == "OK") return;
   UUtils::StringList pieces;
   UUtils::SplitString('^', rest, pieces);
-  // A shorter answer than "id^title" gives what it has; the rest stays empty.
-  if (pieces.size() > 0) lastId = pieces[0];
+  // An entry whose id is no number is dropped, as if the answer held none;
+  // a shorter answer than "id^title" gives what it has, the rest empty.
+  if (pieces.empty() || !UUtils::IsNewsId(pieces[0])) return;
+  lastId = pieces[0];
   if (pieces.size() > 1) title = pieces[1];
 }
 

@@ -22,10 +22,12 @@ bool IsSuccess(std::string_view trimmed);
 // when the user is told nothing.
 std::string FailureMessage(std::string_view trimmed, Operation operation);
 
-// A successful list answer's raw entries ("id^title^published"), appended in order.
+// A successful list answer's raw entries ("id^title^published"), appended in
+// order; entries whose id is no news id (UUtils::IsNewsId) are left out.
 void ParseList(std::string_view trimmed, UUtils::StringList& entries);
 
-// A successful newest answer's id and title; both empty for just "OK".
+// A successful newest answer's id and title; both empty for just "OK" and for
+// an entry whose id is no news id.
 void ParseLast(std::string_view trimmed, std::string& lastId, std::string& title);
 
 // A successful details answer's HTML text, decoded.

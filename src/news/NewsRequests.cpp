@@ -18,15 +18,17 @@ struct Answer {
 };
 
 Answer Ask(const std::string& tierCode, const char* script,
-           const std::vector<ui::FormField>& fields) {
+           const std::vector<ui::FormField>& fields, ui::Priority priority) {
   Answer answer;
   try {
     const std::string url = RequestUrl(NewsBaseUrl(tierCode), script);
-    answer.trimmed = TrimAnswer(ui::HttpClient::Instance().PostMultipart(url, fields));
+    answer.trimmed = TrimAnswer(
+        ui::HttpClient::Instance().PostMultipart(url, fields, kMaxAnswerBytes, priority));
   } catch (const ui::HttpInterrupted&) {
     answer.interrupted = true;
   } catch (const std::exception&) {
-    // Any failed exchange reads as an empty answer.
+    // Any failed exchange, an answer beyond the limit among them, reads as
+    // an empty answer.
   }
   return answer;
 }
@@ -35,14 +37,15 @@ Answer Ask(const std::string& tierCode, const char* script,
 // apart by the content type.
 Answer AskList(const std::string& publisherId, const std::string& productCode,
                const std::string& tierCode, const std::string& newsTarget,
-               const char* contentType) {
+               const char* contentType, ui::Priority priority) {
   return Ask(tierCode, kListScript,
              {{"memusername", publisherId},
               {"prodcode", productCode},
               {"prodtype", tierCode},
               {"conttype", contentType},
               {"newstarget", newsTarget},
-              {"something", ""}});
+              {"something", ""}},
+             priority);
 }
 
 // The outcome of an answer that is no success.
@@ -68,7 +71,7 @@ std::string RequestUrl(const std::string& baseUrl, const char* script) {
 
 Outcome GetNewsList(std::string publisherId, std::string productCode, std::string tierCode,
                     std::string newsTarget, UUtils::StringList& entries) {
-  const Answer answer = AskList(publisherId, productCode, tierCode, newsTarget, "all");
+  const Answer answer = AskList(publisherId, productCode, tierCode, newsTarget, "all", ui::Priority::User);
   if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::List);
   ParseList(answer.trimmed, entries);
   return Succeeded();
@@ -77,7 +80,9 @@ Outcome GetNewsList(std::string publisherId, std::string productCode, std::strin
 Outcome GetLastNews(std::string publisherId, std::string productCode, std::string tierCode,
                     std::string newsTarget, std::string& lastId, std::string& title) {
   lastId.clear();
-  const Answer answer = AskList(publisherId, productCode, tierCode, newsTarget, "lastcode");
+  // Asked by the program itself, at start: a user's request takes its place.
+  const Answer answer =
+      AskList(publisherId, productCode, tierCode, newsTarget, "lastcode", ui::Priority::Background);
   if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::Last);
   ParseLast(answer.trimmed, lastId, title);
   return Succeeded();
@@ -92,7 +97,8 @@ Outcome GetNewsDetails(std::string publisherId, std::string productCode, std::st
                              {"prodtype", tierCode},
                              {"newsid", newsId},
                              {"newstarget", newsTarget},
-                             {"something", ""}});
+                             {"something", ""}},
+                            ui::Priority::User);
   if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::Details);
   details = ParseDetails(answer.trimmed);
   return Succeeded();

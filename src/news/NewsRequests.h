@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "util/SplitString.h"
@@ -8,6 +9,10 @@ namespace news {
 
 // The constant every caller passes as the news target.
 inline constexpr char kNewsTarget[] = "UA";
+
+// The largest answer taken from the news service; a longer one counts as a
+// failed exchange.
+inline constexpr std::size_t kMaxAnswerBytes = 4 * 1024 * 1024;
 
 // How a news request ended.
 struct Outcome {
@@ -24,7 +29,8 @@ struct Outcome {
 Outcome GetNewsList(std::string publisherId, std::string productCode, std::string tierCode,
                     std::string newsTarget, UUtils::StringList& entries);
 
-// The newest item's id and title. Never has a warning.
+// The newest item's id and title. Never has a warning. A request of the
+// program's own: a user's request started meanwhile ends it (interrupted).
 Outcome GetLastNews(std::string publisherId, std::string productCode, std::string tierCode,
                     std::string newsTarget, std::string& lastId, std::string& title);
 

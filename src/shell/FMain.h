@@ -167,6 +167,8 @@ class TfrmMain : public QWidget {
   void CreateOfferSummary();
   void SetOfferFieldsEnabled(bool expiry, bool timeOut);
   void ConnectLinks();
+  // While a user's request runs, says that it goes on and answers true.
+  bool TellToWait();
 
   std::string appFolder_;
   std::optional<EarlySkin> earlySkin_;
@@ -178,6 +180,8 @@ class TfrmMain : public QWidget {
 
   bool shown_ = false;
   bool painted_ = false;
+  // A check for updates has had its answer (the start-up check then skips its own).
+  bool updateChecked_ = false;
 };
 
 }  // namespace shell

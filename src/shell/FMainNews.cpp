@@ -3,17 +3,20 @@
 #include "news/Tiers.h"
 #include "shell/FMain.h"
 #include "shell/FNews.h"
+#include "ui/WaitCursors.h"
 
 namespace shell {
 
 void TfrmMain::btnNewsClick() {
+  if (TellToWait()) return;
   news::NewsList->clear();
   news::Outcome outcome;
   if (const auto publisher = news::BrandPublisher()) {
+    const ui::WaitCursors busy{this};
     outcome = news::GetNewsList(publisher->publisherId, publisher->productCode, publisher->tierCode,
                                 news::kNewsTarget, *news::NewsList);
   }
-  // Closed meanwhile, or another request still runs: nothing more to say.
+  // Closed meanwhile: nothing more to say.
   if (outcome.interrupted) return;
   if (!outcome.warning.empty()) {
     msgMain.Show(QString::fromLatin1(outcome.warning.c_str()), ui::MessageKind::Warning);

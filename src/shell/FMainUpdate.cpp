@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
+#include <optional>
 
 #include "brand/LastNewsId.h"
 #include "news/Announcement.h"
@@ -10,6 +11,8 @@
 #include "news/Tiers.h"
 #include "shell/FMain.h"
 #include "ui/Cp1252.h"
+#include "ui/HttpClient.h"
+#include "ui/WaitCursors.h"
 #include "update/UpdateCheck.h"
 #include "util/Launch.h"
 
@@ -24,15 +27,18 @@ void TfrmMain::Timer1Timer() {
     const news::Outcome outcome =
         news::GetLastNews(publisher->publisherId, publisher->productCode, publisher->tierCode,
                           news::kNewsTarget, lastId, title);
-    // Aborted: the window has closed, and the check ends with it.
-    if (outcome.interrupted) return;
+    // Ended: the window has closed, and the sequence ends with it; or a
+    // user's click has taken the request's place, and the sequence goes on
+    // once the user's request is done.
+    if (outcome.interrupted && !isVisible()) return;
     if (outcome.ok) {
       const auto announcement =
           news::Announcement(lastId, brand::LoadLastNewsId(appFolder_), title);
       if (announcement) ShowNewsHint(*announcement);
     }
   }
-  CheckForUpdate(true);
+  // A check the user asked for meanwhile has said all there is to say.
+  if (!updateChecked_) CheckForUpdate(true);
 }
 
 void TfrmMain::ShowNewsHint(const std::string& text) {
@@ -42,9 +48,32 @@ void TfrmMain::ShowNewsHint(const std::string& text) {
 
 void TfrmMain::btnUpdateClick() { CheckForUpdate(false); }
 
+bool TfrmMain::TellToWait() {
+  if (!ui::HttpClient::Instance().Refuses(ui::Priority::User)) return false;
+  msgMain.Show(QStringLiteral("Please wait: the request under way has not finished yet."),
+               ui::MessageKind::Information);
+  return true;
+}
+
 void TfrmMain::CheckForUpdate(bool Quiet) {
-  const update::Lookup lookup = update::LookForUpdate(updateBaseUrl, appFolder_);
+  if (!Quiet && TellToWait()) return;
+  update::Lookup lookup;
+  {
+    // The quiet check runs behind the user's back: a user's request ends it.
+    std::optional<ui::WaitCursors> busy;
+    if (!Quiet) busy.emplace(std::initializer_list<QWidget*>{this});
+    lookup = update::LookForUpdate(updateBaseUrl, update::DescriptorFolder(),
+                                   Quiet ? ui::Priority::Background : ui::Priority::User);
+  }
   if (lookup.result == update::Lookup::Interrupted) return;
+  updateChecked_ = true;
+  if (lookup.result == update::Lookup::Unreachable) {
+    if (!Quiet) {
+      msgMain.Show(QStringLiteral("The update server could not be reached. Please try again later."),
+                   ui::MessageKind::Information);
+    }
+    return;
+  }
   if (lookup.result == update::Lookup::None) {
     if (!Quiet) {
       msgMain.Show(QStringLiteral("There's no new updates for this application!"),

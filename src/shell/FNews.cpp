@@ -17,6 +17,7 @@
 #include "ui/HttpClient.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
+#include "ui/WaitCursors.h"
 
 namespace shell {
 
@@ -30,23 +31,17 @@ constexpr int kNewsIdColumn = 2;
 // for exactly as long as the object lives.
 class BusyCursors {
  public:
-  BusyCursors(bool& busy, std::initializer_list<QWidget*> widgets) : busy_(busy) {
+  BusyCursors(bool& busy, std::initializer_list<QWidget*> widgets)
+      : busy_(busy), cursors_(widgets) {
     busy_ = true;
-    for (QWidget* widget : widgets) {
-      saved_.push_back({widget, widget->cursor()});
-      widget->setCursor(Qt::WaitCursor);
-    }
   }
-  ~BusyCursors() {
-    for (const auto& [widget, cursor] : saved_) widget->setCursor(cursor);
-    busy_ = false;
-  }
+  ~BusyCursors() { busy_ = false; }
   BusyCursors(const BusyCursors&) = delete;
   BusyCursors& operator=(const BusyCursors&) = delete;
 
  private:
   bool& busy_;
-  std::vector<std::pair<QWidget*, QCursor>> saved_;
+  ui::WaitCursors cursors_;
 };
 
 }  // namespace

@@ -6,6 +6,9 @@
 #include <QPainterPath>
 #include <QToolTip>
 #include <QWidget>
+#include <optional>
+
+#include "ui/Compositor.h"
 
 namespace ui {
 
@@ -23,25 +26,35 @@ std::vector<ShownBalloon>& Record() {
   return shown;
 }
 
+std::optional<bool> assumedCompositor;
+
 }  // namespace
 
 // The bubble: a frameless tool-tip window that paints itself and watches the
-// whole application for what closes it.
+// whole application for what closes it. Where windows are composited it is
+// drawn on a see-through window with a soft shadow; elsewhere the window is
+// cut to the bubble's shape and its shadow, both opaque.
 class BalloonWindow : public QWidget {
  public:
   explicit BalloonWindow(const QString& text)
       : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint),
-        text_(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))) {
+        text_(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))),
+        composited_(assumedCompositor.value_or(WindowsComposited())) {
     setObjectName(QStringLiteral("balloonHint"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_TranslucentBackground);
+    if (composited_) setAttribute(Qt::WA_TranslucentBackground);
     setFont(QToolTip::font());
     setPalette(QToolTip::palette());
     const QSize textSize = fontMetrics().size(0, text_);
     const int width = std::max(textSize.width() + 2 * kPadding, kTipInset + kTipWidth + kRadius);
     bubble_ = QRect(0, kTipHeight, width, textSize.height() + 2 * kPadding);
     resize(bubble_.width() + kShadow, bubble_.bottom() + 1 + kShadow);
+    if (!composited_) {
+      const QPainterPath shape = Shape();
+      setMask(QRegion(shape.toFillPolygon().toPolygon()) +
+              QRegion(shape.translated(kShadow, kShadow).toFillPolygon().toPolygon()));
+    }
     qApp->installEventFilter(this);
   }
   ~BalloonWindow() override { qApp->removeEventFilter(this); }
@@ -69,9 +82,11 @@ class BalloonWindow : public QWidget {
 
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
+    // Soft edges only where what lies beside them shows through.
+    painter.setRenderHint(QPainter::Antialiasing, composited_);
     const QPainterPath shape = Shape();
-    painter.fillPath(shape.translated(kShadow, kShadow), QColor(0, 0, 0, 90));
+    painter.fillPath(shape.translated(kShadow, kShadow),
+                     composited_ ? QColor(0, 0, 0, 90) : palette().color(QPalette::Mid));
     painter.fillPath(shape, palette().color(QPalette::ToolTipBase));
     painter.setPen(palette().color(QPalette::ToolTipText).darker(150));
     painter.drawPath(shape);
@@ -94,6 +109,7 @@ class BalloonWindow : public QWidget {
   }
 
   QString text_;
+  bool composited_;
   QRect bubble_;
 };
 
@@ -116,5 +132,7 @@ QWidget* BalloonHint::Window() const { return window_; }
 const std::vector<ShownBalloon>& BalloonHint::Shown() { return Record(); }
 
 void BalloonHint::ClearShown() { Record().clear(); }
+
+void BalloonHint::AssumeCompositor(std::optional<bool> running) { assumedCompositor = running; }
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QString>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -39,6 +40,9 @@ class BalloonHint {
   // Test seam: every balloon shown, in order.
   static const std::vector<ShownBalloon>& Shown();
   static void ClearShown();
+  // Test seam: balloons shown from now on take a compositing manager to be
+  // running or not; nothing asks the platform again.
+  static void AssumeCompositor(std::optional<bool> running);
 
  private:
   QPointer<BalloonWindow> window_;

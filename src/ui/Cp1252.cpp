@@ -14,10 +14,13 @@ constexpr char16_t kHighControls[32] = {
 }  // namespace
 
 QString FromCp1252(std::string_view bytes) {
-  QString text;
-  text.reserve(qsizetype(bytes.size()));
-  for (unsigned char byte : bytes) {
-    text += QChar(byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t(byte));
+  // One byte gives one character: the text is made at its full length and
+  // filled in one pass.
+  QString text(qsizetype(bytes.size()), Qt::Uninitialized);
+  char16_t* out = reinterpret_cast<char16_t*>(text.data());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    *out++ = byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t(byte);
   }
   return text;
 }

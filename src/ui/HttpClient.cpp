@@ -31,15 +31,26 @@ using Share = std::unique_ptr<CURLSH, Deleter<CURLSH, FreeShare>>;
 using Headers = std::unique_ptr<curl_slist, Deleter<curl_slist, FreeHeaders>>;
 using Mime = std::unique_ptr<curl_mime, Deleter<curl_mime, FreeMime>>;
 
-// Where libcurl hands the body: the caller's sink, or a refusal remembered.
+// Where libcurl hands the body: the caller's sink, up to the body's limit, or
+// a refusal remembered; and when a byte last came.
 struct Receiver {
   const HttpClient::BodySink* sink = nullptr;
+  std::size_t maxBody = 0;
+  std::size_t received = 0;
   bool refused = false;
+  bool tooLarge = false;
+  std::chrono::steady_clock::time_point heard;
 };
 
 size_t ReceiveBody(char* data, size_t size, size_t count, void* user) {
   auto* receiver = static_cast<Receiver*>(user);
   const size_t bytes = size * count;
+  receiver->heard = std::chrono::steady_clock::now();
+  if (bytes > receiver->maxBody - receiver->received) {
+    receiver->tooLarge = true;
+    return 0;
+  }
+  receiver->received += bytes;
   if (!(*receiver->sink)(std::string_view(data, bytes))) {
     receiver->refused = true;
     return 0;
@@ -47,11 +58,18 @@ size_t ReceiveBody(char* data, size_t size, size_t count, void* user) {
   return bytes;
 }
 
+size_t ReceiveHeader(char*, size_t size, size_t count, void* user) {
+  static_cast<Receiver*>(user)->heard = std::chrono::steady_clock::now();
+  return size * count;
+}
+
 void Check(CURLcode code) {
   if (code != CURLE_OK) throw HttpError(Curl().easy_strerror(code));
 }
 
 bool loopbackOnly = false;
+std::chrono::milliseconds connectTimeout = HttpClient::kConnectTimeout;
+std::chrono::milliseconds idleTimeout = HttpClient::kIdleTimeout;
 
 void CheckLoopback(const std::string& url) {
   if (!loopbackOnly) return;
@@ -73,18 +91,47 @@ void CheckLoopback(const std::string& url) {
 
 }  // namespace
 
+// The request under way: its handle, who waits for it, and whether it has
+// been ended from outside (Abort, or a user's request taking its place).
+struct Running {
+  Priority priority;
+  CURL* easy = nullptr;
+  bool aborted = false;
+};
+
 struct HttpClient::State {
   State();
 
   Share share;
   Multi multi;
-  bool busy = false;
-  bool aborted = false;
+  Running* running = nullptr;
 
-  // One transfer on `easy`, driven from this thread with Qt's events
+  bool Refuses(Priority priority) const {
+    return running && !(running->priority == Priority::Background && priority == Priority::User);
+  }
+  // Takes the client for `request`, ending a background request for a
+  // user's; throws HttpInterrupted when it is refused.
+  void Begin(Running& request);
+  // Takes the running request's handle off the network; it notices when its
+  // caller gets control back.
+  void Drop(Running& request);
+
+  // One transfer on `request.easy`, driven from this thread with Qt's events
   // processed between the waits for the network.
-  void Run(CURL* easy, Receiver& receiver);
+  void Run(Running& request, Receiver& receiver);
 };
+
+void HttpClient::State::Begin(Running& request) {
+  if (Refuses(request.priority)) throw HttpInterrupted("Another request is running");
+  if (running) Drop(*running);
+  running = &request;
+}
+
+void HttpClient::State::Drop(Running& request) {
+  if (multi && request.easy) Curl().multi_remove_handle(multi.get(), request.easy);
+  request.aborted = true;
+  if (running == &request) running = nullptr;
+}
 
 HttpClient::State::State() {
   const CurlLibrary& curl = Curl();
@@ -110,16 +157,24 @@ HttpClient& HttpClient::Instance() {
   return client;
 }
 
-bool HttpClient::Busy() const { return state_ && state_->busy; }
+bool HttpClient::Busy() const { return state_ && state_->running; }
+
+bool HttpClient::Refuses(Priority priority) const {
+  return state_ && state_->Refuses(priority);
+}
 
 void HttpClient::LoopbackOnly(bool on) { loopbackOnly = on; }
 
+void HttpClient::SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds idle) {
+  connectTimeout = connect;
+  idleTimeout = idle;
+}
+
 void HttpClient::Abort() {
   if (!state_) return;  // no request was ever made
-  state_->aborted = state_->busy;
-  // Without the multi handle every connection it kept is closed; a running
-  // transfer notices the abort at its next turn and drops it then.
-  if (!state_->busy) state_->multi.reset();
+  if (state_->running) state_->Drop(*state_->running);
+  // Without the multi handle every connection it kept is closed.
+  state_->multi.reset();
 }
 
 namespace {
@@ -133,7 +188,7 @@ struct Transfer {
 };
 
 // A transfer with the settings every request shares.
-void Prepare(Transfer& t, CURLSH* share, const std::string& url) {
+void Prepare(Transfer& t, CURLSH* share, const std::string& url, std::size_t maxBody) {
   CheckLoopback(url);
   const CurlLibrary& curl = Curl();
   t.headers.reset(curl.slist_append(nullptr, kAccept));
@@ -153,71 +208,103 @@ void Prepare(Transfer& t, CURLSH* share, const std::string& url) {
   Check(curl.easy_setopt(e, CURLOPT_NOSIGNAL, 1L));
   Check(curl.easy_setopt(e, CURLOPT_WRITEFUNCTION, ReceiveBody));
   Check(curl.easy_setopt(e, CURLOPT_WRITEDATA, &t.receiver));
+  Check(curl.easy_setopt(e, CURLOPT_HEADERFUNCTION, ReceiveHeader));
+  Check(curl.easy_setopt(e, CURLOPT_HEADERDATA, &t.receiver));
+  t.receiver.maxBody = maxBody;
+  // A body announced beyond the limit is refused before it comes.
+  Check(curl.easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(maxBody)));
+  Check(curl.easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(connectTimeout.count())));
 }
 
 }  // namespace
 
-void HttpClient::State::Run(CURL* easy, Receiver& receiver) {
+void HttpClient::State::Run(Running& request, Receiver& receiver) {
+  using Clock = std::chrono::steady_clock;
   const CurlLibrary& curl = Curl();
   if (!multi) multi.reset(curl.multi_init());
   if (!multi) throw HttpError("Out of memory");
-  CURLM* m = multi.get();
-  if (curl.multi_add_handle(m, easy) != CURLM_OK) throw HttpError("Cannot start the request");
+  if (curl.multi_add_handle(multi.get(), request.easy) != CURLM_OK) {
+    throw HttpError("Cannot start the request");
+  }
 
   CURLcode result = CURLE_OK;
   bool done = false;
-  while (!done && !aborted) {
+  bool quiet = false;
+  receiver.heard = Clock::now();
+  // The time since the last byte that the client spent listening; time in
+  // the handlers of Qt's events (a dialog, say) is left out.
+  Clock::time_point lastHeard = receiver.heard;
+  Clock::duration waited{};
+  while (!request.aborted) {
+    const Clock::time_point start = Clock::now();
+    CURLM* m = multi.get();
     int running = 0;
     if (curl.multi_perform(m, &running) != CURLM_OK) break;
     int queued = 0;
     while (CURLMsg* message = curl.multi_info_read(m, &queued)) {
-      if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+      if (message->msg == CURLMSG_DONE && message->easy_handle == request.easy) {
         result = message->data.result;
         done = true;
       }
     }
     if (done) break;
     curl.multi_poll(m, nullptr, 0, kEventSliceMs, nullptr);
+    const Clock::time_point end = Clock::now();
+    if (receiver.heard != lastHeard) {
+      lastHeard = receiver.heard;
+      waited = end - lastHeard;
+    } else {
+      waited += end - start;
+    }
+    if (waited > idleTimeout) {
+      quiet = true;
+      break;
+    }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
   }
-  curl.multi_remove_handle(m, easy);
+  if (request.aborted) throw HttpInterrupted("The request was aborted");
+  curl.multi_remove_handle(multi.get(), request.easy);
 
-  if (aborted) {
-    multi.reset();
-    throw HttpInterrupted("The request was aborted");
+  if (quiet) {
+    throw HttpError("No answer for " + std::to_string(idleTimeout.count()) + " ms");
   }
   if (!done) throw HttpError("The request failed");
+  if (receiver.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
+    throw HttpError("The answer is larger than " + std::to_string(receiver.maxBody) + " bytes");
+  }
   if (receiver.refused) throw HttpError("The answer could not be stored");
   Check(result);
   long status = 0;
-  curl.easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+  curl.easy_getinfo(request.easy, CURLINFO_RESPONSE_CODE, &status);
   if (status < 200 || status > 299) throw HttpError("HTTP status " + std::to_string(status));
 }
 
 namespace {
 
-// Marks the client busy for one request and refuses a nested one.
-class BusyScope {
+// Holds the client for one request and gives it up at the end.
+class RequestScope {
  public:
-  BusyScope(bool& busy, bool& aborted) : busy_(busy) {
-    if (busy_) throw HttpInterrupted("Another request is running");
-    busy_ = true;
-    aborted = false;
+  RequestScope(Running*& running, Running& request) : running_(running), request_(request) {}
+  ~RequestScope() {
+    if (running_ == &request_) running_ = nullptr;
   }
-  ~BusyScope() { busy_ = false; }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
+  RequestScope(const RequestScope&) = delete;
+  RequestScope& operator=(const RequestScope&) = delete;
 
  private:
-  bool& busy_;
+  Running*& running_;
+  Running& request_;
 };
 
 }  // namespace
 
 std::string HttpClient::PostMultipart(const std::string& url,
-                                      const std::vector<FormField>& fields) {
+                                      const std::vector<FormField>& fields, std::size_t maxBody,
+                                      Priority priority) {
   State& state = Started();
-  BusyScope scope(state.busy, state.aborted);
+  Running request{priority};
+  state.Begin(request);
+  const RequestScope scope(state.running, request);
   std::string body;
   const BodySink collect = [&body](std::string_view chunk) {
     body.append(chunk);
@@ -225,7 +312,7 @@ std::string HttpClient::PostMultipart(const std::string& url,
   };
   Transfer t;
   t.receiver.sink = &collect;
-  Prepare(t, state.share.get(), url);
+  Prepare(t, state.share.get(), url, maxBody);
   CURL* e = t.easy.get();
 
   const CurlLibrary& curl = Curl();
@@ -244,17 +331,22 @@ std::string HttpClient::PostMultipart(const std::string& url,
   state.multi.reset();
   Check(curl.easy_setopt(e, CURLOPT_FRESH_CONNECT, 1L));
 
-  state.Run(e, t.receiver);
+  request.easy = e;
+  state.Run(request, t.receiver);
   return body;
 }
 
-void HttpClient::Get(const std::string& url, const BodySink& sink) {
+void HttpClient::Get(const std::string& url, const BodySink& sink, std::size_t maxBody,
+                     Priority priority) {
   State& state = Started();
-  BusyScope scope(state.busy, state.aborted);
+  Running request{priority};
+  state.Begin(request);
+  const RequestScope scope(state.running, request);
   Transfer t;
   t.receiver.sink = &sink;
-  Prepare(t, state.share.get(), url);
-  state.Run(t.easy.get(), t.receiver);
+  Prepare(t, state.share.get(), url, maxBody);
+  request.easy = t.easy.get();
+  state.Run(request, t.receiver);
 }
 
 }  // namespace ui

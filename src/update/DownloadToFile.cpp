@@ -7,20 +7,24 @@
 
 namespace update {
 
-Download DownloadToFile(const std::string& url, const std::string& fileName) {
+Download DownloadToFile(const std::string& url, const std::string& fileName, std::size_t maxBytes,
+                        ui::Priority priority) {
   ui::HttpClient& client = ui::HttpClient::Instance();
-  // A second download during a first would only be refused by the client:
-  // it must not touch the first one's file either.
-  if (client.Busy()) return Download::Interrupted;
+  // A download that the client would refuse must not touch the running
+  // one's file either.
+  if (client.Refuses(priority)) return Download::Interrupted;
   std::error_code ignored;
   std::filesystem::remove(fileName, ignored);
 
   UUtils::ReplacementFile file(fileName);
   try {
-    client.Get(url, [&file](std::string_view chunk) {
-      const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.data());
-      return file.Stream().Write(bytes, chunk.size()) == chunk.size();
-    });
+    client.Get(
+        url,
+        [&file](std::string_view chunk) {
+          const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.data());
+          return file.Stream().Write(bytes, chunk.size()) == chunk.size();
+        },
+        maxBytes, priority);
     file.Commit();
   } catch (const ui::HttpInterrupted&) {
     return Download::Interrupted;

@@ -1,6 +1,7 @@
 #include "update/ProfileFile.h"
 
 #include "util/AppError.h"
+#include "util/FileStream.h"
 #include "util/TextLines.h"
 
 namespace update {
@@ -37,6 +38,7 @@ std::string_view Unquoted(std::string_view value) {
 
 std::string ProfileString(std::string_view text, std::string_view section, std::string_view key,
                           const std::string& fallback) {
+  if (text.size() > kMaxProfileBytes) return fallback;
   if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark) text.remove_prefix(kUtf8Mark.size());
   bool inside = false;
   for (const std::string& raw : UUtils::SplitLines(text)) {
@@ -59,9 +61,18 @@ std::string ProfileString(std::string_view text, std::string_view section, std::
 
 std::string ReadProfileString(const std::string& file, std::string_view section,
                               std::string_view key, const std::string& fallback) {
-  std::string text;
+  // One byte more than a profile may hold tells a text that is too long.
+  std::string text(kMaxProfileBytes + 1, '\0');
   try {
-    text = UUtils::ReadFileBytes(file);
+    UUtils::FileStream stream = UUtils::FileStream::OpenForReading(file);
+    auto* bytes = reinterpret_cast<std::uint8_t*>(text.data());
+    size_t got = 0;
+    while (got < text.size()) {
+      const size_t read = stream.Read(bytes + got, text.size() - got);
+      if (read == 0) break;
+      got += read;
+    }
+    text.resize(got);
   } catch (const UUtils::AppError&) {
     return fallback;
   }

@@ -1,5 +1,8 @@
 #include "update/UpdateCheck.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 #include "update/DownloadToFile.h"
 #include "update/ProfileFile.h"
 #include "update/Version.h"
@@ -9,13 +12,21 @@ namespace update {
 
 const char UpdateBaseURL[] = UPDATE_BASE_URL;
 
-Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder) {
+std::string DescriptorFolder() {
+  const QString folder =
+      QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/hurrex-tolvan";
+  // A folder that cannot be made shows when the descriptor cannot be created.
+  QDir().mkpath(folder);
+  return QDir::cleanPath(folder).toStdString() + "/";
+}
+
+Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder, ui::Priority priority) {
   const std::string descriptor = folder + kDescriptorFile;
-  switch (DownloadToFile(baseUrl + kDescriptorFile, descriptor)) {
+  switch (DownloadToFile(baseUrl + kDescriptorFile, descriptor, kMaxProfileBytes, priority)) {
     case Download::Interrupted:
       return {Lookup::Interrupted, {}};
     case Download::Failed:
-      return {Lookup::None, {}};
+      return {Lookup::Unreachable, {}};
     case Download::Stored:
       break;
   }

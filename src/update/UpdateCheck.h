@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ui/HttpClient.h"
 #include "util/Launch.h"
 
 namespace update {
@@ -11,7 +12,7 @@ namespace update {
 extern const char UpdateBaseURL[];
 
 // The descriptor's name in the update folder and, downloaded, in the
-// program's folder; the updater's name in the program's folder.
+// descriptor folder; the updater's name in the program's folder.
 inline constexpr char kDescriptorFile[] = "mainappupdate.inf";
 inline constexpr char kUpdaterFile[] = "Updater";
 
@@ -19,15 +20,26 @@ inline constexpr char kUpdaterFile[] = "Updater";
 struct Lookup {
   enum Result {
     Newer,        // `version` is the descriptor's Version text as written
-    None,         // no higher version, or no usable descriptor
-    Interrupted,  // the download was aborted or did not start
+    None,         // the descriptor names no higher version, or none usable
+    Unreachable,  // the descriptor could not be had (no connection, an error
+                  // status, no answer in time, more than a descriptor holds)
+    Interrupted,  // the download was aborted, ended for a user's request, or
+                  // did not start
   } result = None;
   std::string version;
 };
 
+// Where the downloaded descriptor is kept: "hurrex-tolvan/" in the user's
+// cache folder ($XDG_CACHE_HOME, else ~/.cache), made when missing. Never the
+// program's folder, which an installed program may not write.
+std::string DescriptorFolder();
+
 // Downloads `baseUrl` + the descriptor into `folder` (ending in '/') and
-// compares its version with the program's. The copy stays in `folder`.
-Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder);
+// compares its version with the program's. The copy stays in `folder`. A
+// check the program makes by itself runs in the background (`priority`), so
+// that a user's request ends it.
+Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder,
+                     ui::Priority priority = ui::Priority::User);
 
 // How the updater in `folder` is started: with the update folder's address,
 // the installed version and "A".

@@ -7,6 +7,7 @@
 
 #include "news/NewsAnswers.h"
 #include "util/DecodeHexEscapes.h"
+#include "util/NewsId.h"
 
 namespace {
 
@@ -40,12 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 1; i < entries.size(); ++i) {
     Require(!entries[i].empty() && entries[i] != "OK", "empty or OK entry");
     Require(entries[i].find(news::kItemSeparator) == std::string::npos, "separator in entry");
+    Require(UUtils::IsNewsId(entries[i].substr(0, entries[i].find('^'))), "entry id no number");
   }
 
   std::string id = "stale", title = "stale";
   news::ParseLast(trimmed, id, title);
   Require(id.find('^') == std::string::npos && title.find('^') == std::string::npos,
           "separator in id or title");
+  Require(id.empty() || UUtils::IsNewsId(id), "newest id no number");
 
   const std::string details = news::ParseDetails(trimmed);
   Require(details.size() <= trimmed.size(), "details longer than the answer");

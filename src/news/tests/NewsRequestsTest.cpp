@@ -11,7 +11,9 @@
 #include "brand/BrandProfile.h"
 #include "news/NewsRequests.h"
 #include "news/Tiers.h"
+#include "ui/HttpClient.h"
 #include "testsupport/Files.h"
+#include "testsupport/HostileServer.h"
 #include "testsupport/PhpServer.h"
 #include "testsupport/TempFolder.h"
 
@@ -288,7 +290,15 @@ TEST_F(CannedAnswers, listAnswers) {
        {"1^A^x", "2^B^y"},
        ""},
       {"7^^\xAFOK", true, {"7^^"}, ""},
-      {"<html>BOOKS</html>", true, {"<html>BOOKS</html>"}, ""},
+      {"<html>BOOKS</html>", true, {}, ""},
+      // Entries whose id is no number are dropped, the rest is used.
+      {"8\r\n<%%Welcome1%%>Hi<%%/Welcome1%%>^Tag^x\xAF"
+       "9^Fine^y\xAF" +
+           std::string("4\0^Nul^z", 8) + "\xAF+5^Plus^\xAF^No id^\xAF" +
+           "2147483648^Big^\xAF-7^Negative^\xAFOK",
+       true,
+       {"9^Fine^y", "-7^Negative^"},
+       ""},
       {"", false, {}, kAccessTrouble},
       {"  INVALIDUSER\r\n", false, {}, kUserTrouble},
       {"INVALIDPRODUCT", false, {}, kProductTrouble},
@@ -321,6 +331,10 @@ TEST_F(CannedAnswers, newestAnswers) {
       {"17\xAFOK", true, "17", ""},
       {"17^\xAFOK", true, "17", ""},
       {"17^Title^extra\xAFOK", true, "17", "Title"},
+      // An id that is no number drops the entry, as if there were none.
+      {"abc^Not a number\xAFOK", true, "", ""},
+      {"8\r\n<%%Welcome1%%>x^Tag\xAFOK", true, "", ""},
+      {std::string("8\0^Nul\xAFOK", 9), true, "", ""},
       {"INVALIDUSER", false, "", "unchanged"},
       {"", false, "", "unchanged"},
   };
@@ -379,6 +393,54 @@ TEST_F(CannedAnswers, failedExchangesReadAsAnEmptyAnswer) {
     EXPECT_EQ(Details("1", details).warning, kAccessTrouble);
     EXPECT_EQ(details, "");
   }
+}
+
+// The news service answering as an attacker on the way would.
+class HostileService : public ::testing::Test {
+ protected:
+  HostileService() {
+    UseBrand(server_.Url("news/"));
+    ui::HttpClient::SetTimeouts(std::chrono::milliseconds(2000), std::chrono::milliseconds(300));
+  }
+  ~HostileService() override {
+    ui::HttpClient::SetTimeouts(ui::HttpClient::kConnectTimeout, ui::HttpClient::kIdleTimeout);
+    brand::BrandProfile = {};
+  }
+  testsupport::HostileServer server_;
+};
+
+TEST_F(HostileService, answersBeyondTheLimitOrWithoutEndTakeTheFailurePath) {
+  constexpr std::size_t kLimit = news::kMaxAnswerBytes;
+  const std::string mark = "\xAFOK";
+  const struct {
+    const char* what;
+    testsupport::HostileServer::Reply reply;
+    bool ok;
+  } cases[] = {
+      {"at the limit", testsupport::HostileServer::Ok(std::string(kLimit - 3, 'a') + mark), true},
+      {"a byte more", testsupport::HostileServer::Ok(std::string(kLimit - 2, 'a') + mark), false},
+      {"endless", testsupport::HostileServer::Endless(), false},
+      {"stalled", testsupport::HostileServer::Stall(), false},
+      {"cut short", {"HTTP/1.0 200 OK\r\nContent-Length: 90\r\n\r\n1^A^\xAFOK", 0, {}, false},
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    server_.On("/news/getnewsdetails.php", c.reply);
+    server_.On("/news/getlastnews.php", c.reply);
+    std::string details = "stale";
+    const news::Outcome outcome = Details("1", details);
+    EXPECT_EQ(outcome.ok, c.ok);
+    EXPECT_EQ(outcome.warning, c.ok ? "" : kAccessTrouble);
+    EXPECT_EQ(details.size(), c.ok ? kLimit - 3 : 0);
+    StringList entries;
+    EXPECT_EQ(List(entries).warning, c.ok ? "" : kAccessTrouble);
+    EXPECT_TRUE(entries.empty());
+    std::string id = "stale", title;
+    EXPECT_EQ(Last(id, title).ok, c.ok);
+  }
+  // Nothing close to what an endless answer would have filled.
+  EXPECT_LT(server_.BytesSent("/news/getlastnews.php"), std::int64_t(8 * kLimit));
 }
 
 }  // namespace

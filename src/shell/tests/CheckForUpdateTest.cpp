@@ -3,17 +3,36 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
+#include <tuple>
+
 #include "shell/tests/PublisherHost.h"
+#include "testsupport/HostileServer.h"
+#include "ui/HttpClient.h"
 #include "util/Launch.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using shelltest::PublisherHost;
+
+// The names, sizes and modification times of the files in a folder.
+std::vector<std::tuple<std::string, std::uintmax_t, fs::file_time_type>> Snapshot(
+    const fs::path& folder) {
+  std::vector<std::tuple<std::string, std::uintmax_t, fs::file_time_type>> files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    files.emplace_back(entry.path().filename(), entry.file_size(), entry.last_write_time());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
 using ui::MessageBox;
 using ui::MessageButton;
 using ui::MessageKind;
 
 constexpr char kNoUpdates[] = "There's no new updates for this application!";
+constexpr char kUnreachable[] = "The update server could not be reached. Please try again later.";
 constexpr char kMissing[] =
     "The updater module is missing. Please reinstall again the current version!";
 constexpr char kWillClose[] =
@@ -42,9 +61,10 @@ class CheckForUpdate : public ::testing::Test {
   static std::vector<QString> Messages() {
     std::vector<QString> texts;
     for (const ui::ShownMessage& message : MessageBox::Shown()) {
-      const bool question = message.text != kNoUpdates && message.text != kMissing;
-      EXPECT_EQ(message.kind, question || message.text == kNoUpdates ? MessageKind::Information
-                                                                     : MessageKind::Warning);
+      const bool question =
+          message.text != kNoUpdates && message.text != kMissing && message.text != kUnreachable;
+      EXPECT_EQ(message.kind, message.text == kMissing ? MessageKind::Warning
+                                                       : MessageKind::Information);
       EXPECT_EQ(message.withCancel, question) << message.text.toStdString();
       texts.push_back(message.text);
     }
@@ -68,12 +88,58 @@ TEST_F(CheckForUpdate, withoutAHigherVersionOnlyTheButtonSaysSo) {
   EXPECT_TRUE(window->isVisible());
 }
 
-TEST_F(CheckForUpdate, withoutADescriptorOnlyTheButtonSaysSoAndNoCopyIsLeft) {
+TEST_F(CheckForUpdate, aDescriptorThatCannotBeHadIsToldOnlyByTheButtonAndLeavesNoCopy) {
+  testsupport::HostileServer hostile;
+  hostile.On("/stall/mainappupdate.inf", testsupport::HostileServer::Stall());
+  hostile.On("/endless/mainappupdate.inf", testsupport::HostileServer::Endless());
+  ui::HttpClient::SetTimeouts(std::chrono::milliseconds(2000), std::chrono::milliseconds(300));
+  const std::string unreachable =
+      "http://127.0.0.1:" + std::to_string(testsupport::FreePort()) + "/liveupdate/";
   const auto window = host_.Window();
-  window->CheckForUpdate(true);
-  window->btnUpdateClick();
-  EXPECT_EQ(Messages(), std::vector<QString>{kNoUpdates});
-  EXPECT_EQ(host_.AppFiles(), std::vector<std::string>{});
+  for (const std::string& base : {host_.UpdateUrl(), unreachable, hostile.Url("stall/"),
+                                  hostile.Url("endless/")}) {
+    SCOPED_TRACE(base);
+    window->updateBaseUrl = base;
+    testsupport::WriteFile(host_.Descriptor(), "[APPLICATION]\nVersion=9\n");
+    MessageBox::ClearShown();
+    window->CheckForUpdate(true);
+    EXPECT_EQ(Messages(), std::vector<QString>{});
+    window->btnUpdateClick();
+    EXPECT_EQ(Messages(), std::vector<QString>{kUnreachable});
+    EXPECT_FALSE(fs::exists(host_.Descriptor())) << "neither the stale copy nor a part is left";
+    EXPECT_EQ(host_.AppFiles(), std::vector<std::string>{});
+    EXPECT_NE(window->cursor().shape(), Qt::WaitCursor);
+  }
+  ui::HttpClient::SetTimeouts(ui::HttpClient::kConnectTimeout, ui::HttpClient::kIdleTimeout);
+  EXPECT_LT(hostile.BytesSent("/endless/mainappupdate.inf"), std::int64_t(64) << 20);
+}
+
+TEST_F(CheckForUpdate, anInstalledProgramFolderIsNeverWritten) {
+  host_.Publish("2.02");
+  host_.WriteUpdater();
+  host_.WriteBrandFile("5");
+  host_.WriteItem(7, "Seven");
+  brand::BrandProfile.BranderType = "Master";
+  brand::BrandProfile.BranderCode = "HT200";
+  brand::BrandProfile.MasterPublID = "pub1";
+  brand::BrandProfile.MasterNewsBaseURL = host_.Url("news/");
+  UUtils::Launcher::RecordOnly(true);
+  UUtils::Launcher::ClearRecorded();
+  const auto before = Snapshot(host_.App());
+  ASSERT_EQ(::chmod(host_.App().c_str(), 0555), 0);
+
+  // The whole start-up check: the news, then the update accepted.
+  const auto window = host_.Window();
+  window->Timer1Timer();
+  ::chmod(host_.App().c_str(), 0755);
+  EXPECT_EQ(ui::BalloonHint::Shown().size(), 1u);
+  EXPECT_EQ(Messages(), (std::vector<QString>{Offer("2.02"), kWillClose}));
+  EXPECT_FALSE(window->isVisible());
+  ASSERT_EQ(UUtils::Launcher::Recorded().size(), 1u);
+  EXPECT_EQ(UUtils::Launcher::Recorded()[0].program, (host_.App() / "Updater").string());
+  EXPECT_EQ(Snapshot(host_.App()), before);
+  EXPECT_EQ(UUtils::ReadFileBytes(host_.Descriptor().string()),
+            "[APPLICATION]\r\nName=Hurrex Tolvan\r\nVersion=2.02\r\n");
 }
 
 TEST_F(CheckForUpdate, cancelAtEitherQuestionLeavesTheProgramAsItWas) {

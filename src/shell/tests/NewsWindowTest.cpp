@@ -15,12 +15,14 @@
 #include "shell/FMain.h"
 #include "shell/FNews.h"
 #include "testsupport/Files.h"
+#include "testsupport/HostileServer.h"
 #include "testsupport/PhpServer.h"
 #include "testsupport/TempFolder.h"
 #include "ui/HtmlView.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
 #include "util/CipherFiles.h"
+#include "util/TextLines.h"
 
 namespace {
 
@@ -283,6 +285,77 @@ TEST_F(NewsButton, closingTheMainWindowMidRequestShowsNothing) {
   EXPECT_FALSE(window_.isVisible());
   EXPECT_TRUE(Shown().empty());
   EXPECT_FALSE(newsWindowOpened);
+}
+
+TEST_F(NewsButton, idsThatAreNoNumbersNeverReachTheBrandFile) {
+  testsupport::HostileServer hostile;
+  const std::string list = "8\r\n<%%Welcome1%%>Hi<%%/Welcome1%%>^Tag^x\xAF" +
+                           std::string("4\0^Nul^y", 8) +
+                           "\xAF"
+                           "7^Fine^z\xAF<%%BranderType%%>Free^Type^\xAFOK";
+  hostile.On("/news/getlastnews.php", testsupport::HostileServer::Ok(list));
+  hostile.On("/news/getnewsdetails.php", testsupport::HostileServer::Ok("<p>seven</p>\xAFOK"));
+  brand::BrandProfile.GoldNewsBaseURL = hostile.Url("news/");
+  const auto plain = [this] { return UUtils::DecryptFile((Program() / "dbsettings.dat").string()); };
+  const std::string before = plain();
+  // The main window of this program folder, with the test's brand.
+  const brand::TBrandProfile profile = brand::BrandProfile;
+  shell::TfrmMain window(Program().string() + "/");
+  brand::BrandProfile = profile;
+  window.show();
+
+  std::vector<QString> rows;
+  QTimer watch;  // until the news window is up: opens every row, then closes it
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* news = qobject_cast<TfrmNews*>(QApplication::activeModalWidget());
+    if (!news) return;
+    watch.stop();
+    for (int row = 0; row < news->lvwItems->topLevelItemCount(); ++row) {
+      rows.push_back(news->lvwItems->topLevelItem(row)->text(0));
+      ClickRow(*news, row);
+    }
+    news->btnExit->click();
+  });
+  watch.start(20);
+  QTest::mouseClick(window.btnNews, Qt::LeftButton);
+
+  EXPECT_EQ(rows, std::vector<QString>{"Fine"});
+  EXPECT_TRUE(Shown().empty());
+  const std::string stored = before + "<%%LastNewsId%%>7<%%/LastNewsId%%>\r\n";
+  EXPECT_EQ(plain(), stored);
+  for (const std::string& id : {std::string("8\r\n<%%Welcome1%%>"), std::string("4\0", 2),
+                                std::string("<%%/LastNewsId%%>"), std::string()}) {
+    EXPECT_THROW(brand::SaveLastNewsId(Program().string() + "/", id), std::invalid_argument);
+  }
+  EXPECT_EQ(plain(), stored);
+}
+
+TEST_F(NewsButton, aUsersRequestShowsTheBusyCursorAndASecondClickIsToldToWait) {
+  WriteItem("1", "One", "<p>1</p>");
+  UseService("slow/");
+  bool busyMeanwhile = false;
+  QTimer::singleShot(300, [&] {
+    busyMeanwhile = window_.cursor().shape() == Qt::WaitCursor;
+    QTest::mouseClick(window_.btnNews, Qt::LeftButton);
+    QTest::mouseClick(window_.bsSkinSpeedButton1, Qt::LeftButton);
+  });
+  int rows = -1;
+  QTimer watch;  // until the news window is up, then closes it
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (auto* news = qobject_cast<TfrmNews*>(QApplication::activeModalWidget())) {
+      rows = news->lvwItems->topLevelItemCount();
+      news->btnExit->click();
+    }
+  });
+  watch.start(20);
+  window_.btnNewsClick();
+
+  EXPECT_TRUE(busyMeanwhile);
+  EXPECT_NE(window_.cursor().shape(), Qt::WaitCursor);
+  const std::string wait = "Please wait: the request under way has not finished yet.";
+  EXPECT_EQ(Shown(), (std::vector<std::string>{wait, wait}));
+  EXPECT_EQ(rows, 1) << "the first request went on";
+  EXPECT_EQ(Requests(), 1);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "brand/BrandProfile.h"
 #include "shell/FMain.h"
+#include "testsupport/Environment.h"
 #include "testsupport/Files.h"
 #include "testsupport/PhpServer.h"
 #include "testsupport/TempFolder.h"
@@ -26,7 +27,8 @@ namespace fs = std::filesystem;
 
 // A publisher's web host on the loopback, with the news service under /news/
 // (every request logged) and the update folder under
-// /liveupdate/hurrex_tolvan/; and a program folder of the test's own.
+// /liveupdate/hurrex_tolvan/; and a program folder and a user's cache folder
+// of the test's own.
 class PublisherHost {
  public:
   PublisherHost() {
@@ -44,6 +46,8 @@ class PublisherHost {
   std::string AppFolder() const { return App().string() + "/"; }
   std::string Url(const std::string& path) const { return server_->Url(path); }
   std::string UpdateUrl() const { return Url("liveupdate/hurrex_tolvan/"); }
+  // Where the program keeps the downloaded descriptor.
+  fs::path Descriptor() const { return folder_.Root() / "cache" / "hurrex-tolvan" / "mainappupdate.inf"; }
 
   // The update descriptor the host offers.
   void Publish(const std::string& version) {
@@ -116,6 +120,7 @@ class PublisherHost {
   fs::path Items() const { return folder_.Root() / "items"; }
 
   testsupport::TempFolder folder_;
+  testsupport::Environment cache_{"XDG_CACHE_HOME", folder_.Path("cache")};
   std::optional<testsupport::PhpServer> server_;
 };
 

@@ -3,13 +3,20 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <QApplication>
+#include <QDialog>
+#include <QTreeWidget>
+
 #include "shell/tests/PublisherHost.h"
+#include "testsupport/HostileServer.h"
+#include "ui/HttpClient.h"
 #include "util/AppError.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using shelltest::PublisherHost;
+using testsupport::HostileServer;
 using ui::BalloonHint;
 using ui::MessageBox;
 
@@ -37,8 +44,8 @@ class StartupCheck : public ::testing::Test {
     const auto window = host_.Window();
     window->Timer1Timer();
     EXPECT_FALSE(window->Timer1->isActive());
-    EXPECT_TRUE(fs::exists(host_.App() / "mainappupdate.inf")) << "the update check ran";
-    fs::remove(host_.App() / "mainappupdate.inf");
+    EXPECT_TRUE(fs::exists(host_.Descriptor())) << "the update check ran";
+    fs::remove(host_.Descriptor());
     EXPECT_FALSE(fs::exists(host_.App() / "dbsettings.sim"));
     EXPECT_EQ(MessageBox::Shown().size(), 0u);
     std::vector<QString> texts;
@@ -79,13 +86,14 @@ TEST_F(StartupCheck, announcesOnlyANewerItemThanTheOneOpenedLast) {
   EXPECT_EQ(Balloons(), std::vector<QString>{"You've Got A Message!\r\nNo brand file"});
 }
 
-TEST_F(StartupCheck, aNewestIdThatIsNoNumberCountsAsZero) {
+TEST_F(StartupCheck, aNewestEntryWhoseIdIsNoNumberIsDropped) {
   host_.WriteScript("stub/getlastnews.php", "<?php echo \"abc^Not a number\\xAFOK\";");
   UseBrand("stub/");
   host_.WriteBrandFile(std::nullopt);
   EXPECT_EQ(Balloons(), std::vector<QString>{});
+  // The entry is dropped: an empty id, as after an answer of just "OK".
   host_.WriteBrandFile("-1");
-  EXPECT_EQ(Balloons(), std::vector<QString>{"You've Got A Message!\r\nNot a number"});
+  EXPECT_EQ(Balloons(), std::vector<QString>{"You've Got A Message!\r\n"});
 }
 
 TEST_F(StartupCheck, tiersWithoutNewsAskNothingAndStillCheckForUpdates) {
@@ -142,8 +150,56 @@ TEST_F(StartupCheck, aBrandFileThatCannotBeReadEndsTheSequenceBeforeTheUpdateChe
   fs::create_directory(host_.App() / "dbsettings.dat");
   const auto window = host_.Window();
   EXPECT_THROW(window->Timer1Timer(), UUtils::AppError);
-  EXPECT_FALSE(fs::exists(host_.App() / "mainappupdate.inf"));
+  EXPECT_FALSE(fs::exists(host_.Descriptor()));
   EXPECT_FALSE(fs::exists(host_.App() / "dbsettings.sim"));
+}
+
+TEST_F(StartupCheck, newsWithoutEndOrWithoutAnswerIsSilentAndTheUpdateCheckFollows) {
+  HostileServer hostile;
+  UseBrand();
+  brand::BrandProfile.MasterNewsBaseURL = hostile.Url("news/");
+  host_.WriteBrandFile("3");
+  const std::vector<std::string> files = host_.AppFiles();
+  ui::HttpClient::SetTimeouts(std::chrono::milliseconds(2000), std::chrono::milliseconds(300));
+  for (const HostileServer::Reply& reply : {HostileServer::Endless(), HostileServer::Stall()}) {
+    hostile.On("/news/getlastnews.php", reply);
+    EXPECT_EQ(Balloons(), std::vector<QString>{});
+    EXPECT_EQ(host_.AppFiles(), files);
+  }
+  ui::HttpClient::SetTimeouts(ui::HttpClient::kConnectTimeout, ui::HttpClient::kIdleTimeout);
+  EXPECT_EQ(hostile.Requests("/news/getlastnews.php"), 2);
+  EXPECT_LT(hostile.BytesSent("/news/getlastnews.php"), std::int64_t(64) << 20);
+}
+
+TEST_F(StartupCheck, aStalledStartUpRequestGivesWayToTheUsersNewsClick) {
+  HostileServer hostile;
+  hostile.On("/news/getlastnews.php", HostileServer::Stall());
+  UseBrand();
+  brand::BrandProfile.MasterNewsBaseURL = hostile.Url("news/");
+  host_.WriteBrandFile(std::nullopt);
+  const auto window = host_.Window();
+
+  int rows = -1;
+  QTimer watch;  // until the news window is up, then closes it
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (auto* news = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      rows = news->findChild<QTreeWidget*>("lvwItems")->topLevelItemCount();
+      news->reject();
+    }
+  });
+  QTimer::singleShot(300, [&] {
+    EXPECT_EQ(hostile.Requests("/news/getlastnews.php"), 1) << "the start-up request waits";
+    hostile.On("/news/getlastnews.php", HostileServer::Ok("5^Five^today\xAFOK"));
+    watch.start(20);
+    QTest::mouseClick(window->btnNews, Qt::LeftButton);
+  });
+  window->Timer1Timer();
+
+  EXPECT_EQ(rows, 1) << "the user's list was served";
+  EXPECT_EQ(hostile.Requests("/news/getlastnews.php"), 2);
+  EXPECT_EQ(MessageBox::Shown().size(), 0u);
+  EXPECT_EQ(BalloonHint::Shown().size(), 0u) << "the start-up request had no answer";
+  EXPECT_TRUE(fs::exists(host_.Descriptor())) << "the quiet update check followed";
 }
 
 }  // namespace

@@ -92,4 +92,30 @@ TEST_F(Balloon, aNewBalloonClosesTheOneBefore) {
   EXPECT_EQ(balloons, 1);
 }
 
+TEST_F(Balloon, withoutACompositorIsCutToItsShapeInsteadOfSeeThrough) {
+  for (const bool compositor : {true, false}) {
+    SCOPED_TRACE(compositor ? "compositor" : "none");
+    BalloonHint::AssumeCompositor(compositor);
+    const QPointer<QWidget> window = Showing();
+    EXPECT_EQ(window->testAttribute(Qt::WA_TranslucentBackground), compositor);
+    const QRegion mask = window->mask();
+    if (compositor) {
+      EXPECT_TRUE(mask.isEmpty());
+      continue;
+    }
+    // What the window keeps is the bubble with its tip and shadow: not the
+    // corners, which would show black, nor the space beside the tip.
+    const QRect area = window->rect();
+    EXPECT_TRUE(mask.contains(area.center()));
+    for (const QPoint corner : {area.topLeft(), area.topRight(), area.bottomLeft(),
+                                area.bottomRight(), QPoint(0, area.height() / 2 - 10)}) {
+      EXPECT_FALSE(mask.contains(corner)) << corner.x() << "," << corner.y();
+    }
+    // Below the text, inside the bubble: its own colour, opaque.
+    EXPECT_EQ(window->grab().toImage().pixelColor(area.width() / 2, area.height() - 8),
+              window->palette().color(QPalette::ToolTipBase));
+  }
+  BalloonHint::AssumeCompositor(std::nullopt);
+}
+
 }  // namespace

@@ -1,4 +1,8 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -7,6 +11,7 @@
 #include <fstream>
 #include <optional>
 
+#include "testsupport/HostileServer.h"
 #include "testsupport/PhpServer.h"
 #include "testsupport/TempFolder.h"
 #include "ui/HttpClient.h"
@@ -17,6 +22,10 @@ using ui::FormField;
 using ui::HttpClient;
 using ui::HttpError;
 using ui::HttpInterrupted;
+using ui::Priority;
+using testsupport::HostileServer;
+
+constexpr size_t kLimit = 4 << 20;
 
 // Scripts of the test server: each answers one way a web server may.
 constexpr char kEcho[] = R"php(<?php
@@ -71,7 +80,7 @@ class HttpClientTest : public ::testing::Test {
   }
   std::string Url(const std::string& path) const { return server_->Url(path); }
   static std::string Post(const std::string& url) {
-    return HttpClient::Instance().PostMultipart(url, {{"a", "1"}});
+    return HttpClient::Instance().PostMultipart(url, {{"a", "1"}}, kLimit);
   }
   static QJsonObject Json(const std::string& answer) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(answer)).object();
@@ -100,7 +109,7 @@ std::vector<std::pair<std::string, std::string>> Parts(const std::string& body,
 TEST_F(HttpClientTest, postSendsOrderedRawPartsAsHttp10WithOurHeaders) {
   const std::string odd("\xaf^OK\r\n\0$24", 10);
   const std::vector<FormField> fields{{"memusername", "pub"}, {"b", odd}, {"a", ""}, {"z", "2"}};
-  const QJsonObject echo = Json(HttpClient::Instance().PostMultipart(Url("echo.php"), fields));
+  const QJsonObject echo = Json(HttpClient::Instance().PostMultipart(Url("echo.php"), fields, kLimit));
 
   EXPECT_EQ(echo["method"].toString(), "POST");
   EXPECT_EQ(echo["protocol"].toString(), "HTTP/1.0");
@@ -126,7 +135,7 @@ TEST_F(HttpClientTest, getHandsTheWholeBodyToTheSink) {
     received.append(chunk);
     ++chunks;
     return true;
-  });
+  }, kLimit);
   EXPECT_EQ(received.size(), 1000000u);
   EXPECT_EQ(received.substr(999990), "0123456789");
   EXPECT_GT(chunks, 1) << "the body arrives as it comes, not held whole";
@@ -136,7 +145,7 @@ TEST_F(HttpClientTest, getHandsTheWholeBodyToTheSink) {
     HttpClient::Instance().Get(Url("echo.php"), [&](std::string_view chunk) {
       answer.append(chunk);
       return true;
-    });
+    }, kLimit);
     return Json(answer);
   }();
   EXPECT_EQ(echo["method"].toString(), "GET");
@@ -145,7 +154,7 @@ TEST_F(HttpClientTest, getHandsTheWholeBodyToTheSink) {
 
 TEST_F(HttpClientTest, sinkThatCannotStoreFailsTheRequest) {
   EXPECT_THROW(HttpClient::Instance().Get(Url("big.php?tens=100000"),
-                                          [](std::string_view) { return false; }),
+                                          [](std::string_view) { return false; }, kLimit),
                HttpError);
   EXPECT_FALSE(HttpClient::Instance().Busy());
 }
@@ -173,7 +182,7 @@ TEST_F(HttpClientTest, redirectChainIsFollowedToItsEnd) {
   HttpClient::Instance().Get(Url("redirect.php?n=3"), [&](std::string_view chunk) {
     answer.append(chunk);
     return true;
-  });
+  }, kLimit);
   EXPECT_EQ(answer, "arrived with GET");
 }
 
@@ -211,6 +220,135 @@ TEST_F(HttpClientTest, abortEndsTheRunningRequestBeforeItsAnswer) {
 
   // The client is ready again, on a fresh connection.
   EXPECT_EQ(Json(Post(Url("echo.php")))["method"].toString(), "POST");
+}
+
+// A server that misbehaves, with time-outs short enough for a test.
+class HostileAnswers : public ::testing::Test {
+ protected:
+  HostileAnswers() { HttpClient::SetTimeouts(std::chrono::milliseconds(2000), kIdle); }
+  ~HostileAnswers() override {
+    HttpClient::SetTimeouts(HttpClient::kConnectTimeout, HttpClient::kIdleTimeout);
+  }
+  // The body of a GET of `path`, taking at most `limit` bytes; nothing when
+  // the request failed.
+  std::optional<std::string> Fetch(const std::string& path, size_t limit,
+                                   Priority priority = Priority::User) {
+    std::string body;
+    try {
+      HttpClient::Instance().Get(
+          server_.Url(path),
+          [&](std::string_view chunk) {
+            body.append(chunk);
+            return true;
+          },
+          limit, priority);
+    } catch (const HttpInterrupted&) {
+      ADD_FAILURE() << "a failure is not an interruption";
+      return std::nullopt;
+    } catch (const HttpError&) {
+      return std::nullopt;
+    }
+    return body;
+  }
+
+  static constexpr std::chrono::milliseconds kIdle{400};
+  HostileServer server_;
+};
+
+TEST_F(HostileAnswers, bodiesBeyondTheLimitFailAndAreNotReadToTheirEnd) {
+  const std::string full(1000, 'a');
+  server_.On("/exact", HostileServer::Ok(full));
+  server_.On("/endless", HostileServer::Endless());
+  // Announced as small, sent without end.
+  HostileServer::Reply lying = HostileServer::Endless();
+  lying.bytes = "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n";
+  server_.On("/lying", lying);
+
+  EXPECT_EQ(Fetch("exact", 1000), full);
+  EXPECT_EQ(Fetch("exact", 999), std::nullopt) << "announced beyond the limit";
+  EXPECT_EQ(Fetch("lying", 1000), std::string(10, 'x')) << "the announced length ends it";
+  EXPECT_EQ(Fetch("endless", kLimit), std::nullopt);
+  // The client stopped reading at the limit: what the server got rid of
+  // beyond it fits in the sockets' buffers.
+  EXPECT_LT(server_.BytesSent("/endless"), std::int64_t(kLimit) + (32 << 20));
+  EXPECT_FALSE(HttpClient::Instance().Busy());
+}
+
+TEST_F(HostileAnswers, brokenAndSilentAnswersFailWhileATrickleIsTakenWhole) {
+  const std::string body = "slow but steady OK";
+  HostileServer::Reply trickle = HostileServer::Ok(body);
+  trickle.trickleMs = 10;  // about a second in all, far longer than the idle time-out
+  server_.On("/trickle", trickle);
+  server_.On("/stall", HostileServer::Stall());
+  HostileServer::Reply headersThenSilence = HostileServer::Stall();
+  headersThenSilence.bytes = "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nOK";
+  server_.On("/silence", headersThenSilence);
+  server_.On("/cut", {"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nOK", 0, {}, false});
+  server_.On("/garbage", {std::string("\0\xff\r\n\r\nOK\xAF", 8), 0, {}, false});
+
+  EXPECT_EQ(Fetch("trickle", 100), body);
+  for (const char* path : {"stall", "silence", "cut", "garbage"}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(Fetch(path, 100), std::nullopt);
+  }
+  EXPECT_FALSE(HttpClient::Instance().Busy());
+}
+
+TEST_F(HostileAnswers, aUsersRequestEndsABackgroundOneAndNothingElse) {
+  server_.On("/stall", HostileServer::Stall());
+  server_.On("/answer", HostileServer::Ok("answer"));
+  std::optional<std::string> user;
+  bool backgroundRefused = false;
+  QTimer::singleShot(100, [&] {
+    EXPECT_TRUE(HttpClient::Instance().Refuses(Priority::Background));
+    EXPECT_FALSE(HttpClient::Instance().Refuses(Priority::User));
+    try {
+      HttpClient::Instance().PostMultipart(server_.Url("answer"), {}, 100, Priority::Background);
+    } catch (const HttpInterrupted&) {
+      backgroundRefused = true;
+    }
+    user = Fetch("answer", 100);
+  });
+  EXPECT_THROW(HttpClient::Instance().Get(
+                   server_.Url("stall"), [](std::string_view) { return true; }, 100,
+                   Priority::Background),
+               HttpInterrupted);
+  EXPECT_TRUE(backgroundRefused);
+  EXPECT_EQ(user, "answer");
+  EXPECT_EQ(server_.Requests("/answer"), 1) << "the second background request was refused";
+  EXPECT_FALSE(HttpClient::Instance().Busy());
+}
+
+TEST_F(HostileAnswers, aConnectionNotMadeInTimeFails) {
+  // A listener that never accepts, its queue full: a further connection
+  // stays unanswered.
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(::listen(listener, 0), 0);
+  ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  std::vector<int> queued;
+  for (int i = 0; i < 4; ++i) {
+    queued.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    ::connect(queued.back(), reinterpret_cast<sockaddr*>(&address), length);
+  }
+
+  HttpClient::SetTimeouts(std::chrono::milliseconds(300), std::chrono::milliseconds(20000));
+  const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+  try {
+    HttpClient::Instance().Get(url, [](std::string_view) { return true; }, 100);
+    ADD_FAILURE() << "no error";
+  } catch (const HttpInterrupted&) {
+    ADD_FAILURE() << "a failure is not an interruption";
+  } catch (const HttpError& error) {
+    EXPECT_EQ(std::string(error.what()).find("No answer"), std::string::npos)
+        << "the connect time-out, not the idle one: " << error.what();
+  }
+  for (const int socket : queued) ::close(socket);
+  ::close(listener);
 }
 
 }  // namespace

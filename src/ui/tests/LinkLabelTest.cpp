@@ -47,14 +47,25 @@ TEST(LinkLabel, looksLikeALinkAndOpensItsAddressWithTheDesktopHandler) {
   qApp->setStyleSheet({});
 }
 
-TEST(HtmlView, aClickedWebLinkOpensInTheBrowserAndARelativeOneNowhere) {
+TEST(HtmlView, onlyWebAndMailLinksLeaveTheView) {
   ui::HtmlView view;
-  Launcher::ClearRecorded();
-  emit view.anchorClicked(QUrl("http://shop.example/offer"));
-  emit view.anchorClicked(QUrl("offer.html"));
-  ASSERT_EQ(Launcher::Recorded().size(), 1u);
-  EXPECT_EQ(Launcher::Recorded()[0].arguments,
-            std::vector<std::string>{"http://shop.example/offer"});
+  const std::vector<std::string> leaving{"http://shop.example/offer", "HTTPS://shop.example/",
+                                         "mailto:seller@shop.example"};
+  for (const char* link :
+       {"offer.html", "/etc/passwd", "file:///etc/passwd", "javascript:alert(1)", "ftp://h/x",
+        "data:text/html,hi", "smb://h/share", "vbscript:x", "ms-settings:", "tel:123", "x-y:z"}) {
+    Launcher::ClearRecorded();
+    emit view.anchorClicked(QUrl(link));
+    EXPECT_EQ(Launcher::Recorded().size(), 0u) << link;
+  }
+  for (const std::string& link : leaving) {
+    Launcher::ClearRecorded();
+    emit view.anchorClicked(QUrl(QString::fromStdString(link)));
+    ASSERT_EQ(Launcher::Recorded().size(), 1u) << link;
+    EXPECT_EQ(Launcher::Recorded()[0].arguments,
+              std::vector<std::string>{
+                  QUrl(QString::fromStdString(link)).toString(QUrl::FullyEncoded).toStdString()});
+  }
 }
 
 TEST(PictureView, sizesItselfToThePictureAndReportsClicks) {

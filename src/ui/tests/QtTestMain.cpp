@@ -1,6 +1,6 @@
 // Entry point of the widget tests: one application object, dialogs answered
 // by the test seams instead of a person, programs recorded, never started,
-// no request leaving the machine.
+// no request leaving the machine, and the user's cache in a folder of the run.
 #include <gtest/gtest.h>
 
 #include "ui/Application.h"
@@ -8,6 +8,7 @@
 #include "ui/HttpClient.h"
 #include "ui/MessageBox.h"
 #include "util/Launch.h"
+#include "util/TemporaryFolder.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
@@ -17,5 +18,7 @@ int main(int argc, char** argv) {
   ui::FileDialog::AnswerAutomatically(true);
   UUtils::Launcher::RecordOnly(true);
   ui::HttpClient::LoopbackOnly(true);
+  const UUtils::TemporaryFolder cache("widget-tests-", "the tests' cache");
+  qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.Path().string()));
   return RUN_ALL_TESTS();
 }

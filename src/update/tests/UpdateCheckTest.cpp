@@ -5,8 +5,11 @@
 #include <filesystem>
 #include <optional>
 
+#include "testsupport/Environment.h"
+#include "testsupport/HostileServer.h"
 #include "testsupport/PhpServer.h"
 #include "testsupport/TempFolder.h"
+#include "update/ProfileFile.h"
 #include "update/UpdateCheck.h"
 #include "util/AppError.h"
 #include "util/TextLines.h"
@@ -81,14 +84,14 @@ TEST_F(UpdateFolder, offersOnlyAHigherVersionAndKeepsItsTextAsWritten) {
 
 TEST_F(UpdateFolder, aMissingDescriptorLeavesNoFileBehind) {
   UUtils::WriteFileBytes(LocalCopy().string(), "[APPLICATION]\nVersion=9\n");
-  EXPECT_EQ(update::LookForUpdate(BaseUrl(), AppFolder()).result, Lookup::None);
+  EXPECT_EQ(update::LookForUpdate(BaseUrl(), AppFolder()).result, Lookup::Unreachable);
   EXPECT_EQ(AppFiles(), std::vector<std::string>{});
 }
 
 TEST_F(UpdateFolder, aStaleCopyIsDeletedBeforeTheDownloadIsTried) {
   UUtils::WriteFileBytes(LocalCopy().string(), "[APPLICATION]\nVersion=9\n");
   const std::string down = "http://127.0.0.1:" + std::to_string(testsupport::FreePort()) + "/";
-  EXPECT_EQ(update::LookForUpdate(down, AppFolder()).result, Lookup::None);
+  EXPECT_EQ(update::LookForUpdate(down, AppFolder()).result, Lookup::Unreachable);
   EXPECT_EQ(AppFiles(), std::vector<std::string>{});
 }
 
@@ -96,11 +99,37 @@ TEST_F(UpdateFolder, aTransferCutShortLeavesNoFileBehind) {
   const std::string base = Script("cut.php",
                                   "<?php header('Content-Length: 4000');\n"
                                   "echo \"[APPLICATION]\\r\\nVersion=9\\r\\n\"; flush(); exit;\n");
-  EXPECT_EQ(update::LookForUpdate(base, AppFolder()).result, Lookup::None);
+  EXPECT_EQ(update::LookForUpdate(base, AppFolder()).result, Lookup::Unreachable);
   EXPECT_EQ(AppFiles(), std::vector<std::string>{});
 }
 
-TEST_F(UpdateFolder, aSecondCheckDuringADownloadDoesNotStart) {
+TEST_F(UpdateFolder, aDescriptorBeyondItsLimitCountsAsNotHadAndLeavesNoFile) {
+  testsupport::HostileServer hostile;
+  const std::string head = "[APPLICATION]\r\nVersion=9\r\n;";
+  const std::string exact = head + std::string(update::kMaxProfileBytes - head.size(), 'x');
+  hostile.On("/exact/mainappupdate.inf", testsupport::HostileServer::Ok(exact));
+  hostile.On("/over/mainappupdate.inf", testsupport::HostileServer::Ok(exact + "x"));
+  hostile.On("/endless/mainappupdate.inf", testsupport::HostileServer::Endless());
+
+  const Lookup atTheLimit = update::LookForUpdate(hostile.Url("exact/"), AppFolder());
+  EXPECT_EQ(atTheLimit.result, Lookup::Newer);
+  EXPECT_EQ(atTheLimit.version, "9");
+  for (const char* folder : {"over/", "endless/"}) {
+    SCOPED_TRACE(folder);
+    EXPECT_EQ(update::LookForUpdate(hostile.Url(folder), AppFolder()).result, Lookup::Unreachable);
+    EXPECT_EQ(AppFiles(), std::vector<std::string>{});
+  }
+  EXPECT_LT(hostile.BytesSent("/endless/mainappupdate.inf"), std::int64_t(64) << 20);
+}
+
+TEST(DescriptorFolder, isTheUsersCacheFolder) {
+  testsupport::TempFolder home;
+  const testsupport::Environment cache("XDG_CACHE_HOME", home.Path("cache"));
+  EXPECT_EQ(update::DescriptorFolder(), home.Path("cache") + "/hurrex-tolvan/");
+  EXPECT_TRUE(fs::is_directory(home.Path("cache/hurrex-tolvan")));
+}
+
+TEST_F(UpdateFolder, aUsersCheckDuringADownloadStartsOnlyInPlaceOfAQuietOne) {
   const std::string base = Script("slow.php",
                                   "<?php usleep(600000);\n"
                                   "echo \"[APPLICATION]\\r\\nVersion=2.5\\r\\n\";\n");
@@ -117,6 +146,18 @@ TEST_F(UpdateFolder, aSecondCheckDuringADownloadDoesNotStart) {
   EXPECT_EQ(first.result, Lookup::Newer);
   EXPECT_EQ(first.version, "2.5");
   EXPECT_EQ(AppFiles(), std::vector<std::string>{update::kDescriptorFile});
+
+  // The check the program makes by itself gives way to the user's instead.
+  second.reset();
+  QTimer::singleShot(150, [&] { second = update::LookForUpdate(BaseUrl(), AppFolder()); });
+  Publish("[APPLICATION]\r\nVersion=2.7\r\n");
+  const Lookup quiet = update::LookForUpdate(base, AppFolder(), ui::Priority::Background);
+  ASSERT_TRUE(second.has_value());
+  EXPECT_EQ(quiet.result, Lookup::Interrupted);
+  EXPECT_EQ(second->result, Lookup::Newer);
+  EXPECT_EQ(second->version, "2.7");
+  EXPECT_EQ(AppFiles(), std::vector<std::string>{update::kDescriptorFile});
+  EXPECT_EQ(UUtils::ReadFileBytes(LocalCopy().string()), "[APPLICATION]\r\nVersion=2.7\r\n");
 }
 
 TEST_F(UpdateFolder, aFolderThatTakesNoFileIsAnErrorForTheUser) {
