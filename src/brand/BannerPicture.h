@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QImage>
+#include <QMovie>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace brand {
 
@@ -20,5 +24,26 @@ std::string FileNamePart(const std::string& bannerFile);
 
 // `folder` + "banner" + number + ".dat".
 std::string BannerDataPath(const std::string& folder, int number);
+
+// A banner picture as the window shows it: a still picture, or an animation
+// standing on its first frame.
+struct DecodedBanner {
+  QImage still;
+  std::unique_ptr<QMovie> animation;
+};
+
+// Decodes the picture in `path` (a "banner" + number + ".dat" file) in the
+// format its entry's file name `bannerFile` gives. Raises UUtils::AppError
+// saying why when the window could not show it.
+DecodedBanner DecodeBanner(const std::string& path, const std::string& bannerFile);
+
+// Every picture of the application icon in `path`, each read once. Raises
+// UUtils::AppError when the file holds none the program can read.
+std::vector<QImage> DecodeIcon(const std::string& path);
+
+// Raises UUtils::AppError unless `path` is a plain file: a pipe or a device
+// in a brand file's place would hold the reader up. `what` names the file
+// in the message ("The banner picture").
+void RequirePlainFile(const std::string& path, const std::string& what);
 
 }  // namespace brand

@@ -5,6 +5,8 @@
 #include <QtGlobal>
 #include <string>
 
+#include "util/AppError.h"
+
 extern const unsigned char kBuiltInSkin[];
 extern const std::size_t kBuiltInSkinSize;
 
@@ -28,6 +30,10 @@ std::optional<QString> Inflate(std::string_view compressed) {
     stream.avail_out = sizeof buffer;
     status = inflate(&stream, Z_NO_FLUSH);
     text.append(buffer, sizeof buffer - stream.avail_out);
+    if (text.size() > kMaxSize) {
+      inflateEnd(&stream);
+      throw UUtils::AppError("it inflates to more than 1 MB, more than a skin may hold");
+    }
   }
   const bool whole = status == Z_STREAM_END && stream.avail_in == 0;
   inflateEnd(&stream);
