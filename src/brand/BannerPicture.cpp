@@ -65,23 +65,17 @@ DecodedBanner DecodeBanner(const std::string& path, const std::string& bannerFil
     return UUtils::AppError("The banner picture \"" + path + "\" cannot be read as " +
                             format.toUpper().toStdString() + ": " + reason.toStdString());
   };
-  DecodedBanner banner;
-  if (kind.animated) {
-    banner.animation = std::make_unique<QMovie>(QString::fromStdString(path), format);
-    if (!banner.animation->isValid() || !banner.animation->jumpToFrame(0)) {
-      throw unreadable(banner.animation->lastErrorString());
-    }
-    return banner;
-  }
   if (format.isEmpty()) {
     throw UUtils::AppError("The banner picture \"" + path +
                            "\" cannot be read: there is no reader for \"" +
                            FileNamePart(bannerFile) + "\" pictures.");
   }
+  // An animation is judged by its first frame, read by the reader that
+  // plays it.
   QImageReader reader(QString::fromStdString(path), format);
   reader.setAutoDetectImageFormat(false);
-  banner.still = reader.read();
-  if (banner.still.isNull()) throw unreadable(reader.errorString());
+  DecodedBanner banner{reader.read(), kind.animated};
+  if (banner.picture.isNull()) throw unreadable(reader.errorString());
   return banner;
 }
 

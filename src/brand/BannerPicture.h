@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QMovie>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,17 +23,20 @@ std::string FileNamePart(const std::string& bannerFile);
 // `folder` + "banner" + number + ".dat".
 std::string BannerDataPath(const std::string& folder, int number);
 
-// A banner picture as the window shows it: a still picture, or an animation
-// standing on its first frame.
+// A banner picture as the window shows it: a still picture, or the first
+// frame of an animation that the window plays from the same file.
 struct DecodedBanner {
-  QImage still;
-  std::unique_ptr<QMovie> animation;
+  QImage picture;
+  bool animated;
 };
 
 // Decodes the picture in `path` (a "banner" + number + ".dat" file) in the
 // format its entry's file name `bannerFile` gives. Raises UUtils::AppError
 // saying why when the window could not show it.
 DecodedBanner DecodeBanner(const std::string& path, const std::string& bannerFile);
+
+// The brand's application icon, beside the brand settings file.
+inline constexpr char kIconFile[] = "main.ico";
 
 // Every picture of the application icon in `path`, each read once. Raises
 // UUtils::AppError when the file holds none the program can read.

@@ -13,11 +13,11 @@
 #include "brand/BrandDocument.h"
 #include "brand/BrandProfile.h"
 #include "brand/BrandReading.h"
+#include "brand/BrandSkin.h"
 #include "shell/FMain.h"
 #include "ui/Cp1252.h"
 #include "ui/LinkLabel.h"
 #include "ui/PictureView.h"
-#include "ui/Skin.h"
 #include "util/AppError.h"
 #include "util/AppVersion.h"
 #include "util/TextLines.h"
@@ -26,8 +26,8 @@ namespace shell {
 
 namespace {
 
-constexpr char kSkinFile[] = "mainskin.dat";
-constexpr char kIconFile[] = "main.ico";
+using brand::kIconFile;
+using brand::kSkinFile;
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
@@ -36,19 +36,7 @@ bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 std::optional<QString> ReadSkin(const std::string& folder) {
   const std::string path = folder + kSkinFile;
   if (!Exists(path)) return std::nullopt;
-  brand::RequirePlainFile(path, "The skin file");
-  const auto refused = [&path](const std::string& why) {
-    return UUtils::AppError("The skin file \"" + path + "\" is not used: " + why +
-                            ". The built-in skin stays.");
-  };
-  if (std::filesystem::file_size(path) > ui::Skin::kMaxSize) {
-    throw refused("it is larger than 1 MB, more than a skin may hold");
-  }
-  try {
-    return ui::Skin::Inflate(UUtils::ReadFileBytes(path));
-  } catch (const UUtils::AppError& e) {
-    throw refused(e.what());
-  }
+  return brand::ReadSkinFile(path);
 }
 
 void ApplyIcon(const std::string& folder, QWidget* window) {
@@ -86,17 +74,17 @@ void ApplyBanner(TfrmMain& w, const std::string& folder, const brand::Entries& b
     w.panBanner->hide();
     return;
   }
-  brand::DecodedBanner picture = brand::DecodeBanner(path, profile.BannerFile);
-  if (picture.animation) {
+  const brand::DecodedBanner picture = brand::DecodeBanner(path, profile.BannerFile);
+  if (picture.animated) {
     w.imgBanner->hide();
     w.gifBanner->show();
-    w.gifBanner->ShowAnimation(std::move(picture.animation));
+    w.gifBanner->ShowAnimation(std::make_unique<QMovie>(QString::fromStdString(path), "gif"));
     w.panBanner->setFixedHeight(w.gifBanner->height() + 10);
     return;
   }
   w.gifBanner->hide();
   w.imgBanner->show();
-  w.imgBanner->ShowPicture(picture.still);
+  w.imgBanner->ShowPicture(picture.picture);
   w.panBanner->setFixedHeight(w.imgBanner->height() + 10);
 }
 

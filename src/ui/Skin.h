@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QPalette>
 #include <QString>
-#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -13,13 +12,8 @@ namespace ui {
 // the program, or one from a skin file.
 namespace Skin {
 
-// The most a skin may hold, compressed or inflated: a style sheet is a few
-// kilobytes, and data beyond this is refused rather than unpacked.
-inline constexpr std::size_t kMaxSize = 1024 * 1024;
-
 // Inflates compressed skin data; nothing when the data is not a whole zlib
-// stream of UTF-8 text. Data that would inflate to more than kMaxSize raises
-// UUtils::AppError saying so, and no more than that is ever unpacked.
+// stream of UTF-8 text.
 std::optional<QString> Inflate(std::string_view compressed);
 
 // The program's built-in skin, inflated.

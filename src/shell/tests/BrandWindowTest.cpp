@@ -16,10 +16,11 @@
 #include <set>
 
 #include "brand/BrandProfile.h"
+#include "brand/BrandSkin.h"
 #include "news/NewsList.h"
 #include "shell/FAbout.h"
 #include "shell/FMain.h"
-#include "shell/tests/BrandMedia.h"
+#include "testsupport/BrandMedia.h"
 #include "testsupport/TempFolder.h"
 #include "ui/HtmlView.h"
 #include "ui/LinkLabel.h"
@@ -379,7 +380,7 @@ TEST_F(BrandWindow, skinTooLargeToBeOneKeepsTheBuiltInSkinAndSaysWhy) {
   const std::string bomb =
       brandmedia::Skin("#panBanner { background: #654321; }\n" + std::string(64 << 20, ' '));
   ASSERT_LT(bomb.size(), 200u << 10);
-  std::string noise(ui::Skin::kMaxSize + 1, '\0');
+  std::string noise(brand::kMaxSkinSize + 1, '\0');
   for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = char(i * 2654435761u >> 24);
   const struct {
     const char* what;
