@@ -184,8 +184,8 @@ TEST_F(Keyboard, focusIsClearlyVisibleOnEveryControlUnderBothSkins) {
     BrandProfile.WelcomePage = "<p>Welcome</p>";
     TfrmMain w;
     Show(w);
-    const int welcome = PixelsMarkedByFocus(w.bsSkinButton1, w.prfWelcome);
-    EXPECT_GE(welcome, 40) << "bsSkinButton1";
+    EXPECT_GE(PixelsMarkedByFocus(w.bsSkinButton1, w.prfWelcome), 40) << "bsSkinButton1";
+    EXPECT_GE(PixelsMarkedByFocus(w.prfWelcome, w.bsSkinButton1), 40) << "prfWelcome";
     w.bsSkinButton1->click();
     w.rbtExpiryDate->click();
 
