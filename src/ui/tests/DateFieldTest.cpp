@@ -161,6 +161,28 @@ TEST(DateFieldTyping, eachKeyGoesToItsPartAndTheTextShowsTheValueOnceLeft) {
   }
 }
 
+TEST(DateFieldTyping, digitsOverANumericPartStayInItsPlace) {
+  const QLocale us(QLocale::English, QLocale::UnitedStates);  // "03/15/2023"
+  const struct {
+    int start, length;
+    const char* keys;
+    const char* text;
+  } cases[] = {
+      {0, 2, "12", "12/15/2023"},  {3, 2, "4", "03/15/2023"},  {3, 2, "4/", "03/04/2023"},
+      {0, 10, "1/2/2010", "01/02/2010"}, {6, 4, "1999", "03/15/1999"},
+  };
+  for (const auto& c : cases) {
+    ui::DateField field(nullptr, us);
+    field.SetValue(45000.0);
+    field.Editor()->setSelection(c.start, c.length);
+    QTest::keyClicks(field.Editor(), c.keys);
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(field.Editor(), &leave);
+    EXPECT_EQ(field.Editor()->text().toStdString(), c.text) << c.keys;
+    EXPECT_EQ(field.Editor()->text(), us.toString(ui::DateOfValue(field.Value()), "MM/dd/yyyy"));
+  }
+}
+
 TEST(DateFieldTyping, aDayTheMonthDoesNotHaveIsReportedAndTheTextShowsTheValue) {
   ui::MessageBox::ClearShown();
   ui::DateField field(nullptr, QLocale::c());
