@@ -1,6 +1,11 @@
 #include "brand/BannerPicture.h"
 
+#include <QImageReader>
+#include <algorithm>
+#include <filesystem>
 #include <string_view>
+
+#include "util/AppError.h"
 
 namespace brand {
 
@@ -44,6 +49,49 @@ BannerPicture BannerPictureOf(const std::string& bannerFile) {
 
 std::string BannerDataPath(const std::string& folder, int number) {
   return folder + "banner" + std::to_string(number) + ".dat";
+}
+
+void RequirePlainFile(const std::string& path, const std::string& what) {
+  if (!std::filesystem::is_regular_file(path)) {
+    throw UUtils::AppError(what + " \"" + path + "\" is not a plain file.");
+  }
+}
+
+DecodedBanner DecodeBanner(const std::string& path, const std::string& bannerFile) {
+  RequirePlainFile(path, "The banner picture");
+  const BannerPicture kind = BannerPictureOf(bannerFile);
+  const QByteArray format = QByteArray::fromStdString(kind.format);
+  const auto unreadable = [&](const QString& reason) {
+    return UUtils::AppError("The banner picture \"" + path + "\" cannot be read as " +
+                            format.toUpper().toStdString() + ": " + reason.toStdString());
+  };
+  if (format.isEmpty()) {
+    throw UUtils::AppError("The banner picture \"" + path +
+                           "\" cannot be read: there is no reader for \"" +
+                           FileNamePart(bannerFile) + "\" pictures.");
+  }
+  // An animation is judged by its first frame, read by the reader that
+  // plays it.
+  QImageReader reader(QString::fromStdString(path), format);
+  reader.setAutoDetectImageFormat(false);
+  DecodedBanner banner{reader.read(), kind.animated};
+  if (banner.picture.isNull()) throw unreadable(reader.errorString());
+  return banner;
+}
+
+std::vector<QImage> DecodeIcon(const std::string& path) {
+  RequirePlainFile(path, "The application icon");
+  std::vector<QImage> pictures;
+  QImageReader reader(QString::fromStdString(path));
+  for (int i = 0, count = std::max(reader.imageCount(), 1); i < count; ++i) {
+    if (i > 0 && !reader.jumpToNextImage()) break;
+    QImage picture = reader.read();
+    if (!picture.isNull()) pictures.push_back(std::move(picture));
+  }
+  if (pictures.empty()) {
+    throw UUtils::AppError("The application icon \"" + path + "\" cannot be read.");
+  }
+  return pictures;
 }
 
 }  // namespace brand

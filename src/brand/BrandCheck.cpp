@@ -9,6 +9,7 @@
 #include "brand/BrandDocument.h"
 #include "brand/BrandProfile.h"
 #include "brand/BrandReading.h"
+#include "brand/BrandSkin.h"
 #include "util/AppError.h"
 
 namespace brand {
@@ -56,6 +57,12 @@ std::string Shown(const std::string& value) {
     }
   }
   return shown + (value.size() > 70 ? "...\"" : "\"");
+}
+
+// An error text ended as a sentence, for another to follow it.
+std::string Sentence(std::string text) {
+  if (text.empty() || text.back() != '.') text += '.';
+  return text;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -110,6 +117,8 @@ class Checker {
       }
     }
     for (const auto family : kFamilies) Family(family);
+    Skin();
+    Icon();
     LastNewsId();
     NewsButton(profile);
     return std::move(findings_);
@@ -212,12 +221,56 @@ class Checker {
                              "BMP or ICO): loading the brand stops with an error");
     }
     if (std::filesystem::exists(data)) {
-      Add(Kind::Found, dataName + " for " + entry);
+      if (picture.animated || !picture.format.empty()) Decode(entry, dataName, data, file);
     } else {
       Add(Kind::Problem, dataName +
                              " is missing beside the document: the banner strip is "
                              "hidden when " +
                              entry + " is chosen");
+    }
+  }
+
+  // Reads the picture as the window does, and fails where it would.
+  void Decode(const std::string& entry, const std::string& dataName, const std::string& data,
+              const std::string& file) {
+    try {
+      const DecodedBanner banner = DecodeBanner(data, file);
+      const QSize size = banner.picture.size();
+      Add(Kind::Found, dataName + " for " + entry + ": " +
+                           (banner.animated ? "an animation of " : "a picture of ") +
+                           std::to_string(size.width()) + " x " + std::to_string(size.height()));
+    } catch (const UUtils::AppError& e) {
+      Add(Kind::Problem, Sentence(e.what()) + " Loading the brand stops with this error whenever " +
+                             entry + " is chosen.");
+    }
+  }
+
+  void Skin() {
+    const std::string path = folder_ + kSkinFile;
+    if (!std::filesystem::exists(path)) return;
+    try {
+      if (const auto sheet = ReadSkinFile(path)) {
+        Add(Kind::Found, std::string(kSkinFile) + ": a skin of " + std::to_string(sheet->size()) +
+                             " characters");
+      } else {
+        Add(Kind::Note, std::string(kSkinFile) +
+                            " holds no skin (no whole zlib stream of UTF-8 text): the "
+                            "built-in skin stays");
+      }
+    } catch (const UUtils::AppError& e) {
+      Add(Kind::Problem, Sentence(e.what()) + " Loading the brand stops with this error.");
+    }
+  }
+
+  void Icon() {
+    const std::string path = folder_ + kIconFile;
+    if (!std::filesystem::exists(path)) return;
+    try {
+      const std::size_t pictures = DecodeIcon(path).size();
+      Add(Kind::Found, std::string(kIconFile) + ": " + std::to_string(pictures) + " picture" +
+                           (pictures == 1 ? "" : "s"));
+    } catch (const UUtils::AppError& e) {
+      Add(Kind::Problem, Sentence(e.what()) + " Loading the brand stops with this error.");
     }
   }
 

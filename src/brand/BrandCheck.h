@@ -19,7 +19,9 @@ struct Finding {
 // tags the reading never sees (out of order, repeated, numbered after a gap
 // or beyond 16), entries without an address, banner pictures missing from
 // `folder` or in a format the program cannot show, values that cannot work
-// as addresses, and whether the News button shows and why.
+// as addresses, and whether the News button shows and why. The banner
+// pictures, the icon and the skin in `folder` are read as the window reads
+// them; each one the window would stop at is a problem.
 std::vector<Finding> CheckBrandDocument(const UUtils::StringList& lines, const std::string& folder);
 
 }  // namespace brand

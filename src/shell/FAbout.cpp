@@ -42,6 +42,10 @@ TfrmAbout::TfrmAbout(QWidget* parent)
   lblCopyright = new QLabel(this);
   lblCopyright->setObjectName(QStringLiteral("lblCopyright"));
   lblCopyright->move(9, 57);
+  // Brand texts are shown as written, never read as markup.
+  for (QLabel* label : {lblProductName, lblProductVersion, lblCopyright}) {
+    label->setTextFormat(Qt::PlainText);
+  }
 
   bsSkinPanel1 = new QWidget(this);
   bsSkinPanel1->setObjectName(QStringLiteral("bsSkinPanel1"));

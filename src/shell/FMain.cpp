@@ -297,9 +297,18 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  // Enter presses the button that has the focus, as Space does; a plain
+  // window, unlike a dialog, leaves that to the button, which ignores it.
+  QWidget* focus = QApplication::focusWidget();
+  auto* button = qobject_cast<QPushButton*>(focus) ? qobject_cast<QAbstractButton*>(focus)
+                                                   : qobject_cast<QToolButton*>(focus);
+  if (enter && button && button->window() == this && button->isEnabled()) {
+    button->click();
+    return;
+  }
   // Enter that no control took presses the page's default button, as it
   // would in a dialog: a plain window has no such rule of its own.
-  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   if (enter && stsWelcome && pgcPrinc->currentWidget() == stsWelcome &&
       bsSkinButton1->isEnabled()) {
     bsSkinButton1->click();

@@ -2,8 +2,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
-#include <QImageReader>
 #include <QMovie>
+#include <QPixmap>
 #include <QPushButton>
 #include <QToolButton>
 #include <filesystem>
@@ -13,11 +13,11 @@
 #include "brand/BrandDocument.h"
 #include "brand/BrandProfile.h"
 #include "brand/BrandReading.h"
+#include "brand/BrandSkin.h"
 #include "shell/FMain.h"
 #include "ui/Cp1252.h"
 #include "ui/LinkLabel.h"
 #include "ui/PictureView.h"
-#include "ui/Skin.h"
 #include "util/AppError.h"
 #include "util/AppVersion.h"
 #include "util/TextLines.h"
@@ -26,34 +26,25 @@ namespace shell {
 
 namespace {
 
-constexpr char kSkinFile[] = "mainskin.dat";
-constexpr char kIconFile[] = "main.ico";
+using brand::kIconFile;
+using brand::kSkinFile;
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
-[[noreturn]] void ThrowUnreadable(const std::string& path, const QByteArray& format,
-                                  const QString& reason) {
-  throw UUtils::AppError("The banner picture \"" + path + "\" cannot be read as " +
-                         format.toUpper().toStdString() + ": " + reason.toStdString());
-}
-
 // The brand's skin, when its file holds one; anything else keeps the
-// built-in skin.
+// built-in skin. A skin too large to be one is refused with the reason.
 std::optional<QString> ReadSkin(const std::string& folder) {
   const std::string path = folder + kSkinFile;
   if (!Exists(path)) return std::nullopt;
-  return ui::Skin::Inflate(UUtils::ReadFileBytes(path));
+  return brand::ReadSkinFile(path);
 }
 
 void ApplyIcon(const std::string& folder, QWidget* window) {
   const std::string path = folder + kIconFile;
   if (!Exists(path)) return;
-  // The icon reads every picture its file holds, once; a file it cannot read
-  // leaves it without a size.
-  const QIcon icon(QString::fromStdString(path));
-  if (icon.availableSizes().isEmpty()) {
-    throw UUtils::AppError("The application icon \"" + path + "\" cannot be read.");
-  }
+  // Every picture the file holds, read once, as `tolvan brand check` reads it.
+  QIcon icon;
+  for (const QImage& picture : brand::DecodeIcon(path)) icon.addPixmap(QPixmap::fromImage(picture));
   qApp->setWindowIcon(icon);
   window->setWindowIcon(icon);
 }
@@ -83,31 +74,17 @@ void ApplyBanner(TfrmMain& w, const std::string& folder, const brand::Entries& b
     w.panBanner->hide();
     return;
   }
-  const brand::BannerPicture kind = brand::BannerPictureOf(profile.BannerFile);
-  const QByteArray format = QByteArray::fromStdString(kind.format);
-  if (kind.animated) {
-    auto animation = std::make_unique<QMovie>(QString::fromStdString(path), format);
-    if (!animation->isValid() || !animation->jumpToFrame(0)) {
-      ThrowUnreadable(path, format, animation->lastErrorString());
-    }
+  const brand::DecodedBanner picture = brand::DecodeBanner(path, profile.BannerFile);
+  if (picture.animated) {
     w.imgBanner->hide();
     w.gifBanner->show();
-    w.gifBanner->ShowAnimation(std::move(animation));
+    w.gifBanner->ShowAnimation(std::make_unique<QMovie>(QString::fromStdString(path), "gif"));
     w.panBanner->setFixedHeight(w.gifBanner->height() + 10);
     return;
   }
-  if (format.isEmpty()) {
-    throw UUtils::AppError("The banner picture \"" + path +
-                           "\" cannot be read: there is no reader for \"" +
-                           brand::FileNamePart(profile.BannerFile) + "\" pictures.");
-  }
-  QImageReader reader(QString::fromStdString(path), format);
-  reader.setAutoDetectImageFormat(false);
-  const QImage picture = reader.read();
-  if (picture.isNull()) ThrowUnreadable(path, format, reader.errorString());
   w.gifBanner->hide();
   w.imgBanner->show();
-  w.imgBanner->ShowPicture(picture);
+  w.imgBanner->ShowPicture(picture.picture);
   w.panBanner->setFixedHeight(w.imgBanner->height() + 10);
 }
 
@@ -183,7 +160,8 @@ void TfrmMain::ApplyBrandSettings() {
   const std::string makeMoney = brand::ReadNamedTags(document, profile);
   setWindowTitle(ui::FromCp1252(profile.ApplicationName) + " v" + UUtils::AppVersion);
   btnNews->setVisible(brand::NewsButtonShown(profile));
-  btnMakeMoney->setText(ui::FromCp1252(makeMoney));
+  // An ampersand in the caption is shown, not taken as a shortcut key.
+  btnMakeMoney->setText(ui::FromCp1252(makeMoney).replace(u'&', QStringLiteral("&&")));
 
   const brand::Entries welcome = brand::ReadEntries(document, "Welcome");
   const brand::Entries banners = brand::ReadEntries(document, "Banner");

@@ -128,4 +128,29 @@ DatePattern::Result DatePattern::Read(const QString& text) const {
   return {date.isValid() ? Reading::Valid : Reading::NoSuchDay, date};
 }
 
+std::vector<DatePattern::Span> DatePattern::Spans() const {
+  std::vector<Span> spans;
+  int at = 0;
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    at += int(separators_[int(i)].size());
+    const bool named = fields_[i].part == Part::Month && !monthNames_.isEmpty();
+    spans.push_back({fields_[i].part, at, fields_[i].width, named});
+    at += fields_[i].width;
+  }
+  return spans;
+}
+
+int DatePattern::MonthStartingWith(const QString& prefix) const {
+  for (int i = 0; i < monthNames_.size(); ++i) {
+    if (monthNames_[i].startsWith(prefix, Qt::CaseInsensitive)) return i + 1;
+  }
+  return 0;
+}
+
+QString DatePattern::MonthText(int month) const {
+  const auto span = std::find_if(fields_.begin(), fields_.end(),
+                                 [](const Field& f) { return f.part == Part::Month; });
+  return monthNames_[month - 1].leftJustified(span->width, u' ');
+}
+
 }  // namespace ui

@@ -32,6 +32,21 @@ class DatePattern {
   };
   Result Read(const QString& text) const;
 
+  // Where each part stands in a text laid out in the pattern, in order.
+  struct Span {
+    Part part;
+    int start;
+    int width;
+    bool named;  // a month shown by name
+  };
+  std::vector<Span> Spans() const;
+
+  // The number of the first month whose name starts with `prefix`, in any
+  // letter case; 0 when none does.
+  int MonthStartingWith(const QString& prefix) const;
+  // A month's name as the text shows it, padded to the part's width.
+  QString MonthText(int month) const;
+
  private:
   struct Field {
     Part part;

@@ -55,6 +55,8 @@ std::unique_ptr<QMessageBox> MessageBox::MakeBox(const QString& text, MessageKin
                                                      : QMessageBox::Critical;
   const auto buttons = withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
   auto box = std::make_unique<QMessageBox>(icon, Caption(kind), text, buttons, parent_);
+  // Messages quote brand texts and file names: they are shown as written.
+  box->setTextFormat(Qt::PlainText);
   box->setWindowModality(Qt::ApplicationModal);
   return box;
 }

@@ -1,9 +1,9 @@
 #include "ui/Skin.h"
 
-#include <zlib.h>
-
 #include <QtGlobal>
 #include <string>
+
+#include "util/Inflate.h"
 
 extern const unsigned char kBuiltInSkin[];
 extern const std::size_t kBuiltInSkinSize;
@@ -15,25 +15,11 @@ static void RegisterSkinPictures() { Q_INIT_RESOURCE(skin); }
 namespace ui::Skin {
 
 std::optional<QString> Inflate(std::string_view compressed) {
-  z_stream stream{};
-  if (inflateInit(&stream) != Z_OK) return std::nullopt;
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
-  stream.avail_in = static_cast<uInt>(compressed.size());
-
-  std::string text;
-  char buffer[16384];
-  int status = Z_OK;
-  while (status == Z_OK) {
-    stream.next_out = reinterpret_cast<Bytef*>(buffer);
-    stream.avail_out = sizeof buffer;
-    status = inflate(&stream, Z_NO_FLUSH);
-    text.append(buffer, sizeof buffer - stream.avail_out);
-  }
-  const bool whole = status == Z_STREAM_END && stream.avail_in == 0;
-  inflateEnd(&stream);
-  if (!whole) return std::nullopt;
-  const QString sheet = QString::fromUtf8(text);
-  if (sheet.toUtf8() != QByteArray::fromStdString(text)) return std::nullopt;
+  // zlib inflates a byte to at most 1032: this bound never cuts a stream.
+  const auto inflated = UUtils::InflateAtMost(compressed, compressed.size() * 1032 + 64);
+  if (inflated.outcome != UUtils::Inflated::Outcome::Inflated) return std::nullopt;
+  const QString sheet = QString::fromUtf8(inflated.data);
+  if (sheet.toUtf8() != QByteArray::fromStdString(inflated.data)) return std::nullopt;
   return sheet;
 }
 

@@ -101,6 +101,9 @@ const std::vector<LaunchRequest>& Launcher::Recorded() { return TheSeam().record
 void Launcher::ClearRecorded() { TheSeam().recorded.clear(); }
 
 bool OpenURL(const std::string& address) {
+  // An empty address names no page: a browser started with it would only
+  // show an error or a blank window.
+  if (address.empty()) return false;
   std::string browser;
   if (const char* variable = std::getenv("BROWSER")) {
     std::istringstream words(variable);
@@ -109,6 +112,9 @@ bool OpenURL(const std::string& address) {
   return Launcher::Start(browser.empty() ? "xdg-open" : browser, {address});
 }
 
-bool ShellOpen(const std::string& address) { return Launcher::Start("xdg-open", {address}); }
+bool ShellOpen(const std::string& address) {
+  if (address.empty()) return false;
+  return Launcher::Start("xdg-open", {address});
+}
 
 }  // namespace UUtils

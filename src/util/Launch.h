@@ -31,10 +31,12 @@ std::string FindProgram(const std::string& program);
 
 // Opens `address` in the web browser: the first word of $BROWSER when that
 // is set, else xdg-open, with the address as its one argument, unchanged.
-// False when there is no such program; a failure is never shown.
+// False when there is no such program; a failure is never shown. An empty
+// address opens nothing and gives false.
 bool OpenURL(const std::string& address);
 
-// Opens `address` with the desktop's handler for its kind (xdg-open).
+// Opens `address` with the desktop's handler for its kind (xdg-open); an
+// empty address opens nothing.
 bool ShellOpen(const std::string& address);
 
 }  // namespace UUtils

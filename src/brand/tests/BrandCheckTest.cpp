@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "brand/BrandCheck.h"
+#include "testsupport/BrandMedia.h"
 #include "testsupport/TempFolder.h"
 #include "util/TextLines.h"
 
@@ -27,7 +28,7 @@ bool Has(const std::vector<std::string>& texts, const std::string& start) {
 
 TEST(BrandCheck, aSoundBrandHasNoProblemsAndTellsWhyTheNewsButtonShows) {
   testsupport::TempFolder folder;
-  UUtils::WriteFileBytes(folder.Path("banner1.dat"), "picture");
+  UUtils::WriteFileBytes(folder.Path("banner1.dat"), brandmedia::AnimatedGif(40, 20, 2));
   const auto findings = CheckBrandDocument(
       UUtils::SplitLines("<%%ApplicationName%%>Caf\xE9 \x80<%%/ApplicationName%%>\r\n"
                          "<%%BranderType%%>Free<%%/BranderType%%>\r\n"
@@ -39,7 +40,7 @@ TEST(BrandCheck, aSoundBrandHasNoProblemsAndTellsWhyTheNewsButtonShows) {
   EXPECT_TRUE(TextsOf(findings, Finding::Kind::Problem).empty());
   const auto found = TextsOf(findings, Finding::Kind::Found);
   EXPECT_TRUE(Has(found, "ApplicationName: \"Caf\xC3\xA9 \xE2\x82\xAC\""));
-  EXPECT_TRUE(Has(found, "banner1.dat for Banner1"));
+  EXPECT_TRUE(Has(found, "banner1.dat for Banner1: an animation of 40 x 20"));
   EXPECT_TRUE(Has(TextsOf(findings, Finding::Kind::Missing), "AboutText"));
   EXPECT_TRUE(Has(TextsOf(findings, Finding::Kind::Note),
                   "the News button shows: BranderType \"Free\" with MasterPublID and "

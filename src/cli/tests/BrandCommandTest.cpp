@@ -2,8 +2,10 @@
 
 #include <filesystem>
 
+#include "brand/BrandSkin.h"
 #include "cipher/Crypt.h"
 #include "cipher/tests/MemoryStream.h"
+#include "testsupport/BrandMedia.h"
 #include "testsupport/TempFolder.h"
 #include "testsupport/Tolvan.h"
 #include "ui/Skin.h"
@@ -95,13 +97,14 @@ TEST_F(BrandCommand, checkSaysWhetherTheFileDecryptsAndWhatTheBrandWillDo) {
       "<%%ApplicationName%%>Shop<%%/ApplicationName%%>\r\n"
       "<%%Banner1%%>top.jpg^http://shop/<%%/Banner1%%>\r\n";
   WriteFileBytes(Path("brand.txt"), sound);
-  WriteFileBytes(Path("banner1.dat"), "picture");
+  WriteFileBytes(Path("banner1.dat"), brandmedia::Picture(300, 50, "jpeg"));
   EncryptToFile(Path("brand.txt"), Path("dbsettings.dat"));
 
   EXPECT_EQ(Tolvan("brand check " + Path("dbsettings.dat")), 0) << stdoutText;
   EXPECT_TRUE(SaysLine(Path("dbsettings.dat") +
                        ": decrypts with the built-in password; its authentication code holds"));
   EXPECT_TRUE(SaysLine("found   ApplicationName: \"Shop\""));
+  EXPECT_TRUE(SaysLine("found   banner1.dat for Banner1: a picture of 300 x 50"));
   EXPECT_TRUE(SaysLine("No problems: the brand loads as written."));
   EXPECT_EQ(Tolvan("brand check " + Path("brand.txt") + " --plain"), 0) << stdoutText;
 
@@ -123,6 +126,40 @@ TEST_F(BrandCommand, checkSaysWhetherTheFileDecryptsAndWhatTheBrandWillDo) {
   EXPECT_EQ(Tolvan("brand check " + Path("brand.txt") + " --plane"), 2);
   EXPECT_EQ(Tolvan("brand check " + Path("none.dat")), 1);
   EXPECT_NE(stderrText.find("Cannot open file"), std::string::npos);
+}
+
+TEST_F(BrandCommand, checkReadsTheMediaAsTheWindowDoesAndFailsWhereItWould) {
+  WriteFileBytes(Path("brand.txt"), "<%%Banner1%%>top.gif^http://shop/<%%/Banner1%%>\r\n");
+  EncryptToFile(Path("brand.txt"), Path("dbsettings.dat"));
+  const std::string bomb = brandmedia::Skin(std::string(8 << 20, ' '));
+  const struct {
+    const char* file;
+    std::string data;
+    const char* problem;
+  } cases[] = {
+      {"banner1.dat", brandmedia::Picture(10, 10, "png"), "cannot be read as GIF"},
+      {"main.ico", "not an icon", "main.ico\" cannot be read."},
+      {"mainskin.dat", bomb, "it inflates to more than 1 MB"},
+      {"mainskin.dat", std::string(brand::kMaxSkinSize + 1, 'x'), "it is larger than 1 MB"},
+  };
+  const auto soundMedia = [this] {
+    WriteFileBytes(Path("banner1.dat"), brandmedia::AnimatedGif(20, 10, 2));
+    WriteFileBytes(Path("main.ico"), brandmedia::Picture(16, 16, "ico"));
+    WriteFileBytes(Path("mainskin.dat"), brandmedia::Skin("QWidget { color: red; }"));
+  };
+  soundMedia();
+  EXPECT_EQ(Tolvan("brand check " + Path("dbsettings.dat")), 0) << stdoutText;
+  EXPECT_TRUE(SaysLine("found   banner1.dat for Banner1: an animation of 20 x 10"));
+  EXPECT_TRUE(SaysLine("found   main.ico: 1 picture"));
+  EXPECT_TRUE(SaysLine("found   mainskin.dat: a skin of 23 characters"));
+  for (const auto& c : cases) {
+    soundMedia();
+    WriteFileBytes(Path(c.file), c.data);
+    EXPECT_EQ(Tolvan("brand check " + Path("dbsettings.dat")), 1) << c.problem;
+    EXPECT_NE(stdoutText.find(c.problem), std::string::npos) << stdoutText;
+    EXPECT_NE(stdoutText.find("PROBLEM "), std::string::npos) << stdoutText;
+    EXPECT_EQ(stdoutText.find("No problems"), std::string::npos) << stdoutText;
+  }
 }
 
 TEST_F(BrandCommand, skinPacksAStyleSheetAsTheWindowReadsIt) {

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <sys/stat.h>
+
 #include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QMovie>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -13,9 +18,11 @@
 #include <set>
 
 #include "brand/BrandProfile.h"
+#include "brand/BrandSkin.h"
 #include "news/NewsList.h"
+#include "shell/FAbout.h"
 #include "shell/FMain.h"
-#include "shell/tests/BrandMedia.h"
+#include "testsupport/BrandMedia.h"
 #include "testsupport/TempFolder.h"
 #include "ui/Application.h"
 #include "ui/HtmlView.h"
@@ -339,4 +346,97 @@ TEST_F(BrandWindow, settingsFileThatCannotBeReadKeepsTheBuiltInSkin) {
     EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn());
     EXPECT_TRUE(window.Timer1->isActive());
   }
+}
+
+TEST_F(BrandWindow, brandTextsAreShownAsWrittenNeverAsMarkup) {
+  const std::string markup = "<img src=\"/etc/passwd\"><font size=7>Big</font>";
+  WriteBrand(Tag("ApplicationName", markup) + Tag("MakeMoneyButton", "Tips & <b>Tricks</b>") +
+             Tag("CopyrightYears", "<i>2011</i>") + Tag("CopyrightCompany", markup) +
+             Tag("AboutText", "<h1>About</h1>") + Tag("Link1", markup + "^http://s/"));
+  TfrmMain window(Folder());
+  EXPECT_TRUE(Errors().empty());
+  const QString shown = QString::fromStdString(markup);
+  EXPECT_EQ(window.windowTitle(), shown + " v2.01");
+  // A single ampersand would mark a shortcut key and vanish from the caption.
+  EXPECT_EQ(window.btnMakeMoney->text(), "Tips && <b>Tricks</b>");
+  EXPECT_EQ(window.lblLink1URL->text(), shown);
+  EXPECT_EQ(window.lblLink1URL->textFormat(), Qt::PlainText);
+
+  shell::TfrmAbout box;
+  EXPECT_EQ(box.windowTitle(), "About " + shown + "...");
+  for (QLabel* label : {box.lblProductName, box.lblCopyright}) {
+    EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+  }
+  EXPECT_EQ(box.lblProductName->text(), shown);
+  EXPECT_EQ(box.lblCopyright->text(), "Copyright (c) <i>2011</i> " + shown);
+  EXPECT_EQ(box.memAbout->toPlainText(), "<h1>About</h1>");
+}
+
+TEST_F(BrandWindow, longLinkCaptionsAreCutAndNeverWidenTheWindow) {
+  const std::string caption(3000, 'W');
+  WriteBrand(Tag("Link1", caption + "^http://a/") + Tag("Link2", caption + "^http://b/"));
+  TfrmMain window(Folder());
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const QRect screen = window.screen()->availableGeometry();
+  EXPECT_LE(window.minimumSizeHint().width(), screen.width());
+  EXPECT_EQ(window.width(), 768);
+  for (ui::LinkLabel* link : {window.lblLink1URL, window.lblLink2URL}) {
+    EXPECT_EQ(link->text().size(), 3000);
+    EXPECT_TRUE(link->ShownText().endsWith(QChar(0x2026))) << link->ShownText().toStdString();
+    EXPECT_LT(link->width(), window.width());
+  }
+}
+
+TEST_F(BrandWindow, skinTooLargeToBeOneKeepsTheBuiltInSkinAndSaysWhy) {
+  // Compressed into a few kilobytes, yet far beyond any style sheet once inflated.
+  const std::string bomb =
+      brandmedia::Skin("#panBanner { background: #654321; }\n" + std::string(64 << 20, ' '));
+  ASSERT_LT(bomb.size(), 200u << 10);
+  std::string noise(brand::kMaxSkinSize + 1, '\0');
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = char(i * 2654435761u >> 24);
+  const struct {
+    const char* what;
+    std::string data;
+    const char* error;
+  } cases[] = {
+      {"bomb", bomb, "it inflates to more than 1 MB"},
+      {"large file", noise, "it is larger than 1 MB"},
+  };
+  for (const auto& c : cases) {
+    ui::MessageBox::ClearShown();
+    WriteBrand(Tag("ApplicationName", "Shop"));
+    Write("mainskin.dat", c.data);
+    Write("main.ico", brandmedia::Picture(32, 32, "ico"));
+    TfrmMain window(Folder());
+    ASSERT_EQ(Errors().size(), 1u) << c.what;
+    EXPECT_TRUE(Errors()[0].contains(c.error)) << Errors()[0].toStdString();
+    EXPECT_TRUE(Errors()[0].contains("The built-in skin stays.")) << Errors()[0].toStdString();
+    EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn()) << c.what;
+    EXPECT_EQ(window.windowTitle(), "Shop v2.01");
+    brand::BrandProfile = {};
+  }
+}
+
+TEST_F(BrandWindow, mediaThatIsNoPlainFileIsReportedInsteadOfHoldingTheWindowUp) {
+  for (const char* name : {"mainskin.dat", "main.ico", "banner1.dat"}) {
+    testsupport::TempFolder media;
+    const auto at = [&media](const char* file) { return media.Path(file); };
+    UUtils::WriteFileBytes(at("brand.txt"), Tag("Banner1", "top.jpg^http://s/"));
+    UUtils::EncryptToFile(at("brand.txt"), at("dbsettings.dat"));
+    ASSERT_EQ(::mkfifo(at(name).c_str(), 0600), 0);
+    ui::MessageBox::ClearShown();
+    TfrmMain window(media.Root().string() + "/");
+    ASSERT_EQ(Errors().size(), 1u) << name;
+    EXPECT_TRUE(Errors()[0].endsWith("is not a plain file.")) << Errors()[0].toStdString();
+    EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn()) << name;
+    brand::BrandProfile = {};
+  }
+}
+
+TEST_F(BrandWindow, anUnbrandedProgramsMakeMoneyAndHelpOpenNothing) {
+  TfrmMain window(Folder());
+  QTest::mouseClick(window.btnMakeMoney, Qt::LeftButton);
+  QTest::mouseClick(window.bsSkinSpeedButton2, Qt::LeftButton);
+  EXPECT_TRUE(Launcher::Recorded().empty());
 }

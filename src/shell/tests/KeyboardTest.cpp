@@ -6,9 +6,14 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "brand/BrandProfile.h"
+#include "shell/FAbout.h"
+#include "ui/Skin.h"
+#include "util/Launch.h"
+#include "util/TextLines.h"
 #include "shell/FMain.h"
 #include "ui/ColorComboBox.h"
 #include "ui/DateField.h"
@@ -17,12 +22,16 @@
 
 using brand::BrandProfile;
 using shell::TfrmMain;
+using UUtils::Launcher;
 
 namespace {
 
 class Keyboard : public ::testing::Test {
  protected:
-  void TearDown() override { BrandProfile = {}; }
+  void TearDown() override {
+    BrandProfile = {};
+    qApp->setStyleSheet(ui::Skin::BuiltIn());
+  }
 
   static void Show(TfrmMain& window) {
     window.show();
@@ -102,4 +111,101 @@ TEST_F(Keyboard, enterOnTheWelcomePagePressesItsDefaultButton) {
   w.edtPage->setFocus();
   QTest::keyClick(w.edtPage, Qt::Key_Enter);
   EXPECT_EQ(w.pgcPrinc->currentWidget(), w.stsMain);
+}
+
+TEST_F(Keyboard, enterPressesTheFocusedButtonAsSpaceDoes) {
+  BrandProfile.AffiliateURL = "http://pay.example/";
+  BrandProfile.AppHelpURL = "http://help.example/";
+  TfrmMain w;
+  Show(w);
+  for (const int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+    Launcher::ClearRecorded();
+    w.btnMakeMoney->setFocus(Qt::TabFocusReason);
+    Press(key);
+    w.bsSkinSpeedButton2->setFocus(Qt::TabFocusReason);
+    Press(key);
+    ASSERT_EQ(Launcher::Recorded().size(), 2u) << "key " << key;
+    EXPECT_EQ(Launcher::Recorded()[0].arguments.at(0), "http://pay.example/");
+    EXPECT_EQ(Launcher::Recorded()[1].arguments.at(0), "http://help.example/");
+  }
+  // Enter on the about button opens the box, and Enter in the box closes it.
+  bool shown = false;
+  QTimer::singleShot(0, [&shown] {
+    auto* box = qobject_cast<shell::TfrmAbout*>(QApplication::activeModalWidget());
+    if (!box) return;
+    shown = true;
+    QTest::keyClick(box->editAbout, Qt::Key_Return);
+  });
+  w.btnAbout->setFocus(Qt::TabFocusReason);
+  Press(Qt::Key_Return);
+  EXPECT_TRUE(shown);
+  Show(w);
+  // Enter on a radio button or in a field presses nothing.
+  Launcher::ClearRecorded();
+  w.rbtOneTimeOffer->setFocus(Qt::TabFocusReason);
+  Press(Qt::Key_Return);
+  EXPECT_FALSE(w.rbtOneTimeOffer->isChecked());
+  EXPECT_TRUE(Launcher::Recorded().empty());
+}
+
+namespace {
+
+// How many of the control's pixels change when it takes the focus from the
+// keyboard: the focus must show as a ring or a marked edge, not a shade.
+int PixelsMarkedByFocus(QWidget* control, QWidget* elsewhere) {
+  // As drawn in its window, over what lies beneath it.
+  QWidget* window = control->window();
+  const QRect place(control->mapTo(window, QPoint(0, 0)), control->size());
+  elsewhere->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  const QImage before = window->grab(place).toImage();
+  control->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  const QImage after = window->grab(place).toImage();
+  int marked = 0;
+  for (int y = 0; y < before.height(); ++y) {
+    for (int x = 0; x < before.width(); ++x) {
+      const QColor a = before.pixelColor(x, y), b = after.pixelColor(x, y);
+      const int contrast = std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                           std::abs(a.blue() - b.blue());
+      if (contrast >= 120) ++marked;
+    }
+  }
+  return marked;
+}
+
+}  // namespace
+
+TEST_F(Keyboard, focusIsClearlyVisibleOnEveryControlUnderBothSkins) {
+  const QString brandSkin = QString::fromStdString(
+      UUtils::ReadFileBytes(std::string(BRAND_EXAMPLE_DIR) + "/mainskin.qss"));
+  for (const QString& skin : {ui::Skin::BuiltIn(), brandSkin}) {
+    qApp->setStyleSheet(skin);
+    BrandProfile.WelcomePage = "<p>Welcome</p>";
+    TfrmMain w;
+    Show(w);
+    EXPECT_GE(PixelsMarkedByFocus(w.bsSkinButton1, w.prfWelcome), 40) << "bsSkinButton1";
+    EXPECT_GE(PixelsMarkedByFocus(w.prfWelcome, w.bsSkinButton1), 40) << "prfWelcome";
+    w.bsSkinButton1->click();
+    w.rbtExpiryDate->click();
+
+    std::vector<QWidget*> controls;
+    for (QWidget* c : w.findChildren<QWidget*>()) {
+      if (c->isVisibleTo(&w) && c->isEnabled() && (c->focusPolicy() & Qt::TabFocus) &&
+          !c->focusProxy() && c->window() == &w && !qobject_cast<ui::HtmlView*>(c)) {
+        controls.push_back(c);
+      }
+    }
+    ASSERT_GE(controls.size(), 20u);
+    for (QWidget* control : controls) {
+      QWidget* elsewhere = control == w.edtPage ? static_cast<QWidget*>(w.edtRedirectPage)
+                                                : static_cast<QWidget*>(w.edtPage);
+      const int marked = PixelsMarkedByFocus(control, elsewhere);
+      EXPECT_GE(marked, 40) << control->objectName().toStdString() << " "
+                            << control->metaObject()->className() << " under skin "
+                            << (skin == brandSkin ? "brand" : "built-in");
+    }
+    qApp->setStyleSheet(ui::Skin::BuiltIn());
+    BrandProfile = {};
+  }
 }

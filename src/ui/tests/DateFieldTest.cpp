@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -111,4 +112,87 @@ TEST_F(DateFieldTest, pastedTextIsCheckedLikeTypedText) {
 TEST(DateOfValue, isTheDayWhateverTheTimeOfDay) {
   EXPECT_EQ(ui::DateOfValue(25569.0), QDate(1970, 1, 1));
   EXPECT_EQ(ui::DateOfValue(40179.75), QDate(2010, 1, 1));
+}
+
+TEST(DateFieldTyping, eachKeyGoesToItsPartAndTheTextShowsTheValueOnceLeft) {
+  // The C locale shows the month by name: "15 Mar 2023".
+  const struct {
+    const char* what;
+    int start, length;  // the selection typed over
+    const char* keys;
+    const char* text;   // the text once the field is left
+    QDate date;
+  } cases[] = {
+      {"two digits over the day", 0, 2, "07", "07 Mar 2023", {2023, 3, 7}},
+      {"digits run on through the month into the year", 0, 2, "07031999", "07 Mar 1999",
+       {1999, 3, 7}},
+      {"a one-digit day ended by a separator", 0, 11, "1 4 2010", "01 Apr 2010", {2010, 4, 1}},
+      {"a name over the month", 3, 3, "Dec", "15 Dec 2023", {2023, 12, 15}},
+      {"a name typed in small letters", 3, 3, "may", "15 May 2023", {2023, 5, 15}},
+      {"one letter picks the first month it starts", 3, 3, "J", "15 Jan 2023", {2023, 1, 15}},
+      {"letters narrow it down", 3, 3, "Jul", "15 Jul 2023", {2023, 7, 15}},
+      {"a number over the month", 3, 3, "12", "15 Dec 2023", {2023, 12, 15}},
+      {"a one-digit number over the month", 3, 3, "9", "15 Sep 2023", {2023, 9, 15}},
+      {"a letter no month starts with", 3, 3, "q", "15 Mar 2023", {2023, 3, 15}},
+      {"the whole date typed over, separators and all", 0, 11, "01 Jan 2010", "01 Jan 2010",
+       {2010, 1, 1}},
+      {"the whole date typed without separators", 0, 11, "01jan2010", "01 Jan 2010",
+       {2010, 1, 1}},
+      {"digits over the month then the year", 3, 3, "022024", "15 Feb 2024", {2024, 2, 15}},
+      {"half a day is dropped", 0, 2, "4", "15 Mar 2023", {2023, 3, 15}},
+      {"half a year is dropped", 7, 4, "20", "15 Mar 2023", {2023, 3, 15}},
+      {"one digit inside the day", 1, 1, "9", "19 Mar 2023", {2023, 3, 19}},
+  };
+  QWidget window;
+  auto* field = new ui::DateField(&window, QLocale::c());
+  auto* other = new QLineEdit(&window);
+  other->move(0, 40);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  for (const auto& c : cases) {
+    field->SetValue(45000.0);  // 15 March 2023
+    field->Editor()->setFocus();
+    field->Editor()->setSelection(c.start, c.length);
+    QTest::keyClicks(field->Editor(), c.keys);
+    other->setFocus();
+    EXPECT_EQ(field->Editor()->text().toStdString(), c.text) << c.what;
+    EXPECT_EQ(ui::DateOfValue(field->Value()), c.date) << c.what;
+  }
+}
+
+TEST(DateFieldTyping, digitsOverANumericPartStayInItsPlace) {
+  const QLocale us(QLocale::English, QLocale::UnitedStates);  // "03/15/2023"
+  const struct {
+    int start, length;
+    const char* keys;
+    const char* text;
+  } cases[] = {
+      {0, 2, "12", "12/15/2023"},  {3, 2, "4", "03/15/2023"},  {3, 2, "4/", "03/04/2023"},
+      {0, 10, "1/2/2010", "01/02/2010"}, {6, 4, "1999", "03/15/1999"},
+  };
+  for (const auto& c : cases) {
+    ui::DateField field(nullptr, us);
+    field.SetValue(45000.0);
+    field.Editor()->setSelection(c.start, c.length);
+    QTest::keyClicks(field.Editor(), c.keys);
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(field.Editor(), &leave);
+    EXPECT_EQ(field.Editor()->text().toStdString(), c.text) << c.keys;
+    EXPECT_EQ(field.Editor()->text(), us.toString(ui::DateOfValue(field.Value()), "MM/dd/yyyy"));
+  }
+}
+
+TEST(DateFieldTyping, aDayTheMonthDoesNotHaveIsReportedAndTheTextShowsTheValue) {
+  ui::MessageBox::ClearShown();
+  ui::DateField field(nullptr, QLocale::c());
+  field.SetValue(45000.0);
+  field.Editor()->setSelection(0, 2);
+  QTest::keyClicks(field.Editor(), "31");  // 31 March
+  field.Editor()->setSelection(3, 3);
+  QTest::keyClicks(field.Editor(), "Apr");
+  ASSERT_FALSE(ui::MessageBox::Shown().empty());
+  EXPECT_EQ(ui::MessageBox::Shown().back().text, "'31 Apr 2023' is not a valid date");
+  EXPECT_EQ(ui::DateOfValue(field.Value()), QDate(2023, 3, 31));
+  EXPECT_EQ(field.Editor()->text(), "31 Mar 2023");
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QHBoxLayout>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
@@ -39,12 +40,32 @@ TEST(LinkLabel, looksLikeALinkAndOpensItsAddressWithTheDesktopHandler) {
   link.SetAddress("");
   QTest::mouseClick(&link, Qt::LeftButton);
   QTest::mouseClick(&link, Qt::RightButton);
-  ASSERT_EQ(Launcher::Recorded().size(), 2u);
+  ASSERT_EQ(Launcher::Recorded().size(), 1u) << "an empty address opens nothing";
   EXPECT_EQ(Launcher::Recorded()[0].program, "xdg-open");
   EXPECT_EQ(Launcher::Recorded()[0].arguments,
             std::vector<std::string>{"http://shop.example/?a=1&b=2"});
-  EXPECT_EQ(Launcher::Recorded()[1].arguments, std::vector<std::string>{""});
   qApp->setStyleSheet({});
+}
+
+TEST(LinkLabel, showsItsCaptionAsWrittenAndCutToTheRoomItHas) {
+  QWidget strip;
+  auto* row = new QHBoxLayout(&strip);
+  const QString markup = "<img src=\"/etc/passwd\"><b>Big</b> & <font size=7>bold</font>";
+  ui::LinkLabel link(markup + QString(300, u'x'), &strip);
+  row->addWidget(&link);
+  strip.resize(300, 30);
+  strip.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&strip));
+  EXPECT_EQ(link.textFormat(), Qt::PlainText);
+  EXPECT_LT(strip.minimumSizeHint().width(), 100) << "a long caption must not widen its window";
+  EXPECT_LE(link.width(), 300);
+  const QString shown = link.ShownText();
+  EXPECT_TRUE(shown.startsWith("<img src=")) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+  EXPECT_LE(link.fontMetrics().horizontalAdvance(shown), link.contentsRect().width());
+
+  link.setText("Short");
+  EXPECT_EQ(link.ShownText(), "Short");
 }
 
 TEST(HtmlView, onlyWebAndMailLinksLeaveTheView) {
