@@ -11,22 +11,9 @@
     $rows[] = hurrex_check_config(__DIR__ . '/stconfig1.php');
     $cfg = Hurrex::guarded('Hurrex::loadConfig');
     $cfg = $cfg === null ? Hurrex::defaults() : $cfg;
-    $database = Hurrex::guarded('Hurrex::database');
-    if ($database !== null) {
-        $rows = array_merge($rows, $database->report(false));
-    } else {
-        foreach (Hurrex::dataFiles($cfg) as $label => list($path, , $holdsCount)) {
-            list($fine, $found) = Hurrex::guarded(function () use ($path, $holdsCount) {
-                return Hurrex::dataFileReport($path, $holdsCount);
-            }, [false, 'could not be checked (see the PHP error log)']);
-            if (!$fine) {
-                Hurrex::log(basename($path) . ' ' . $found);
-            }
-            $rows[] = [$label . ' (' . basename($path) . ')', $fine, $found
-                . ($fine ? '' : '; open stchmod.php to repair it')];
-        }
-        $rows[] = Hurrex::secretReport();
-    }
+    $rows = array_merge($rows, Hurrex::guarded(function () use ($cfg) {
+        return Hurrex::store()->report($cfg, false);
+    }, [['offer state', false, 'could not be checked (see the PHP error log)']]));
     Hurrex::reportPage('Offer package self-check', $rows, <<<'HTML'
 <h2>The thank-you page</h2>
 <p>Put the thank-you page in this folder, beside the sales page, and start it with

@@ -8,7 +8,7 @@
 // again. Every sale carries an id that the database keeps, so a sale is added once whatever
 // fails in between. Problems go to PHP's error log, never into a page.
 
-final class HurrexDatabase
+final class HurrexDatabase implements HurrexStore
 {
     // This server's copy of the offer's secret, read from the database once.
     const SECRET_FILE = 'stdbsecret.php';
@@ -73,7 +73,7 @@ final class HurrexDatabase
     // ---- the offer ----
 
     // The copies sold so far; null while the database cannot be read.
-    public function sold()
+    public function sold(array $cfg)
     {
         return $this->attempt(function (PDO $pdo) {
             $sold = $this->offerValue($pdo, 'sold');
@@ -108,8 +108,9 @@ final class HurrexDatabase
 
     // The first view remembered for the visitor $key, or $first when it is earlier or none is;
     // with $remember the earlier of the two is stored, at most $limit visitors kept.
-    public function firstView($key, $first, $remember, $limit)
+    public function firstView(array $cfg, $key, $first, $remember)
     {
+        $limit = $cfg['maxiplen'];
         return $this->attempt(function (PDO $pdo) use ($key, $first, $remember, $limit) {
             $known = $this->run($pdo, 'SELECT seen FROM hurrex_visitors WHERE offer = ? AND '
                 . 'visitor = ?', [$this->key(), $key])->fetchColumn();
@@ -126,11 +127,12 @@ final class HurrexDatabase
         }, $first);
     }
 
-    // Counts one sale. With an address $key, not when that address bought within $seconds
-    // before $now (false then). A sale that cannot reach the database waits in the spool file.
-    // False, logged, when it could not be kept at all.
-    public function countSale($key, $now, $seconds, $limit)
+    // A sale that cannot reach the database waits in the spool file; false, logged, when it
+    // could not be kept at all. Without the database the address goes unchecked.
+    public function countSale(array $cfg, $key, $now)
     {
+        $seconds = Hurrex::SOLD_MARK_SECONDS;
+        $limit = $cfg['maxiplen'];
         if ($key !== null) {
             // One statement marks the address and tells whether it was marked already, so two
             // servers cannot both count it. Without the database the address goes unchecked.
@@ -161,7 +163,7 @@ final class HurrexDatabase
 
     // The set-up pages' rows, each [what, fine, text]; with $prepare the tables are made, the
     // spool file too, and the settings file is made readable by its owner alone where PHP may.
-    public function report($prepare)
+    public function report(array $cfg, $prepare)
     {
         return Hurrex::guarded(function () use ($prepare) {
             $settingsFile = $this->folder . '/' . Hurrex::DATABASE_FILE;
@@ -370,9 +372,7 @@ final class HurrexDatabase
     private function filesCount()
     {
         $cfg = Hurrex::loadConfig();
-        $path = Hurrex::dataFiles($cfg === null ? Hurrex::defaults() : $cfg)['sales file'][0];
-        $count = Hurrex::parseCount((string)@file_get_contents($path, false, null, 0, 64));
-        return $count === null ? 0 : $count;
+        return (new HurrexFileStore($this->folder))->sold($cfg === null ? Hurrex::defaults() : $cfg);
     }
 
     // Drops the oldest remembered visitors beyond $limit after one was $added.

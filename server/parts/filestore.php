@@ -1,0 +1,500 @@
+<?php
+// The offer's state behind one interface, and its keeping in the data files beside the package.
+// Assembled by the build into stmain.php.
+
+// Where the offer's state is kept: the sales count, the remembered visitors and the secret.
+// Hurrex::store() picks one for the request: the data files, or a database several web servers
+// share (stdbstore.php).
+interface HurrexStore
+{
+    // The copies sold so far; null while they cannot be read.
+    public function sold(array $cfg);
+
+    // The secret that signs visitor cookies and hashes addresses.
+    public function secret();
+
+    // The first view remembered for the visitor $key, or $first when it is earlier or none is;
+    // with $remember the earlier of the two is stored.
+    public function firstView(array $cfg, $key, $first, $remember);
+
+    // Counts one sale at $now; with an address $key, not when that address bought within
+    // Hurrex::SOLD_MARK_SECONDS before. Whether it was counted; a failure is logged.
+    public function countSale(array $cfg, $addressKey, $now);
+
+    // The set-up pages' rows, each [what, fine, text]; with $prepare what is missing is made
+    // and what the web server cannot write is made writable where PHP may.
+    public function report(array $cfg, $prepare);
+}
+
+// The offer's state in data files beside the package: the sales file, the IP file, and the
+// secret in a PHP file.
+final class HurrexFileStore implements HurrexStore
+{
+    // Writers of the data files take turns on this file; it is never replaced, so a writer
+    // that holds its lock is alone. A .php name: the server never serves it as text.
+    const LOCK_FILE = 'stlock.php';
+    // One remembered visitor in the IP file: 32 hex digits of its key, a blank, 12 digits of
+    // time, a line feed. The records are sorted by key.
+    const RECORD = 46;
+    const CHUNK_RECORDS = 1424;  // about 64 kB of records read at a time
+
+    private $folder;
+    private $secret = null;
+    private $secretStored = false;
+
+    public function __construct($folder)
+    {
+        $this->folder = $folder;
+    }
+
+    public function sold(array $cfg)
+    {
+        $sold = $this->readCount($this->dataPath($cfg['salesfile']));
+        return $sold === null ? 0 : $sold;
+    }
+
+    public function countSale(array $cfg, $addressKey, $now)
+    {
+        return $this->exclusively($this->dataPath($cfg['salesfile']),
+            function () use ($cfg, $addressKey, $now) {
+                if ($addressKey === null) {
+                    return $this->countInFile($cfg);
+                }
+                $path = $this->dataPath($cfg['ipshuntname']);
+                $last = $this->findRecord($path, $addressKey);
+                if ($last !== null && $now - $last < Hurrex::SOLD_MARK_SECONDS && $last <= $now) {
+                    return false;
+                }
+                $counted = $this->countInFile($cfg);
+                if ($counted) {
+                    $this->putRecord($path, $addressKey, $now, $cfg['maxiplen'], false);
+                }
+                return $counted;
+            });
+    }
+
+    public function firstView(array $cfg, $key, $first, $remember)
+    {
+        $path = $this->dataPath($cfg['ipshuntname']);
+        $known = $this->findRecord($path, $key);
+        if ($known !== null && $known <= $first) {
+            return $known;
+        }
+        if (!$remember) {
+            return $first;
+        }
+        $kept = $this->exclusively($path, function () use ($path, $key, $first, $cfg) {
+            return $this->putRecord($path, $key, $first, $cfg['maxiplen'], true);
+        });
+        return is_int($kept) ? $kept : $first;
+    }
+
+    public function report(array $cfg, $prepare)
+    {
+        $rows = [];
+        foreach ($this->dataFiles($cfg) as $label => list($path, $initial, $holdsCount)) {
+            $rows[] = Hurrex::guarded(function () use ($label, $path, $initial, $holdsCount,
+                $prepare) {
+                return $this->fileRow($label, $path, $initial, $holdsCount, $prepare);
+            }, [$label, false, 'could not be checked (see the PHP error log)']);
+        }
+        $rows[] = $this->secretReport();
+        return $rows;
+    }
+
+    // A data file named in the settings: relative names are beside the package.
+    private function dataPath($name)
+    {
+        return ($name !== '' && $name[0] === '/') ? $name : $this->folder . '/' . $name;
+    }
+
+    // A set-up page's row about one data file; with $prepare it is made when missing and made
+    // writable when it is not.
+    private function fileRow($label, $path, $initial, $holdsCount, $prepare)
+    {
+        $did = '';
+        if ($prepare && !file_exists($path)) {
+            $made = is_writable(dirname($path)) && file_put_contents($path, $initial) !== false;
+            $did = $made ? 'created; ' : 'could not be created (the folder is not writable); ';
+        }
+        if ($prepare && is_file($path) && !is_writable($path)) {
+            $did .= chmod($path, 0666) ? 'made writable; ' : 'could not be made writable: set its '
+                . 'permissions to 666 with your FTP program; ';
+            clearstatcache(true, $path);
+        }
+        list($fine, $found) = $this->dataFileReport($path, $holdsCount);
+        if (!$fine) {
+            Hurrex::log(basename($path) . ' ' . $found);
+        }
+        return [$label . ' (' . basename($path) . ')', $fine, $did . $found
+            . ($fine || $prepare ? '' : '; open stchmod.php to repair it')];
+    }
+
+    // The package's data files: label => [path, content of a new file, holds a count].
+    public function dataFiles(array $cfg)
+    {
+        return [
+            'sales file' => [$this->dataPath($cfg['salesfile']), '0', true],
+            'IP file' => [$this->dataPath($cfg['ipshuntname']), '', false],
+        ];
+    }
+
+    // What the setup pages say about one data file: [fine, what was found].
+    private function dataFileReport($path, $holdsCount)
+    {
+        if (is_dir($path)) {
+            return [false, 'is a folder, not a file'];
+        }
+        if (!file_exists($path)) {
+            return [false, 'is missing'];
+        }
+        if (!is_readable($path)) {
+            return [false, 'cannot be read by the web server'];
+        }
+        if (!is_writable($path)) {
+            return [false, 'is not writable by the web server'];
+        }
+        if ($holdsCount) {
+            $count = Hurrex::parseCount((string)file_get_contents($path));
+            return $count === null ? [false, 'is writable but does not hold a whole number']
+                : [true, 'is writable and holds ' . $count];
+        }
+        return [true, 'is writable'];
+    }
+
+    // The setup pages' row about the package secret: [what, fine, text].
+    private function secretReport()
+    {
+        $stored = Hurrex::guarded(function () {
+            $this->secret();
+            return $this->secretStored;
+        }, false);
+        return ['secret (' . Hurrex::SECRET_FILE . ')', $stored, $stored ? 'is in place'
+            : 'cannot be stored because the web server cannot write to this folder: let it write '
+            . 'here once, then open stchmod.php again; until then a secret derived from the '
+            . 'server\'s own facts is used'];
+    }
+
+    // The number in a count file; null (logged) when it cannot be read or holds no number.
+    // Every write replaces the file whole, so it is read without a lock.
+    private function readCount($path)
+    {
+        $text = @file_get_contents($path, false, null, 0, 64);
+        if ($text === false || $text === '') {
+            Hurrex::log($path . ($text === false ? ' is missing or cannot be read'
+                : (is_dir($path) ? ' is not a file' : ' is empty')));
+            return null;
+        }
+        $count = Hurrex::parseCount($text);
+        if ($count === null) {
+            Hurrex::log($path . ' does not hold a whole number');
+        }
+        return $count;
+    }
+
+    // Runs $work alone among the package's writers and returns its result. They wait for each
+    // other on the lock file, which is never replaced, for as long as it takes. Where the lock
+    // file cannot be made (a folder the web server cannot write), they wait on $path itself,
+    // which is then written in place and so never replaced either.
+    private function exclusively($path, callable $work)
+    {
+        $lockFile = $this->folder . '/' . self::LOCK_FILE;
+        $lock = @fopen($lockFile, 'r');
+        if ($lock === false) {
+            $lock = @fopen($lockFile, 'c');
+        }
+        if ($lock === false) {
+            $lock = @fopen($path, 'r');
+        }
+        if ($lock === false) {
+            Hurrex::log('cannot open ' . $path . ' or ' . $lockFile . ' to lock the data files');
+            return false;
+        }
+        if (!flock($lock, LOCK_EX)) {
+            fclose($lock);
+            Hurrex::log('cannot lock ' . $lockFile);
+            return false;
+        }
+        try {
+            return $work();
+        } finally {
+            flock($lock, LOCK_UN);
+            fclose($lock);
+        }
+    }
+
+    // Replaces the data file $path whole with what $write puts into the stream it gets: through
+    // a renamed temporary file when the folder is writable, else in place (the caller holds the
+    // lock). False (logged) when nothing was written.
+    private function replaceFile($path, callable $write)
+    {
+        if (is_dir($path)) {
+            Hurrex::log($path . ' is a folder, not a data file');
+            return false;
+        }
+        if (file_exists($path) && !is_writable($path)) {
+            Hurrex::log('cannot write ' . $path . ': the web server may not write to it');
+            return false;
+        }
+        $folder = dirname($path);
+        if (is_writable($folder)) {
+            $temp = $folder . '/.' . basename($path) . '.' . bin2hex(random_bytes(6)) . '.tmp';
+            $out = @fopen($temp, 'x');
+            if ($out !== false) {
+                $written = $write($out) !== false && fflush($out);
+                fclose($out);
+                $mode = @fileperms($path);
+                if ($written && ($mode === false || chmod($temp, $mode & 0777))
+                    && rename($temp, $path)) {
+                    return true;
+                }
+                @unlink($temp);
+            }
+        }
+        $file = @fopen($path, 'r+');
+        $out = fopen('php://temp/maxmemory:1048576', 'w+');
+        $written = $file !== false && $write($out) !== false && ($length = ftell($out)) !== false
+            && rewind($out) && stream_copy_to_stream($out, $file) === $length && fflush($file)
+            && ftruncate($file, $length);
+        fclose($out);
+        if ($file !== false) {
+            fclose($file);
+        }
+        if (!$written) {
+            Hurrex::log('cannot write ' . $path);
+        }
+        return $written;
+    }
+
+    private function writeAll($stream, $data)
+    {
+        return fwrite($stream, $data) === strlen($data);
+    }
+
+    // Counts one sale in the sales file, the lock held; false (logged) when it could not be
+    // counted. A missing sales file starts at 0.
+    private function countInFile(array $cfg)
+    {
+        $path = $this->dataPath($cfg['salesfile']);
+        clearstatcache();
+        $count = file_exists($path) ? $this->readCount($path) : 0;
+        $counted = $count !== null && $this->replaceFile($path, function ($out) use ($count) {
+            return $this->writeAll($out, (string)($count + 1));
+        });
+        if (!$counted) {
+            Hurrex::log('a sale was not counted at ' . gmdate('Y-m-d H:i:s') . ' UTC');
+        }
+        return $counted;
+    }
+
+    public function secret()
+    {
+        if ($this->secret !== null) {
+            return $this->secret;
+        }
+        $file = $this->folder . '/' . Hurrex::SECRET_FILE;
+        $value = @include $file;
+        if ($value === false && !is_file($file)) {
+            $this->createSecret($file);
+            $value = @include $file;
+        }
+        if (is_string($value) && preg_match(Hurrex::SECRET, $value) === 1) {
+            $this->secretStored = true;
+            return $this->secret = $value;
+        }
+        Hurrex::log($file . ' cannot be made or holds no secret (is the folder writable by the web '
+            . 'server?); using a secret derived from the server\'s own facts');
+        return $this->secret = $this->derivedSecret();
+    }
+
+    // Facts that stay while the package stays where it is and that no visitor sees: the folder's
+    // path on the server, the files' inode numbers and times, the host's name.
+    private function derivedSecret()
+    {
+        $facts = [$this->folder, php_uname('n'), getmyuid(), @fileinode($this->folder), @fileinode($this->folder . '/stmain.php'),
+            @filemtime($this->folder . '/stmain.php'), @fileinode($this->folder . '/stconfig1.php'),
+            @filemtime($this->folder . '/stconfig1.php'), @fileinode(PHP_BINARY)];
+        return hash('sha256', 'hurrex derived secret|' . implode('|', $facts));
+    }
+
+    private function createSecret($file)
+    {
+        if (!is_writable(dirname($file))) {
+            Hurrex::log('the folder of ' . $file . ' is not writable, so the secret cannot be made');
+            return false;
+        }
+        // A .php name even for the moment before the link: never served as text.
+        $temp = dirname($file) . '/stsecret-' . bin2hex(random_bytes(6)) . '.php';
+        $text = "<?php\nreturn '" . bin2hex(random_bytes(32)) . "';\n";
+        // link() never replaces, so two first visitors at once agree on one secret; the one
+        // that comes second finds the file there.
+        $made = file_put_contents($temp, $text) === strlen($text)
+            && ((function_exists('link') && @link($temp, $file)) || is_file($file)
+                || rename($temp, $file));
+        if (file_exists($temp)) {
+            unlink($temp);
+        }
+        return $made;
+    }
+
+    // ---- the IP file: sorted fixed-size records, so a look-up reads a few of them ----
+
+    // The time the IP file holds for $key, or null. Whole-file replacement keeps a reader on
+    // one consistent file without a lock.
+    private function findRecord($path, $key)
+    {
+        $file = @fopen($path, 'rb');
+        if ($file === false) {
+            Hurrex::log($path . ' is missing or cannot be read');
+            return null;
+        }
+        $found = null;
+        $size = fstat($file)['size'];
+        if ($size % self::RECORD !== 0) {
+            Hurrex::log($path . ' is garbled; it is written anew when the next visitor is stored');
+            $size = 0;
+        }
+        stream_set_read_buffer($file, 0);
+        for ($low = 0, $high = intdiv($size, self::RECORD) - 1; $low <= $high;) {
+            $middle = ($low + $high) >> 1;
+            fseek($file, $middle * self::RECORD);
+            $record = fread($file, self::RECORD);
+            $order = strcmp(substr($record, 0, 32), $key);
+            if ($order === 0) {
+                $found = $this->recordTime($record);
+                break;
+            }
+            if ($order < 0) {
+                $low = $middle + 1;
+            } else {
+                $high = $middle - 1;
+            }
+        }
+        fclose($file);
+        return $found;
+    }
+
+    private function recordTime($record)
+    {
+        return strlen($record) === self::RECORD && $record[32] === ' '
+            && ctype_digit(substr($record, 33, 12)) ? (int)substr($record, 33, 12) : null;
+    }
+
+    // The IP file's valid records, about 64 kB at a time, each as a list of [key, time] in file
+    // order; lines that are no record are passed over (logged).
+    private function recordChunks($path)
+    {
+        if (!file_exists($path)) {
+            return;
+        }
+        $file = @fopen($path, 'rb');
+        if ($file === false) {
+            Hurrex::log($path . ' cannot be read');
+            return;
+        }
+        $size = self::RECORD * self::CHUNK_RECORDS;
+        $rest = '';
+        $dropped = 0;
+        do {
+            $data = fread($file, $size);
+            $end = $data === false || $data === '';
+            $text = $rest . ($end ? ($rest === '' ? '' : "\n") : $data);
+            $cut = strrpos($text, "\n");
+            if ($cut === false) {
+                $rest = strlen($text) > $size ? '' : $text;  // no line ends: not a record
+                $dropped += $rest === '' && $text !== '' ? 1 : 0;
+                continue;
+            }
+            $rest = (string)substr($text, $cut + 1);
+            $lines = substr($text, 0, $cut + 1);
+            $count = preg_match_all('/^([0-9a-f]{32}) (\d{12})\n/m', $lines, $m, PREG_SET_ORDER);
+            $dropped += substr_count($lines, "\n") - $count;
+            yield array_map(function ($r) {
+                return [$r[1], (int)$r[2]];
+            }, $m);
+        } while (!$end);
+        fclose($file);
+        if ($dropped > 0) {
+            Hurrex::log($path . ' held ' . $dropped . ' lines that are no visitor record; they are '
+                . 'dropped');
+        }
+    }
+
+    // Stores $time for $key in the IP file, the lock held, keeping at most $limit records and
+    // dropping the oldest first. With $keepEarlier an earlier stored time stays. Returns the
+    // time now stored, false when the file could not be written. Memory stays bounded whatever
+    // the file holds: it is read and written a chunk at a time.
+    private function putRecord($path, $key, $time, $limit, $keepEarlier)
+    {
+        clearstatcache();
+        // First pass: the stored time, the count and the spread of times of the others.
+        $count = 0;
+        $oldest = PHP_INT_MAX;
+        $newest = 0;
+        foreach ($this->recordChunks($path) as $records) {
+            foreach ($records as list($k, $t)) {
+                if ($k === $key) {
+                    if ($keepEarlier && $t <= $time) {
+                        return $t;
+                    }
+                    continue;
+                }
+                $count++;
+                $oldest = min($oldest, $t);
+                $newest = max($newest, $t);
+            }
+        }
+        // Which to drop: those older than a threshold, and the first few at it.
+        $drop = $count - $limit + 1;
+        list($below, $quota) = $drop <= 0 ? [0, 0] : ($drop === 1 ? [$oldest, 1]
+            : $this->dropThreshold($path, $key, $drop, $oldest, $newest));
+        $written = $this->replaceFile($path, function ($out) use ($path, $key, $time, $below, $quota) {
+            $record = $key . ' ' . sprintf('%012d', $time) . "\n";
+            $placed = false;
+            foreach ($this->recordChunks($path) as $records) {
+                $text = '';
+                foreach ($records as list($k, $t)) {
+                    if ($k === $key || $t < $below || ($t === $below && $quota-- > 0)) {
+                        continue;
+                    }
+                    if (!$placed && strcmp($k, $key) > 0) {
+                        $text .= $record;
+                        $placed = true;
+                    }
+                    $text .= $k . ' ' . sprintf('%012d', $t) . "\n";
+                }
+                if (!$this->writeAll($out, $text)) {
+                    return false;
+                }
+            }
+            return $placed || $this->writeAll($out, $record);
+        });
+        return $written ? $time : false;
+    }
+
+    // The threshold under which records are dropped, and how many at it, so that $drop of the
+    // oldest records other than $key go: [threshold, quota]. Counted in 256 spans of time
+    // between $oldest and $newest, so that memory stays bounded.
+    private function dropThreshold($path, $key, $drop, $oldest, $newest)
+    {
+        $span = intdiv($newest - $oldest, 256) + 1;
+        $histogram = array_fill(0, 256, 0);
+        foreach ($this->recordChunks($path) as $records) {
+            foreach ($records as list($k, $t)) {
+                if ($k !== $key && $t >= $oldest && $t <= $newest) {
+                    $histogram[intdiv($t - $oldest, $span)]++;
+                }
+            }
+        }
+        $bucket = 0;
+        while ($histogram[$bucket] < $drop) {
+            $drop -= $histogram[$bucket++];
+        }
+        if ($span === 1) {
+            return [$oldest + $bucket, $drop];
+        }
+        // Within the span the records at each second are counted the same way.
+        return $this->dropThreshold($path, $key, $drop, $oldest + $bucket * $span,
+            $oldest + ($bucket + 1) * $span - 1);
+    }
+}
