@@ -20,7 +20,9 @@ final class HurrexDatabase implements HurrexStore
     const DOWN_FILE = 'stdbdown.php';
     const RETRY_SECONDS = 2;
     const CONNECT_SECONDS = 2;
-    const SALE_DAYS = 90;  // how long the ids of sales are kept
+    // How long the ids of counted buyers are kept: a thank-you page opened again within it
+    // counts nothing more.
+    const SALE_DAYS = 400;
 
     const TABLES = [
         'hurrex_offers' => 'CREATE TABLE IF NOT EXISTS hurrex_offers (
@@ -43,12 +45,14 @@ final class HurrexDatabase implements HurrexStore
 
     private $folder;
     private $settings;  // dsn, user, password, key; null when stdatabase.php is unusable
+    private $unreadable;  // whether the web server may not read stdatabase.php
     private $pdo = null;  // false once this request found the database unreachable
 
-    private function __construct($folder, $settings)
+    private function __construct($folder, $settings, $unreadable = false)
     {
         $this->folder = $folder;
         $this->settings = $settings;
+        $this->unreadable = $unreadable;
     }
 
     // The database that the settings file in $folder names. Unusable settings are logged; the
@@ -56,6 +60,11 @@ final class HurrexDatabase implements HurrexStore
     public static function open($folder)
     {
         $file = $folder . '/' . Hurrex::DATABASE_FILE;
+        if (!is_readable($file)) {
+            Hurrex::log($file . ' cannot be read by the web server; sales wait in '
+                . self::SPOOL_FILE . ' until it can');
+            return new self($folder, null, true);
+        }
         $settings = @include $file;
         $valid = is_array($settings) && isset($settings['dsn'], $settings['key'])
             && is_string($settings['dsn']) && strncmp($settings['dsn'], 'mysql:', 6) === 0
@@ -100,10 +109,16 @@ final class HurrexDatabase implements HurrexStore
             $this->keepSecret($file, ['for' => $fingerprint, 'secret' => $secret]);
             return $secret;
         }
+        if ($this->settings === null) {
+            // Nothing of the settings can be read to derive one from, and a secret derived
+            // from nothing could be computed by anyone: this server's own serves meanwhile.
+            Hurrex::log('without readable database settings this server\'s own secret serves');
+            return (new HurrexFileStore($this->folder))->secret();
+        }
         Hurrex::log('the secret cannot be read from the database; one derived from '
             . Hurrex::DATABASE_FILE . ' serves meanwhile');
-        return hash('sha256', 'hurrex database secret|'
-            . @file_get_contents($this->folder . '/' . Hurrex::DATABASE_FILE));
+        return hash('sha256', 'hurrex database secret|' . $this->settings['dsn'] . '|'
+            . $this->settings['user'] . '|' . $this->settings['password'] . '|' . $this->key());
     }
 
     // The first view remembered for the visitor $key, or $first when it is earlier or none is;
@@ -129,10 +144,18 @@ final class HurrexDatabase implements HurrexStore
 
     // A sale that cannot reach the database waits in the spool file; false, logged, when it
     // could not be kept at all. Without the database the address goes unchecked.
-    public function countSale(array $cfg, $key, $now)
+    // The buyer's id is the sale's: the database adds a sale whose id it holds no more than once.
+    public function countSale(array $cfg, $buyer, $key, $now)
     {
         $seconds = Hurrex::SOLD_MARK_SECONDS;
         $limit = $cfg['maxiplen'];
+        $counted = $this->attempt(function (PDO $pdo) use ($buyer) {
+            return $this->run($pdo, 'SELECT 1 FROM hurrex_sales WHERE offer = ? AND sale = ?',
+                [$this->key(), $buyer])->fetchColumn() !== false;
+        }, false);
+        if ($counted) {
+            return false;
+        }
         if ($key !== null) {
             // One statement marks the address and tells whether it was marked already, so two
             // servers cannot both count it. Without the database the address goes unchecked.
@@ -147,7 +170,7 @@ final class HurrexDatabase implements HurrexStore
                 return false;
             }
         }
-        $sale = [bin2hex(random_bytes(16)), $now];
+        $sale = [$buyer, $now];
         $added = $this->attempt(function (PDO $pdo) use ($sale) {
             $this->addSales($pdo, [$sale]);
             return true;
@@ -168,9 +191,12 @@ final class HurrexDatabase implements HurrexStore
         return Hurrex::guarded(function () use ($prepare) {
             $settingsFile = $this->folder . '/' . Hurrex::DATABASE_FILE;
             return [['database settings (' . Hurrex::DATABASE_FILE . ')', $this->settings !== null,
-                $this->settings === null ? 'do not name a mysql: database and an offer key: '
+                $this->unreadable ? 'cannot be read by the web server: let it read the file '
+                . '(permissions 644 with your FTP program, or ask your host to run PHP as your '
+                . 'own user); meanwhile sales wait in ' . self::SPOOL_FILE
+                : ($this->settings === null ? 'do not name a mysql: database and an offer key: '
                 . 'generate the package again with the database options' : 'name offer '
-                . $this->key() . '; ' . $this->settingsAccess($settingsFile, $prepare)],
+                . $this->key() . '; ' . $this->settingsAccess($settingsFile, $prepare))],
                 $this->tablesReport($prepare), $this->spoolReport($prepare)];
         }, [['database', false, 'could not be checked (see the PHP error log)']]);
     }

@@ -20,7 +20,7 @@ final class Hurrex
     const SECRET = '/^[0-9a-f]{64}$/D';  // a secret as the package makes it: 64 hex digits
     // Connection settings of a database that keeps the offer's state instead of the data files.
     const DATABASE_FILE = 'stdatabase.php';
-    const SOLD_MARK_SECONDS = 86400;  // how long a counted browser or address is not counted again
+    const SOLD_MARK_SECONDS = 86400;  // how long an address that bought is not counted again
     const VISITOR_COOKIE_SECONDS = 31536000;
     const LONGEST_TIMER_MS = 2147483647;  // browsers fire a longer timer at once
     // A byte that a cookie's Path or a script's string may not hold as it is: outside printable
@@ -296,7 +296,8 @@ final class Hurrex
     }
 
     // With $knownName false (stconfig1.php unreadable) any visitor cookie that this package
-    // signed will do, whatever number its name carries.
+    // signed will do, whatever number its name carries. The buyer is the visitor id that the
+    // cookie carries, and the store counts each once, however often or late the page is opened.
     private static function countBuyer(array $cfg, $knownName)
     {
         $method = isset($_SERVER['REQUEST_METHOD']) ? $_SERVER['REQUEST_METHOD'] : 'GET';
@@ -310,21 +311,29 @@ final class Hurrex
                 }
             }
         }
-        $mark = $cfg['cookiename'] . '_counted';
-        if (isset($_COOKIE[$mark]) || self::visitorCookieTime($cfg) === null) {
+        $visitor = self::visitorFromCookie($cfg);
+        if ($visitor === null) {
             return;
+        }
+        list($first, $buyer) = $visitor;
+        $now = time();
+        if ($buyer === null) {
+            // A cookie from before visitors had ids. Its browser carries the mark of a sale for a
+            // day after one was counted; else it gets an id now, kept in its cookie.
+            if (isset($_COOKIE[$cfg['cookiename'] . '_counted'])) {
+                return;
+            }
+            $buyer = self::newVisitorId();
+            if (headers_sent()) {
+                self::log('output began before stthanks.php, so a reload will count this sale '
+                    . 'again');
+            } else {
+                self::sendVisitorCookie($cfg['cookiename'], $first, $buyer, $now);
+            }
         }
         $address = $cfg['checkip'] === 1 ? self::addressKey(self::remoteAddress()) : null;
-        $counted = self::store()->countSale($cfg,
-            $address === null ? null : self::recordKey('sold|' . $address), time());
-        if (!$counted) {
-            return;
-        }
-        if (headers_sent()) {
-            self::log('output began before stthanks.php, so a reload will count this sale again');
-            return;
-        }
-        self::sendCookie($mark, '1', time() + self::SOLD_MARK_SECONDS);
+        self::store()->countSale($cfg, $buyer, $address === null ? null
+            : self::recordKey('sold|' . $address), $now);
     }
 
     // ---- the package secret and what it signs ----
@@ -341,27 +350,44 @@ final class Hurrex
         return hash_hmac('sha256', $what, $secret);
     }
 
-    public static function visitorCookie($cookieName, $firstView, $secret)
+    // A visitor cookie's value: the first view and the visitor's id, signed.
+    public static function visitorCookie($cookieName, $firstView, $id, $secret)
     {
-        return $firstView . '.' . self::signature($cookieName . '|' . $firstView, $secret);
+        return $firstView . '.' . $id . '.'
+            . self::signature($cookieName . '|' . $firstView . '|' . $id, $secret);
     }
 
-    // The first view a visitor cookie carries, or null when it is not one this package signed.
+    // [first view, id] that a visitor cookie carries, or null when it is not one this package
+    // signed. A cookie signed before visitors had ids carries the first view alone: id null.
     public static function parseVisitorCookie($cookieName, $value, $secret)
     {
-        if (!is_string($value) || !preg_match('/^(\d{1,12})\.([0-9a-f]{64})$/', $value, $m)) {
+        if (!is_string($value)
+            || !preg_match('/^(\d{1,12})\.(?:([0-9a-f]{32})\.)?([0-9a-f]{64})$/D', $value, $m)) {
             return null;
         }
-        $expected = self::signature($cookieName . '|' . $m[1], $secret);
-        return hash_equals($expected, $m[2]) ? (int)$m[1] : null;
+        $signed = $cookieName . '|' . $m[1] . ($m[2] === '' ? '' : '|' . $m[2]);
+        return hash_equals(self::signature($signed, $secret), $m[3])
+            ? [(int)$m[1], $m[2] === '' ? null : $m[2]] : null;
     }
 
-    // The first view that this request's visitor cookie carries, null without a valid one.
-    private static function visitorCookieTime(array $cfg)
+    // [first view, id] of this request's visitor cookie, null without a valid one.
+    private static function visitorFromCookie(array $cfg)
     {
         $name = $cfg['cookiename'];
         return isset($_COOKIE[$name])
             ? self::parseVisitorCookie($name, $_COOKIE[$name], self::secret()) : null;
+    }
+
+    // A new visitor's id: 128 random bits, so that visitors of the same second differ.
+    private static function newVisitorId()
+    {
+        return bin2hex(random_bytes(16));
+    }
+
+    private static function sendVisitorCookie($name, $first, $id, $now)
+    {
+        self::sendCookie($name, self::visitorCookie($name, $first, $id, self::secret()),
+            $now + self::VISITOR_COOKIE_SECONDS);
     }
 
     // The part of an address that names one visitor: an IPv4 address whole, an IPv6 address by
@@ -468,7 +494,8 @@ final class Hurrex
     // kind gives a new visitor the cookie, which the thank-you page asks for.
     private static function visitor(array $cfg, $now, $remember)
     {
-        $fromCookie = self::visitorCookieTime($cfg);
+        $cookie = self::visitorFromCookie($cfg);
+        $fromCookie = $cookie === null ? null : $cookie[0];
         $first = $fromCookie === null || $fromCookie > $now ? $now : $fromCookie;
         if ($cfg['useoto'] === 1 && $cfg['checkip'] === 1) {
             $address = self::addressKey(self::remoteAddress());
@@ -477,13 +504,12 @@ final class Hurrex
                     $remember);
             }
         }
-        if ($remember && $first !== $fromCookie) {
+        if ($remember && ($first !== $fromCookie || $cookie[1] === null)) {
             if (headers_sent()) {
                 self::log('output began before stmain.php, so the visitor cookie cannot be set');
             } else {
-                $name = $cfg['cookiename'];
-                self::sendCookie($name, self::visitorCookie($name, $first, self::secret()),
-                    $now + self::VISITOR_COOKIE_SECONDS);
+                self::sendVisitorCookie($cfg['cookiename'], $first,
+                    $cookie === null || $cookie[1] === null ? self::newVisitorId() : $cookie[1], $now);
             }
         }
         return $first;
@@ -717,6 +743,16 @@ final class Hurrex
         ]);
     }
 
+    // The next page's address: a relative one made absolute against the sales page's folder, so
+    // that path info after the script's name (/shop/index.php/extra) cannot change where it
+    // leads.
+    public static function nextPage(array $cfg)
+    {
+        $page = $cfg['page2'];
+        return $page === '' || preg_match('#^(?:[A-Za-z][A-Za-z0-9+.-]*:|/)#', $page) === 1
+            ? $page : self::urlFolder() . $page;
+    }
+
     public static function redirect($url)
     {
         if (!headers_sent()) {
@@ -757,7 +793,7 @@ final class Hurrex
         }
         $offer = self::currentOffer($cfg, time(), true);
         if (!$offer['open'] && $cfg['page2'] !== '') {
-            return $cfg['page2'];
+            return self::nextPage($cfg);
         }
         if (!headers_sent()) {
             header('Cache-Control: private, no-store');

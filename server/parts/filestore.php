@@ -17,24 +17,36 @@ interface HurrexStore
     // with $remember the earlier of the two is stored.
     public function firstView(array $cfg, $key, $first, $remember);
 
-    // Counts one sale at $now; with an address $key, not when that address bought within
+    // Counts the sale of the visitor $buyer (32 hex digits) at $now, unless that visitor was
+    // counted before; with an address $key, not when that address bought within
     // Hurrex::SOLD_MARK_SECONDS before. Whether it was counted; a failure is logged.
-    public function countSale(array $cfg, $addressKey, $now);
+    public function countSale(array $cfg, $buyer, $addressKey, $now);
 
     // The set-up pages' rows, each [what, fine, text]; with $prepare what is missing is made
     // and what the web server cannot write is made writable where PHP may.
     public function report(array $cfg, $prepare);
 }
 
-// The offer's state in data files beside the package: the sales file, the IP file, and the
-// secret in a PHP file.
+// The offer's state in files beside the package. The live figures (the count, the buyers counted
+// and the visitors remembered) are files that the package makes itself and the tool never ships,
+// so an upload of the package cannot put them back: PHP files that answer a request with
+// nothing. The shipped stnumsales.txt is the starting count, read while no live count exists;
+// the shipped IP file likewise starts the remembered visitors.
 final class HurrexFileStore implements HurrexStore
 {
+    const COUNT_FILE = 'stcount.php';
+    const BUYERS_FILE = 'stbuyers.php';
+    const VISITORS_FILE = 'stvisitors.php';
+    // What the live files begin with, so that a request for one runs no further.
+    const HEAD = "<?php exit; ?>\n";
+    // How many counted buyers are kept, the oldest dropped beyond: far more than the copies.
+    const BUYERS_LEAST = 20000;
+    const BUYERS_PER_COPY = 10;
     // Writers of the data files take turns on this file; it is never replaced, so a writer
     // that holds its lock is alone. A .php name: the server never serves it as text.
     const LOCK_FILE = 'stlock.php';
-    // One remembered visitor in the IP file: 32 hex digits of its key, a blank, 12 digits of
-    // time, a line feed. The records are sorted by key.
+    // One record of a buyers or visitors file: 32 hex digits of its key, a blank, 12 digits of
+    // time, a line feed. The records are sorted by key, after the file's head.
     const RECORD = 46;
     const CHUNK_RECORDS = 1424;  // about 64 kB of records read at a time
 
@@ -49,56 +61,119 @@ final class HurrexFileStore implements HurrexStore
 
     public function sold(array $cfg)
     {
-        $sold = $this->readCount($this->dataPath($cfg['salesfile']));
-        return $sold === null ? 0 : $sold;
+        return $this->currentCount($cfg);
     }
 
-    public function countSale(array $cfg, $addressKey, $now)
+    public function countSale(array $cfg, $buyer, $addressKey, $now)
     {
-        return $this->exclusively($this->dataPath($cfg['salesfile']),
-            function () use ($cfg, $addressKey, $now) {
-                if ($addressKey === null) {
-                    return $this->countInFile($cfg);
-                }
-                $path = $this->dataPath($cfg['ipshuntname']);
-                $last = $this->findRecord($path, $addressKey);
-                if ($last !== null && $now - $last < Hurrex::SOLD_MARK_SECONDS && $last <= $now) {
+        $buyers = $this->folder . '/' . self::BUYERS_FILE;
+        if ($this->findRecord($buyers, $buyer) !== null) {
+            return false;  // a reload, or the page opened again later
+        }
+        return $this->exclusively($this->countPath($cfg),
+            function () use ($cfg, $buyer, $buyers, $addressKey, $now) {
+                clearstatcache();
+                if ($this->findRecord($buyers, $buyer) !== null) {
                     return false;
                 }
-                $counted = $this->countInFile($cfg);
-                if ($counted) {
-                    $this->putRecord($path, $addressKey, $now, $cfg['maxiplen'], false);
+                if ($addressKey !== null) {
+                    $last = $this->findRecord($this->visitorsFrom($cfg), $addressKey);
+                    if ($last !== null && $now - $last < Hurrex::SOLD_MARK_SECONDS
+                        && $last <= $now) {
+                        return false;
+                    }
                 }
-                return $counted;
+                if (!$this->countInFile($cfg)) {
+                    return false;
+                }
+                if ($addressKey !== null) {
+                    $this->putRecord($this->visitorsFrom($cfg), $this->visitorsPath(), $addressKey,
+                        $now, $cfg['maxiplen'], false);
+                }
+                $limit = max(self::BUYERS_LEAST, self::BUYERS_PER_COPY * $cfg['maxsales']);
+                if ($this->putRecord($buyers, $buyers, $buyer, $now, $limit, false) === false) {
+                    Hurrex::log('a buyer counted at ' . gmdate('Y-m-d H:i:s', $now) . ' UTC '
+                        . 'cannot be remembered, so the thank-you page counts them again');
+                }
+                return true;
             });
     }
 
     public function firstView(array $cfg, $key, $first, $remember)
     {
-        $path = $this->dataPath($cfg['ipshuntname']);
-        $known = $this->findRecord($path, $key);
+        $known = $this->findRecord($this->visitorsFrom($cfg), $key);
         if ($known !== null && $known <= $first) {
             return $known;
         }
         if (!$remember) {
             return $first;
         }
+        $path = $this->visitorsPath();
         $kept = $this->exclusively($path, function () use ($path, $key, $first, $cfg) {
-            return $this->putRecord($path, $key, $first, $cfg['maxiplen'], true);
+            return $this->putRecord($this->visitorsFrom($cfg), $path, $key, $first,
+                $cfg['maxiplen'], true);
         });
         return is_int($kept) ? $kept : $first;
     }
 
+    // The live count; while there is none, the starting count of the shipped sales file (0
+    // without one). Null (logged) when the file that holds it does not hold a whole number.
+    private function currentCount(array $cfg)
+    {
+        $live = $this->folder . '/' . self::COUNT_FILE;
+        if (file_exists($live)) {
+            return $this->readCount($live);
+        }
+        $start = $this->dataPath($cfg['salesfile']);
+        return file_exists($start) ? $this->readCount($start) : 0;
+    }
+
+    // The file a sale is counted in: the live count, which the first sale makes. Where the
+    // web server cannot make it (a folder it cannot write), the starting count is counted on in
+    // place, so that no sale is lost; the set-up pages tell that an upload would undo those.
+    private function countPath(array $cfg)
+    {
+        $live = $this->folder . '/' . self::COUNT_FILE;
+        return file_exists($live) || is_writable($this->folder) ? $live
+            : $this->dataPath($cfg['salesfile']);
+    }
+
+    private function visitorsPath()
+    {
+        return $this->folder . '/' . self::VISITORS_FILE;
+    }
+
+    // The remembered visitors as they stand: the live file, or while there is none the shipped
+    // IP file.
+    private function visitorsFrom(array $cfg)
+    {
+        $live = $this->visitorsPath();
+        return file_exists($live) ? $live : $this->dataPath($cfg['ipshuntname']);
+    }
+
+    // What a data file begins with: the head for the package's own PHP files.
+    private static function head($path)
+    {
+        return substr($path, -4) === '.php' ? self::HEAD : '';
+    }
+
     public function report(array $cfg, $prepare)
     {
-        $rows = [];
-        foreach ($this->dataFiles($cfg) as $label => list($path, $initial, $holdsCount)) {
-            $rows[] = Hurrex::guarded(function () use ($label, $path, $initial, $holdsCount,
-                $prepare) {
-                return $this->fileRow($label, $path, $initial, $holdsCount, $prepare);
+        $rows = [Hurrex::guarded(function () use ($cfg) {
+            return $this->countRow($cfg);
+        }, ['sales count', false, 'could not be checked (see the PHP error log)'])];
+        $files = ['counted buyers' => self::BUYERS_FILE, 'remembered visitors' => self::VISITORS_FILE];
+        foreach ($files as $label => $name) {
+            $rows[] = Hurrex::guarded(function () use ($label, $name, $prepare) {
+                return $this->fileRow($label, $this->folder . '/' . $name, $prepare);
             }, [$label, false, 'could not be checked (see the PHP error log)']);
         }
         $rows[] = $this->secretReport();
+        foreach ($rows as $row) {
+            if (!$row[1]) {
+                Hurrex::log($row[0] . ' ' . $row[2]);
+            }
+        }
         return $rows;
     }
 
@@ -108,56 +183,63 @@ final class HurrexFileStore implements HurrexStore
         return ($name !== '' && $name[0] === '/') ? $name : $this->folder . '/' . $name;
     }
 
-    // A set-up page's row about one data file; with $prepare it is made when missing and made
-    // writable when it is not.
-    private function fileRow($label, $path, $initial, $holdsCount, $prepare)
+    // The set-up pages' row about the count: the live one, or the start it gets.
+    private function countRow(array $cfg)
     {
-        $did = '';
-        if ($prepare && !file_exists($path)) {
-            $made = is_writable(dirname($path)) && file_put_contents($path, $initial) !== false;
-            $did = $made ? 'created; ' : 'could not be created (the folder is not writable); ';
+        $live = $this->folder . '/' . self::COUNT_FILE;
+        $what = 'sales count (' . self::COUNT_FILE . ')';
+        if (file_exists($live)) {
+            list($fine, $found) = $this->fileReport($live);
+            $count = $fine ? $this->readCount($live) : null;
+            return $count === null ? [$what, false, $fine ? 'does not hold a whole number'
+                : $found] : [$what, true, 'holds ' . $count];
         }
+        $start = $this->dataPath($cfg['salesfile']);
+        $count = file_exists($start) ? $this->readCount($start) : 0;
+        if ($count === null) {
+            return [$what, false, 'starts from ' . basename($start) . ', which does not hold a '
+                . 'whole number'];
+        }
+        if (is_writable($this->folder)) {
+            return [$what, true, 'is made at the first sale, starting from ' . $count];
+        }
+        return [$what, false, 'cannot be made because the web server cannot write to this '
+            . 'folder: let it write here; meanwhile ' . (is_writable($start)
+                ? 'sales are counted in ' . basename($start) . ' (' . $count . '), which an '
+                . 'upload of the package would put back' : 'sales cannot be counted')];
+    }
+
+    // A set-up page's row about a file the package makes; with $prepare it is made writable
+    // when it is not.
+    private function fileRow($label, $path, $prepare)
+    {
+        $what = $label . ' (' . basename($path) . ')';
+        if (!file_exists($path)) {
+            return is_writable($this->folder) ? [$what, true, 'is made when needed']
+                : [$what, false, 'cannot be made because the web server cannot write to this '
+                    . 'folder: let it write here'];
+        }
+        $did = '';
         if ($prepare && is_file($path) && !is_writable($path)) {
-            $did .= chmod($path, 0666) ? 'made writable; ' : 'could not be made writable: set its '
-                . 'permissions to 666 with your FTP program; ';
+            $did = @chmod($path, 0666) ? 'made writable; ' : 'could not be made writable: set '
+                . 'its permissions to 666 with your FTP program; ';
             clearstatcache(true, $path);
         }
-        list($fine, $found) = $this->dataFileReport($path, $holdsCount);
-        if (!$fine) {
-            Hurrex::log(basename($path) . ' ' . $found);
-        }
-        return [$label . ' (' . basename($path) . ')', $fine, $did . $found
-            . ($fine || $prepare ? '' : '; open stchmod.php to repair it')];
+        list($fine, $found) = $this->fileReport($path);
+        return [$what, $fine, $did . $found];
     }
 
-    // The package's data files: label => [path, content of a new file, holds a count].
-    public function dataFiles(array $cfg)
-    {
-        return [
-            'sales file' => [$this->dataPath($cfg['salesfile']), '0', true],
-            'IP file' => [$this->dataPath($cfg['ipshuntname']), '', false],
-        ];
-    }
-
-    // What the setup pages say about one data file: [fine, what was found].
-    private function dataFileReport($path, $holdsCount)
+    // What the setup pages say about one file: [fine, what was found].
+    private function fileReport($path)
     {
         if (is_dir($path)) {
             return [false, 'is a folder, not a file'];
-        }
-        if (!file_exists($path)) {
-            return [false, 'is missing'];
         }
         if (!is_readable($path)) {
             return [false, 'cannot be read by the web server'];
         }
         if (!is_writable($path)) {
             return [false, 'is not writable by the web server'];
-        }
-        if ($holdsCount) {
-            $count = Hurrex::parseCount((string)file_get_contents($path));
-            return $count === null ? [false, 'is writable but does not hold a whole number']
-                : [true, 'is writable and holds ' . $count];
         }
         return [true, 'is writable'];
     }
@@ -179,7 +261,11 @@ final class HurrexFileStore implements HurrexStore
     // Every write replaces the file whole, so it is read without a lock.
     private function readCount($path)
     {
-        $text = @file_get_contents($path, false, null, 0, 64);
+        $text = @file_get_contents($path, false, null, 0, 64 + strlen(self::HEAD));
+        if ($text !== false && self::head($path) !== '') {
+            $text = strncmp($text, self::HEAD, strlen(self::HEAD)) === 0
+                ? (string)substr($text, strlen(self::HEAD)) : 'no count';
+        }
         if ($text === false || $text === '') {
             Hurrex::log($path . ($text === false ? ' is missing or cannot be read'
                 : (is_dir($path) ? ' is not a file' : ' is empty')));
@@ -271,15 +357,13 @@ final class HurrexFileStore implements HurrexStore
         return fwrite($stream, $data) === strlen($data);
     }
 
-    // Counts one sale in the sales file, the lock held; false (logged) when it could not be
-    // counted. A missing sales file starts at 0.
+    // Counts one sale, the lock held; false (logged) when it could not be counted.
     private function countInFile(array $cfg)
     {
-        $path = $this->dataPath($cfg['salesfile']);
-        clearstatcache();
-        $count = file_exists($path) ? $this->readCount($path) : 0;
-        $counted = $count !== null && $this->replaceFile($path, function ($out) use ($count) {
-            return $this->writeAll($out, (string)($count + 1));
+        $count = $this->currentCount($cfg);
+        $path = $this->countPath($cfg);
+        $counted = $count !== null && $this->replaceFile($path, function ($out) use ($count, $path) {
+            return $this->writeAll($out, self::head($path) . ($count + 1));
         });
         if (!$counted) {
             Hurrex::log('a sale was not counted at ' . gmdate('Y-m-d H:i:s') . ' UTC');
@@ -307,13 +391,15 @@ final class HurrexFileStore implements HurrexStore
         return $this->secret = $this->derivedSecret();
     }
 
-    // Facts that stay while the package stays where it is and that no visitor sees: the folder's
-    // path on the server, the files' inode numbers and times, the host's name.
+    // Facts of the server that no visitor sees and that an upload of the package leaves as they
+    // are (no file of the package is among them): the machine's own random id, the folder's
+    // path, inode and device, the host's name, PHP's program file.
     private function derivedSecret()
     {
-        $facts = [$this->folder, php_uname('n'), getmyuid(), @fileinode($this->folder), @fileinode($this->folder . '/stmain.php'),
-            @filemtime($this->folder . '/stmain.php'), @fileinode($this->folder . '/stconfig1.php'),
-            @filemtime($this->folder . '/stconfig1.php'), @fileinode(PHP_BINARY)];
+        $folder = @stat($this->folder);
+        $facts = [(string)@file_get_contents('/etc/machine-id', false, null, 0, 64), $this->folder,
+            $folder === false ? '' : $folder['ino'] . ':' . $folder['dev'], php_uname('n'),
+            @fileinode(PHP_BINARY), PHP_BINARY];
         return hash('sha256', 'hurrex derived secret|' . implode('|', $facts));
     }
 
@@ -339,25 +425,28 @@ final class HurrexFileStore implements HurrexStore
 
     // ---- the IP file: sorted fixed-size records, so a look-up reads a few of them ----
 
-    // The time the IP file holds for $key, or null. Whole-file replacement keeps a reader on
-    // one consistent file without a lock.
+    // The time the records file $path holds for $key, or null. Whole-file replacement keeps a
+    // reader on one consistent file without a lock.
     private function findRecord($path, $key)
     {
         $file = @fopen($path, 'rb');
         if ($file === false) {
-            Hurrex::log($path . ' is missing or cannot be read');
+            if (file_exists($path)) {
+                Hurrex::log($path . ' cannot be read');
+            }
             return null;
         }
         $found = null;
-        $size = fstat($file)['size'];
-        if ($size % self::RECORD !== 0) {
+        $head = strlen(self::head($path));
+        $size = fstat($file)['size'] - $head;
+        if ($size < 0 || $size % self::RECORD !== 0) {
             Hurrex::log($path . ' is garbled; it is written anew when the next visitor is stored');
             $size = 0;
         }
         stream_set_read_buffer($file, 0);
         for ($low = 0, $high = intdiv($size, self::RECORD) - 1; $low <= $high;) {
             $middle = ($low + $high) >> 1;
-            fseek($file, $middle * self::RECORD);
+            fseek($file, $head + $middle * self::RECORD);
             $record = fread($file, self::RECORD);
             $order = strcmp(substr($record, 0, 32), $key);
             if ($order === 0) {
@@ -392,6 +481,10 @@ final class HurrexFileStore implements HurrexStore
             Hurrex::log($path . ' cannot be read');
             return;
         }
+        $head = self::head($path);
+        if ($head !== '' && fread($file, strlen($head)) !== $head) {
+            rewind($file);  // no head: its first line is no record
+        }
         $size = self::RECORD * self::CHUNK_RECORDS;
         $rest = '';
         $dropped = 0;
@@ -420,18 +513,19 @@ final class HurrexFileStore implements HurrexStore
         }
     }
 
-    // Stores $time for $key in the IP file, the lock held, keeping at most $limit records and
-    // dropping the oldest first. With $keepEarlier an earlier stored time stays. Returns the
-    // time now stored, false when the file could not be written. Memory stays bounded whatever
-    // the file holds: it is read and written a chunk at a time.
-    private function putRecord($path, $key, $time, $limit, $keepEarlier)
+    // Stores $time for $key in the records file $path, the lock held, with the records of $from
+    // (the same file, or the one it starts from), keeping at most $limit records and dropping
+    // the oldest first. With $keepEarlier an earlier stored time stays. Returns the time now
+    // stored, false when the file could not be written. Memory stays bounded whatever the file
+    // holds: it is read and written a chunk at a time.
+    private function putRecord($from, $path, $key, $time, $limit, $keepEarlier)
     {
         clearstatcache();
         // First pass: the stored time, the count and the spread of times of the others.
         $count = 0;
         $oldest = PHP_INT_MAX;
         $newest = 0;
-        foreach ($this->recordChunks($path) as $records) {
+        foreach ($this->recordChunks($from) as $records) {
             foreach ($records as list($k, $t)) {
                 if ($k === $key) {
                     if ($keepEarlier && $t <= $time) {
@@ -447,11 +541,14 @@ final class HurrexFileStore implements HurrexStore
         // Which to drop: those older than a threshold, and the first few at it.
         $drop = $count - $limit + 1;
         list($below, $quota) = $drop <= 0 ? [0, 0] : ($drop === 1 ? [$oldest, 1]
-            : $this->dropThreshold($path, $key, $drop, $oldest, $newest));
-        $written = $this->replaceFile($path, function ($out) use ($path, $key, $time, $below, $quota) {
+            : $this->dropThreshold($from, $key, $drop, $oldest, $newest));
+        $written = $this->replaceFile($path, function ($out) use ($from, $path, $key, $time, $below, $quota) {
             $record = $key . ' ' . sprintf('%012d', $time) . "\n";
             $placed = false;
-            foreach ($this->recordChunks($path) as $records) {
+            if (!$this->writeAll($out, self::head($path))) {
+                return false;
+            }
+            foreach ($this->recordChunks($from) as $records) {
                 $text = '';
                 foreach ($records as list($k, $t)) {
                     if ($k === $key || $t < $below || ($t === $below && $quota-- > 0)) {
