@@ -1,11 +1,15 @@
 <?php
 // A set-up self-check: the PHP version, whether stconfig1.php loads, whether the data files are
 // writable (with a database: whether it can be reached and its tables are ready), and how to let
-// .html pages run PHP on common hosts.
+// .html pages run PHP on common hosts. Like stchmod.php it opens with the set-up key alone.
 
 (static function () {
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
+    if (!Hurrex::setupKeyGiven()) {
+        Hurrex::closedSetupPage();
+        return;
+    }
     $rows = [['PHP version', version_compare(PHP_VERSION, '7.4.0', '>='), PHP_VERSION
         . ' (the package needs 7.4 or newer)']];
     $rows[] = hurrex_check_config(__DIR__ . '/stconfig1.php');

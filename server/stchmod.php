@@ -1,12 +1,17 @@
 <?php
-// Run once after uploading: creates the data files that are missing, makes them writable by the
-// web server where it may, makes the package secret, and reports per file what it found and did.
+// Run once after uploading, with the key the tool gave (stchmod.php?key=...): makes the package
+// secret, makes its files writable by the web server where it may, and reports per file what it
+// found and did. Without the key it says only that the package is installed.
 // With a database (stdatabase.php beside it) it makes the database's tables and the spool file
 // instead, and reports whether the database can be reached.
 
 (static function () {
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
+    if (!Hurrex::setupKeyGiven()) {
+        Hurrex::closedSetupPage();
+        return;
+    }
     $rows = [];
     $cfg = Hurrex::guarded('Hurrex::loadConfig');
     if ($cfg === null) {

@@ -172,18 +172,28 @@ final class Hurrex
         return $cfg;
     }
 
-    // The settings of stconfig1.php beside this file, for the package's own scripts.
-    public static function loadConfig()
+    // The variables that stconfig1.php beside this file sets; null when it is missing.
+    private static function configVars()
     {
         $file = __DIR__ . '/stconfig1.php';
         if (!is_file($file)) {
             self::log($file . ' is missing');
             return null;
         }
-        $vars = (static function ($hurrexConfigFile) {
+        return (static function ($hurrexConfigFile) {
             include $hurrexConfigFile;
             return get_defined_vars();
         })($file);
+    }
+
+    // The settings of stconfig1.php beside this file, for the package's own scripts.
+    public static function loadConfig()
+    {
+        $vars = self::configVars();
+        if ($vars === null) {
+            return null;
+        }
+        $file = __DIR__ . '/stconfig1.php';
         $cfg = self::config($vars);
         if ($cfg === null) {
             self::log($file . ' sets none of the offer settings');
@@ -208,6 +218,28 @@ final class Hurrex
     }
 
     // ---- set-up pages ----
+
+    // Whether the request opening a set-up page gives its key: the one whose SHA-1 digest
+    // stconfig1.php keeps as $setupkey (the tool shows the key once, when it generates).
+    public static function setupKeyGiven()
+    {
+        $key = isset($_GET['key']) && is_string($_GET['key']) ? $_GET['key'] : '';
+        $vars = $key === '' ? null : self::guarded([self::class, 'configVars']);
+        $digest = isset($vars['setupkey']) && is_string($vars['setupkey'])
+            ? strtolower($vars['setupkey']) : '';
+        return preg_match('/^[0-9a-f]{40}$/D', $digest) === 1 && hash_equals($digest, sha1($key));
+    }
+
+    // What a set-up page shows without its key: that the package is here, and no more.
+    public static function closedSetupPage()
+    {
+        self::reportPage('Offer package', [], '<p>The offer package is installed here.</p><p>Its '
+            . 'set-up pages open with the key given when the package was generated: the address '
+            . '<code>stchmod.php?key=&hellip;</code> is under the offer settings after '
+            . '&ldquo;Generate Script&rdquo;, and <code>tolvan generate</code> prints it. '
+            . 'Generate the package again for a new key, and upload its '
+            . '<code>stconfig1.php</code>.</p>');
+    }
 
     // A setup page: a table of checks, each [what, fine, text], and more HTML after it.
     public static function reportPage($title, array $rows, $after = '')

@@ -4,6 +4,7 @@
 
 #include "generator/ConfigFile.h"
 #include "generator/PageInclude.h"
+#include "generator/SetupKey.h"
 #include "generator/ShippedFiles.h"
 #include "util/AppError.h"
 #include "util/ProcessRandom.h"
@@ -77,7 +78,9 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
                            "nothing was written.");
   }
   // Built first, so that a number that cannot be written leaves every file as it was.
-  const auto config = ConfigLines(settings, UUtils::ProcessRandom::Draw(1000));
+  const std::string setupKey = NewSetupKey();
+  const auto config =
+      ConfigLines(settings, UUtils::ProcessRandom::Draw(1000), SetupKeyHash(setupKey));
   const auto written = database ? std::optional(WithKey(*database, target)) : std::nullopt;
 
   IncludePackageInPage(settings.page);
@@ -98,7 +101,7 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
   }
 
   return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target), std::move(skipped),
-          written ? written->key : ""};
+          written ? written->key : "", setupKey};
 }
 
 }  // namespace generator

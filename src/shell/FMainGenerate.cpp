@@ -3,6 +3,7 @@
 #include <QRadioButton>
 
 #include "generator/GenerateScript.h"
+#include "generator/SetupKey.h"
 #include "shell/FMain.h"
 #include "ui/Application.h"
 #include "ui/ColorComboBox.h"
@@ -34,6 +35,10 @@ generator::OfferSettings TfrmMain::GatherOfferSettings() const {
 
 void TfrmMain::GenerateScript() {
   const auto outcome = generator::GenerateScript(GatherOfferSettings(), UUtils::AppFolder());
+  if (outcome.status == generator::GenerateOutcome::Status::Generated) {
+    setupAddress_ = generator::SetupAddress(outcome.setupKey);
+    UpdateOfferSummary();
+  }
   msgMain.Show(QString::fromStdString(outcome.message), ui::MessageKind::Information);
 }
 
