@@ -22,10 +22,12 @@
 <h2>The thank-you page</h2>
 <p>Put the thank-you page in this folder, beside the sales page, and start it with
 <code>&lt;?php include 'stthanks.php'; ?&gt;</code> (or send buyers to
-<code>stthanksredirect.php</code>). It counts one sale for a browser that has viewed the sales page
-here, once per browser; with <code>$checkip = 1</code> also at most once a day per address. Link
-checkers, mail scanners, chat previews and other requests that never viewed the sales page count
-nothing, and neither does a reload.</p>
+<code>stthanksredirect.php</code>). It counts one sale for each visitor of the sales page here,
+once for good: a reload, or the page opened again weeks later, counts nothing more; with
+<code>$checkip = 1</code> also at most once a day per address. Link checkers, mail scanners, chat
+previews and other requests that never viewed the sales page count nothing. It cannot tell
+whether a payment was made: anyone who views the sales page and then opens the thank-you page
+counts once, so keep its address to your buyers.</p>
 <h2>Letting .html pages run PHP</h2>
 <p>The sales page starts with a line of PHP. A page whose name ends in <code>.php</code> runs it
 on every PHP host. For a page ending in <code>.html</code> or <code>.htm</code>, tell the server

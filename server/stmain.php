@@ -820,7 +820,9 @@ final class Hurrex
     {
         $cfg = self::config($vars);
         if ($cfg === null) {
-            self::log('the sales page holds no offer settings; is stconfig1.php included?');
+            if (get_included_files()[0] !== __FILE__) {  // not a request for this file itself
+                self::log('the sales page holds no offer settings; is stconfig1.php included?');
+            }
             return null;
         }
         $offer = self::currentOffer($cfg, time(), true);

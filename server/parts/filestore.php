@@ -262,7 +262,7 @@ final class HurrexFileStore implements HurrexStore
     private function readCount($path)
     {
         $text = @file_get_contents($path, false, null, 0, 64 + strlen(self::HEAD));
-        if ($text !== false && self::head($path) !== '') {
+        if ($text !== false && $text !== '' && self::head($path) !== '') {
             $text = strncmp($text, self::HEAD, strlen(self::HEAD)) === 0
                 ? (string)substr($text, strlen(self::HEAD)) : 'no count';
         }
