@@ -398,7 +398,8 @@ final class HurrexDatabase implements HurrexStore
     private function filesCount()
     {
         $cfg = Hurrex::loadConfig();
-        return (new HurrexFileStore($this->folder))->sold($cfg === null ? Hurrex::defaults() : $cfg);
+        return (new HurrexFileStore($this->folder))
+            ->sold($cfg === null ? Hurrex::defaults() : $cfg);
     }
 
     // Drops the oldest remembered visitors beyond $limit after one was $added.

@@ -540,8 +540,8 @@ final class Hurrex
             if (headers_sent()) {
                 self::log('output began before stmain.php, so the visitor cookie cannot be set');
             } else {
-                self::sendVisitorCookie($cfg['cookiename'], $first,
-                    $cookie === null || $cookie[1] === null ? self::newVisitorId() : $cookie[1], $now);
+                $id = $cookie === null || $cookie[1] === null ? self::newVisitorId() : $cookie[1];
+                self::sendVisitorCookie($cfg['cookiename'], $first, $id, $now);
             }
         }
         return $first;

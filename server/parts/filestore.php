@@ -159,10 +159,11 @@ final class HurrexFileStore implements HurrexStore
 
     public function report(array $cfg, $prepare)
     {
-        $rows = [Hurrex::guarded(function () use ($cfg) {
-            return $this->countRow($cfg);
+        $rows = [Hurrex::guarded(function () use ($cfg, $prepare) {
+            return $this->countRow($cfg, $prepare);
         }, ['sales count', false, 'could not be checked (see the PHP error log)'])];
-        $files = ['counted buyers' => self::BUYERS_FILE, 'remembered visitors' => self::VISITORS_FILE];
+        $files = ['counted buyers' => self::BUYERS_FILE,
+            'remembered visitors' => self::VISITORS_FILE];
         foreach ($files as $label => $name) {
             $rows[] = Hurrex::guarded(function () use ($label, $name, $prepare) {
                 return $this->fileRow($label, $this->folder . '/' . $name, $prepare);
@@ -184,16 +185,16 @@ final class HurrexFileStore implements HurrexStore
     }
 
     // The set-up pages' row about the count: the live one, or the start it gets.
-    private function countRow(array $cfg)
+    private function countRow(array $cfg, $prepare)
     {
         $live = $this->folder . '/' . self::COUNT_FILE;
-        $what = 'sales count (' . self::COUNT_FILE . ')';
         if (file_exists($live)) {
-            list($fine, $found) = $this->fileReport($live);
+            list($what, $fine, $found) = $this->fileRow('sales count', $live, $prepare);
             $count = $fine ? $this->readCount($live) : null;
-            return $count === null ? [$what, false, $fine ? 'does not hold a whole number'
-                : $found] : [$what, true, 'holds ' . $count];
+            return [$what, $count !== null, $count !== null ? 'holds ' . $count
+                : ($fine ? 'does not hold a whole number' : $found)];
         }
+        $what = 'sales count (' . self::COUNT_FILE . ')';
         $start = $this->dataPath($cfg['salesfile']);
         $count = file_exists($start) ? $this->readCount($start) : 0;
         if ($count === null) {
@@ -362,9 +363,10 @@ final class HurrexFileStore implements HurrexStore
     {
         $count = $this->currentCount($cfg);
         $path = $this->countPath($cfg);
-        $counted = $count !== null && $this->replaceFile($path, function ($out) use ($count, $path) {
-            return $this->writeAll($out, self::head($path) . ($count + 1));
-        });
+        $counted = $count !== null
+            && $this->replaceFile($path, function ($out) use ($count, $path) {
+                return $this->writeAll($out, self::head($path) . ($count + 1));
+            });
         if (!$counted) {
             Hurrex::log('a sale was not counted at ' . gmdate('Y-m-d H:i:s') . ' UTC');
         }
@@ -406,7 +408,8 @@ final class HurrexFileStore implements HurrexStore
     private function createSecret($file)
     {
         if (!is_writable(dirname($file))) {
-            Hurrex::log('the folder of ' . $file . ' is not writable, so the secret cannot be made');
+            Hurrex::log('the folder of ' . $file . ' is not writable, so the secret cannot be '
+                . 'made');
             return false;
         }
         // A .php name even for the moment before the link: never served as text.
@@ -542,7 +545,7 @@ final class HurrexFileStore implements HurrexStore
         $drop = $count - $limit + 1;
         list($below, $quota) = $drop <= 0 ? [0, 0] : ($drop === 1 ? [$oldest, 1]
             : $this->dropThreshold($from, $key, $drop, $oldest, $newest));
-        $written = $this->replaceFile($path, function ($out) use ($from, $path, $key, $time, $below, $quota) {
+        $write = function ($out) use ($from, $path, $key, $time, $below, $quota) {
             $record = $key . ' ' . sprintf('%012d', $time) . "\n";
             $placed = false;
             if (!$this->writeAll($out, self::head($path))) {
@@ -565,8 +568,8 @@ final class HurrexFileStore implements HurrexStore
                 }
             }
             return $placed || $this->writeAll($out, $record);
-        });
-        return $written ? $time : false;
+        };
+        return $this->replaceFile($path, $write) ? $time : false;
     }
 
     // The threshold under which records are dropped, and how many at it, so that $drop of the

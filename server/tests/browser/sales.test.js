@@ -4,6 +4,7 @@
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const { execFile } = require('node:child_process');
+const crypto = require('node:crypto');
 const fs = require('node:fs');
 const path = require('node:path');
 const { promisify } = require('node:util');
@@ -112,6 +113,33 @@ test('first views in the same second get visitors of their own; stthanks.php by 
   assert.equal(sold(site), 0);
   await fetch(site.url + 'thanks.php', { headers: { cookie: cookies[0] } });
   assert.equal(sold(site), 1);
+});
+
+// Cookies signed before visitors had ids carry the first view alone: visitors keep their timers
+// across the upgrade, and a buyer is counted once all the same.
+test('a visitor cookie of the package before visitors had ids keeps its first view and counts once', async () => {
+  setSold(site, 0);
+  await site.visitorCookie();
+  const secret = /'([0-9a-f]{64})'/.exec(site.read('stsecret.php'))[1];
+  const name = site.cookieName();
+  const first = Math.floor(Date.now() / 1000) - 3600;
+  const old = `${name}=${first}.${crypto.createHmac('sha256', secret).update(`${name}|${first}`).digest('hex')}`;
+
+  const view = await fetch(site.url + 'index.php', { headers: { cookie: old } });
+  await view.text();
+  const renewed = view.headers.getSetCookie().find((c) => c.startsWith(name + '='));
+  assert.match(renewed, new RegExp(`^${name}=${first}\\.[0-9a-f]{32}\\.[0-9a-f]{64};`));
+
+  const thanks = await fetch(site.url + 'thanks.php', { headers: { cookie: old } });
+  await thanks.text();
+  assert.equal(sold(site), 1);
+  const given = thanks.headers.getSetCookie().find((c) => c.startsWith(name + '=')).split(';')[0];
+  assert.match(given, new RegExp(`^${name}=${first}\\.[0-9a-f]{32}\\.`));
+  await (await fetch(site.url + 'thanks.php', { headers: { cookie: given } })).text();
+  // A browser the package counted before carries its mark of the sale for a day.
+  await (await fetch(site.url + 'thanks.php', { headers: { cookie: `${old}; ${name}_counted=1` } })).text();
+  assert.equal(sold(site), 1);
+  assert.equal(site.log(), '');
 });
 
 const curl = (...args) => run('curl', ['-s', '-o', '/dev/null', '-w', '%{http_code}', ...args]);
