@@ -3,13 +3,13 @@
 #         -P BarTemplate.cmake
 #     writes SOURCE with its one marker /*bar.template*/ replaced by a case of a PHP switch for
 #     each part, returning the part's text joined with the values of its {{placeholders}}
-#     ($values['name']), so that the package fills a part in one expression; and each marker
-#     /*part:name.php*/ replaced by the PHP of file name.php in PARTS without its opening tag, so
-#     that the package's source may live in several files while a page includes one;
+#     ($values['name']), so that the package fills a part in one expression; and its parts of
+#     PHP source put in as PhpParts.cmake does;
 #   cmake -DFORMAT=cpp -DTEMPLATE=bar.template -DOUTPUT=BarTemplate.h -P BarTemplate.cmake
 #     writes a header with each part as a string constant kTemplate<Name>.
 # The template's own comments tell how its parts are read.
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/PhpParts.cmake)
 
 # The parts, read line by line from one string: a CMake list would split lines at semicolons.
 file(READ "${TEMPLATE}" rest)
@@ -75,12 +75,7 @@ if(FORMAT STREQUAL "php")
   endforeach()
   string(STRIP "${cases}" cases)
   file(READ "${SOURCE}" php)
-  while(php MATCHES "/\\*part:([A-Za-z0-9_.-]+)\\*/")
-    set(marker "${CMAKE_MATCH_0}")
-    file(READ "${PARTS}/${CMAKE_MATCH_1}" part)
-    string(REGEX REPLACE "^<\\?php\n" "" part "${part}")
-    string(REPLACE "${marker}" "${part}" php "${php}")
-  endwhile()
+  php_parts(php "${PARTS}")
   set(marker "/*bar.template*/")
   string(FIND "${php}" "${marker}" first)
   string(FIND "${php}" "${marker}" last REVERSE)

@@ -3,11 +3,13 @@
 // writable (with a database: whether it can be reached and its tables are ready), and how to let
 // .html pages run PHP on common hosts. Like stchmod.php it opens with the set-up key alone.
 
+/*part:setup.php*/
+
 (static function () {
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
-    if (!Hurrex::setupKeyGiven()) {
-        Hurrex::closedSetupPage();
+    if (!HurrexSetupPage::keyGiven()) {
+        HurrexSetupPage::closed();
         return;
     }
     $rows = [['PHP version', version_compare(PHP_VERSION, '7.4.0', '>='), PHP_VERSION
@@ -18,7 +20,7 @@
     $rows = array_merge($rows, Hurrex::guarded(function () use ($cfg) {
         return Hurrex::store()->report($cfg, false);
     }, [['offer state', false, 'could not be checked (see the PHP error log)']]));
-    Hurrex::reportPage('Offer package self-check', $rows, <<<'HTML'
+    HurrexSetupPage::report('Offer package self-check', $rows, <<<'HTML'
 <h2>The thank-you page</h2>
 <p>Put the thank-you page in this folder, beside the sales page, and start it with
 <code>&lt;?php include 'stthanks.php'; ?&gt;</code> (or send buyers to

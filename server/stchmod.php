@@ -5,11 +5,13 @@
 // With a database (stdatabase.php beside it) it makes the database's tables and the spool file
 // instead, and reports whether the database can be reached.
 
+/*part:setup.php*/
+
 (static function () {
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
-    if (!Hurrex::setupKeyGiven()) {
-        Hurrex::closedSetupPage();
+    if (!HurrexSetupPage::keyGiven()) {
+        HurrexSetupPage::closed();
         return;
     }
     $rows = [];
@@ -22,5 +24,5 @@
     $rows = array_merge($rows, Hurrex::guarded(function () use ($cfg) {
         return Hurrex::store()->report($cfg, true);
     }, [['offer state', false, 'could not be checked (see the PHP error log)']]));
-    Hurrex::reportPage('Offer package set-up', $rows);
+    HurrexSetupPage::report('Offer package set-up', $rows);
 })();

@@ -173,7 +173,7 @@ final class Hurrex
     }
 
     // The variables that stconfig1.php beside this file sets; null when it is missing.
-    private static function configVars()
+    public static function configVars()
     {
         $file = __DIR__ . '/stconfig1.php';
         if (!is_file($file)) {
@@ -215,51 +215,6 @@ final class Hurrex
             }
         }
         return $store;
-    }
-
-    // ---- set-up pages ----
-
-    // Whether the request opening a set-up page gives its key: the one whose SHA-1 digest
-    // stconfig1.php keeps as $setupkey (the tool shows the key once, when it generates).
-    public static function setupKeyGiven()
-    {
-        $key = isset($_GET['key']) && is_string($_GET['key']) ? $_GET['key'] : '';
-        $vars = $key === '' ? null : self::guarded([self::class, 'configVars']);
-        $digest = isset($vars['setupkey']) && is_string($vars['setupkey'])
-            ? strtolower($vars['setupkey']) : '';
-        return preg_match('/^[0-9a-f]{40}$/D', $digest) === 1 && hash_equals($digest, sha1($key));
-    }
-
-    // What a set-up page shows without its key: that the package is here, and no more.
-    public static function closedSetupPage()
-    {
-        self::reportPage('Offer package', [], '<p>The offer package is installed here.</p><p>Its '
-            . 'set-up pages open with the key given when the package was generated: the address '
-            . '<code>stchmod.php?key=&hellip;</code> is under the offer settings after '
-            . '&ldquo;Generate Script&rdquo;, and <code>tolvan generate</code> prints it. '
-            . 'Generate the package again for a new key, and upload its '
-            . '<code>stconfig1.php</code>.</p>');
-    }
-
-    // A setup page: a table of checks, each [what, fine, text], and more HTML after it.
-    public static function reportPage($title, array $rows, $after = '')
-    {
-        header('Cache-Control: private, no-store');
-        header('Content-Type: text/html; charset=utf-8');
-        $h = function ($text) {
-            return htmlspecialchars($text, ENT_QUOTES | ENT_SUBSTITUTE, 'UTF-8');
-        };
-        echo "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><meta name=\"robots\" "
-            . "content=\"noindex\"><title>" . $h($title) . "</title><style>"
-            . "body{font-family:sans-serif;margin:2em}td,th{padding:.3em .8em;text-align:left}"
-            . ".ok{color:#070}.problem{color:#b00;font-weight:bold}</style></head><body><h1>"
-            . $h($title) . "</h1><table>";
-        foreach ($rows as $row) {
-            list($what, $fine, $text) = $row;
-            echo '<tr class="' . ($fine ? 'ok' : 'problem') . '"><th>' . $h($what) . '</th><td>'
-                . ($fine ? 'OK' : 'PROBLEM') . '</td><td>' . $h($text) . '</td></tr>';
-        }
-        echo '</table>' . $after . "</body></html>\n";
     }
 
     // ---- the offer ----

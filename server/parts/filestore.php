@@ -120,12 +120,11 @@ final class HurrexFileStore implements HurrexStore
     // without one). Null (logged) when the file that holds it does not hold a whole number.
     private function currentCount(array $cfg)
     {
-        $live = $this->folder . '/' . self::COUNT_FILE;
-        if (file_exists($live)) {
-            return $this->readCount($live);
+        $count = $this->readCount($this->folder . '/' . self::COUNT_FILE, true);
+        if ($count === false) {
+            $count = $this->readCount($this->dataPath($cfg['salesfile']), true);
         }
-        $start = $this->dataPath($cfg['salesfile']);
-        return file_exists($start) ? $this->readCount($start) : 0;
+        return $count === false ? 0 : $count;
     }
 
     // The file a sale is counted in: the live count, which the first sale makes. Where the
@@ -157,25 +156,26 @@ final class HurrexFileStore implements HurrexStore
         return substr($path, -4) === '.php' ? self::HEAD : '';
     }
 
+    // Written in the set-up pages' own part (HurrexFileStoreReport), which views never load.
     public function report(array $cfg, $prepare)
     {
-        $rows = [Hurrex::guarded(function () use ($cfg, $prepare) {
-            return $this->countRow($cfg, $prepare);
-        }, ['sales count', false, 'could not be checked (see the PHP error log)'])];
-        $files = ['counted buyers' => self::BUYERS_FILE,
-            'remembered visitors' => self::VISITORS_FILE];
-        foreach ($files as $label => $name) {
-            $rows[] = Hurrex::guarded(function () use ($label, $name, $prepare) {
-                return $this->fileRow($label, $this->folder . '/' . $name, $prepare);
-            }, [$label, false, 'could not be checked (see the PHP error log)']);
-        }
-        $rows[] = $this->secretReport();
-        foreach ($rows as $row) {
-            if (!$row[1]) {
-                Hurrex::log($row[0] . ' ' . $row[2]);
-            }
-        }
-        return $rows;
+        return HurrexFileStoreReport::rows($this, $cfg, $prepare);
+    }
+
+    // The files of the store: the live count, the starting count, the buyers, the visitors.
+    public function files(array $cfg)
+    {
+        return ['count' => $this->folder . '/' . self::COUNT_FILE,
+            'start' => $this->dataPath($cfg['salesfile']),
+            'buyers' => $this->folder . '/' . self::BUYERS_FILE,
+            'visitors' => $this->visitorsPath(), 'folder' => $this->folder];
+    }
+
+    // Whether the secret is stored in its file, not derived.
+    public function secretStored()
+    {
+        $this->secret();
+        return $this->secretStored;
     }
 
     // A data file named in the settings: relative names are beside the package.
@@ -184,84 +184,15 @@ final class HurrexFileStore implements HurrexStore
         return ($name !== '' && $name[0] === '/') ? $name : $this->folder . '/' . $name;
     }
 
-    // The set-up pages' row about the count: the live one, or the start it gets.
-    private function countRow(array $cfg, $prepare)
-    {
-        $live = $this->folder . '/' . self::COUNT_FILE;
-        if (file_exists($live)) {
-            list($what, $fine, $found) = $this->fileRow('sales count', $live, $prepare);
-            $count = $fine ? $this->readCount($live) : null;
-            return [$what, $count !== null, $count !== null ? 'holds ' . $count
-                : ($fine ? 'does not hold a whole number' : $found)];
-        }
-        $what = 'sales count (' . self::COUNT_FILE . ')';
-        $start = $this->dataPath($cfg['salesfile']);
-        $count = file_exists($start) ? $this->readCount($start) : 0;
-        if ($count === null) {
-            return [$what, false, 'starts from ' . basename($start) . ', which does not hold a '
-                . 'whole number'];
-        }
-        if (is_writable($this->folder)) {
-            return [$what, true, 'is made at the first sale, starting from ' . $count];
-        }
-        return [$what, false, 'cannot be made because the web server cannot write to this '
-            . 'folder: let it write here; meanwhile ' . (is_writable($start)
-                ? 'sales are counted in ' . basename($start) . ' (' . $count . '), which an '
-                . 'upload of the package would put back' : 'sales cannot be counted')];
-    }
-
-    // A set-up page's row about a file the package makes; with $prepare it is made writable
-    // when it is not.
-    private function fileRow($label, $path, $prepare)
-    {
-        $what = $label . ' (' . basename($path) . ')';
-        if (!file_exists($path)) {
-            return is_writable($this->folder) ? [$what, true, 'is made when needed']
-                : [$what, false, 'cannot be made because the web server cannot write to this '
-                    . 'folder: let it write here'];
-        }
-        $did = '';
-        if ($prepare && is_file($path) && !is_writable($path)) {
-            $did = @chmod($path, 0666) ? 'made writable; ' : 'could not be made writable: set '
-                . 'its permissions to 666 with your FTP program; ';
-            clearstatcache(true, $path);
-        }
-        list($fine, $found) = $this->fileReport($path);
-        return [$what, $fine, $did . $found];
-    }
-
-    // What the setup pages say about one file: [fine, what was found].
-    private function fileReport($path)
-    {
-        if (is_dir($path)) {
-            return [false, 'is a folder, not a file'];
-        }
-        if (!is_readable($path)) {
-            return [false, 'cannot be read by the web server'];
-        }
-        if (!is_writable($path)) {
-            return [false, 'is not writable by the web server'];
-        }
-        return [true, 'is writable'];
-    }
-
-    // The setup pages' row about the package secret: [what, fine, text].
-    private function secretReport()
-    {
-        $stored = Hurrex::guarded(function () {
-            $this->secret();
-            return $this->secretStored;
-        }, false);
-        return ['secret (' . Hurrex::SECRET_FILE . ')', $stored, $stored ? 'is in place'
-            : 'cannot be stored because the web server cannot write to this folder: let it write '
-            . 'here once, then open stchmod.php again; until then a secret derived from the '
-            . 'server\'s own facts is used'];
-    }
-
     // The number in a count file; null (logged) when it cannot be read or holds no number.
     // Every write replaces the file whole, so it is read without a lock.
-    private function readCount($path)
+    // With $missingOk a missing file is no problem: false then. (Asked first: a failed open
+    // costs a view more than the look.)
+    public function readCount($path, $missingOk = false)
     {
+        if ($missingOk && !file_exists($path)) {
+            return false;
+        }
         $text = @file_get_contents($path, false, null, 0, 64 + strlen(self::HEAD));
         if ($text !== false && $text !== '' && self::head($path) !== '') {
             $text = strncmp($text, self::HEAD, strlen(self::HEAD)) === 0

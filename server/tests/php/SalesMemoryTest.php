@@ -57,6 +57,12 @@ final class SalesMemoryTest extends TestCase
         // An upload of the package brings its own sales file again.
         file_put_contents($this->folder . '/stnumsales.txt', '0');
         $this->assertSame(8, $store->sold($cfg));
+        // A count that cannot be read is no figure at all, rather than a wrong one.
+        file_put_contents($this->folder . '/stcount.php', HurrexFileStore::HEAD . '8x');
+        $this->assertNull($store->sold($cfg));
+        $this->assertFalse($store->countSale($cfg, self::id(2), null, 1800000001));
+        $this->assertSame(HurrexFileStore::HEAD . '8x',
+            file_get_contents($this->folder . '/stcount.php'), 'kept as it was');
     }
 
     public function testTheOldestBuyersAreDroppedBeyondALimitFarAboveTheCopies()
