@@ -18,12 +18,12 @@ interface HurrexStore
     public function firstView(array $cfg, $key, $first, $remember);
 
     // Counts the sale of the visitor $buyer (32 hex digits) at $now, unless that visitor was
-    // counted before; with an address $key, not when that address bought within
+    // counted before; with $addressKey, not when that address bought within
     // Hurrex::SOLD_MARK_SECONDS before. Whether it was counted; a failure is logged.
     public function countSale(array $cfg, $buyer, $addressKey, $now);
 
-    // The set-up pages' rows, each [what, fine, text]; with $prepare what is missing is made
-    // and what the web server cannot write is made writable where PHP may.
+    // The set-up pages' rows, each [what, fine, text]; with $prepare (stchmod.php) what the
+    // store needs is made (the database's tables) and made writable where PHP may.
     public function report(array $cfg, $prepare);
 }
 
