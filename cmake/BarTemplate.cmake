@@ -1,12 +1,15 @@
 # Puts the parts of the bar's template (server/bar.template) where a renderer reads them:
-#   cmake -DFORMAT=php -DTEMPLATE=bar.template -DSOURCE=stmain.php -DOUTPUT=out.php -P BarTemplate.cmake
+#   cmake -DFORMAT=php -DTEMPLATE=bar.template -DSOURCE=stmain.php -DPARTS=folder -DOUTPUT=out.php
+#         -P BarTemplate.cmake
 #     writes SOURCE with its one marker /*bar.template*/ replaced by a case of a PHP switch for
 #     each part, returning the part's text joined with the values of its {{placeholders}}
-#     ($values['name']), so that the package fills a part in one expression;
+#     ($values['name']), so that the package fills a part in one expression; and its parts of
+#     PHP source put in as PhpParts.cmake does;
 #   cmake -DFORMAT=cpp -DTEMPLATE=bar.template -DOUTPUT=BarTemplate.h -P BarTemplate.cmake
 #     writes a header with each part as a string constant kTemplate<Name>.
 # The template's own comments tell how its parts are read.
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/PhpParts.cmake)
 
 # The parts, read line by line from one string: a CMake list would split lines at semicolons.
 file(READ "${TEMPLATE}" rest)
@@ -72,6 +75,7 @@ if(FORMAT STREQUAL "php")
   endforeach()
   string(STRIP "${cases}" cases)
   file(READ "${SOURCE}" php)
+  php_parts(php "${PARTS}")
   set(marker "/*bar.template*/")
   string(FIND "${php}" "${marker}" first)
   string(FIND "${php}" "${marker}" last REVERSE)

@@ -1,40 +1,35 @@
 <?php
 // A set-up self-check: the PHP version, whether stconfig1.php loads, whether the data files are
 // writable (with a database: whether it can be reached and its tables are ready), and how to let
-// .html pages run PHP on common hosts.
+// .html pages run PHP on common hosts. Like stchmod.php it opens with the set-up key alone.
+
+/*part:setup.php*/
 
 (static function () {
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
+    if (!HurrexSetupPage::keyGiven()) {
+        HurrexSetupPage::closed();
+        return;
+    }
     $rows = [['PHP version', version_compare(PHP_VERSION, '7.4.0', '>='), PHP_VERSION
         . ' (the package needs 7.4 or newer)']];
     $rows[] = hurrex_check_config(__DIR__ . '/stconfig1.php');
     $cfg = Hurrex::guarded('Hurrex::loadConfig');
     $cfg = $cfg === null ? Hurrex::defaults() : $cfg;
-    $database = Hurrex::guarded('Hurrex::database');
-    if ($database !== null) {
-        $rows = array_merge($rows, $database->report(false));
-    } else {
-        foreach (Hurrex::dataFiles($cfg) as $label => list($path, , $holdsCount)) {
-            list($fine, $found) = Hurrex::guarded(function () use ($path, $holdsCount) {
-                return Hurrex::dataFileReport($path, $holdsCount);
-            }, [false, 'could not be checked (see the PHP error log)']);
-            if (!$fine) {
-                Hurrex::log(basename($path) . ' ' . $found);
-            }
-            $rows[] = [$label . ' (' . basename($path) . ')', $fine, $found
-                . ($fine ? '' : '; open stchmod.php to repair it')];
-        }
-        $rows[] = Hurrex::secretReport();
-    }
-    Hurrex::reportPage('Offer package self-check', $rows, <<<'HTML'
+    $rows = array_merge($rows, Hurrex::guarded(function () use ($cfg) {
+        return Hurrex::store()->report($cfg, false);
+    }, [['offer state', false, 'could not be checked (see the PHP error log)']]));
+    HurrexSetupPage::report('Offer package self-check', $rows, <<<'HTML'
 <h2>The thank-you page</h2>
 <p>Put the thank-you page in this folder, beside the sales page, and start it with
 <code>&lt;?php include 'stthanks.php'; ?&gt;</code> (or send buyers to
-<code>stthanksredirect.php</code>). It counts one sale for a browser that has viewed the sales page
-here, once per browser; with <code>$checkip = 1</code> also at most once a day per address. Link
-checkers, mail scanners, chat previews and other requests that never viewed the sales page count
-nothing, and neither does a reload.</p>
+<code>stthanksredirect.php</code>). It counts one sale for each visitor of the sales page here,
+once for good: a reload, or the page opened again weeks later, counts nothing more; with
+<code>$checkip = 1</code> also at most once a day per address. Link checkers, mail scanners, chat
+previews and other requests that never viewed the sales page count nothing. It cannot tell
+whether a payment was made: anyone who views the sales page and then opens the thank-you page
+counts once, so keep its address to your buyers.</p>
 <h2>Letting .html pages run PHP</h2>
 <p>The sales page starts with a line of PHP. A page whose name ends in <code>.php</code> runs it
 on every PHP host. For a page ending in <code>.html</code> or <code>.htm</code>, tell the server

@@ -8,7 +8,7 @@
 // again. Every sale carries an id that the database keeps, so a sale is added once whatever
 // fails in between. Problems go to PHP's error log, never into a page.
 
-final class HurrexDatabase
+final class HurrexDatabase implements HurrexStore
 {
     // This server's copy of the offer's secret, read from the database once.
     const SECRET_FILE = 'stdbsecret.php';
@@ -20,7 +20,9 @@ final class HurrexDatabase
     const DOWN_FILE = 'stdbdown.php';
     const RETRY_SECONDS = 2;
     const CONNECT_SECONDS = 2;
-    const SALE_DAYS = 90;  // how long the ids of sales are kept
+    // How long the ids of counted buyers are kept: a thank-you page opened again within it
+    // counts nothing more.
+    const SALE_DAYS = 400;
 
     const TABLES = [
         'hurrex_offers' => 'CREATE TABLE IF NOT EXISTS hurrex_offers (
@@ -43,12 +45,14 @@ final class HurrexDatabase
 
     private $folder;
     private $settings;  // dsn, user, password, key; null when stdatabase.php is unusable
+    private $unreadable;  // whether the web server may not read stdatabase.php
     private $pdo = null;  // false once this request found the database unreachable
 
-    private function __construct($folder, $settings)
+    private function __construct($folder, $settings, $unreadable = false)
     {
         $this->folder = $folder;
         $this->settings = $settings;
+        $this->unreadable = $unreadable;
     }
 
     // The database that the settings file in $folder names. Unusable settings are logged; the
@@ -56,6 +60,11 @@ final class HurrexDatabase
     public static function open($folder)
     {
         $file = $folder . '/' . Hurrex::DATABASE_FILE;
+        if (!is_readable($file)) {
+            Hurrex::log($file . ' cannot be read by the web server; sales wait in '
+                . self::SPOOL_FILE . ' until it can');
+            return new self($folder, null, true);
+        }
         $settings = @include $file;
         $valid = is_array($settings) && isset($settings['dsn'], $settings['key'])
             && is_string($settings['dsn']) && strncmp($settings['dsn'], 'mysql:', 6) === 0
@@ -73,7 +82,7 @@ final class HurrexDatabase
     // ---- the offer ----
 
     // The copies sold so far; null while the database cannot be read.
-    public function sold()
+    public function sold(array $cfg)
     {
         return $this->attempt(function (PDO $pdo) {
             $sold = $this->offerValue($pdo, 'sold');
@@ -100,16 +109,23 @@ final class HurrexDatabase
             $this->keepSecret($file, ['for' => $fingerprint, 'secret' => $secret]);
             return $secret;
         }
+        if ($this->settings === null) {
+            // Nothing of the settings can be read to derive one from, and a secret derived
+            // from nothing could be computed by anyone: this server's own serves meanwhile.
+            Hurrex::log('without readable database settings this server\'s own secret serves');
+            return (new HurrexFileStore($this->folder))->secret();
+        }
         Hurrex::log('the secret cannot be read from the database; one derived from '
             . Hurrex::DATABASE_FILE . ' serves meanwhile');
-        return hash('sha256', 'hurrex database secret|'
-            . @file_get_contents($this->folder . '/' . Hurrex::DATABASE_FILE));
+        return hash('sha256', 'hurrex database secret|' . $this->settings['dsn'] . '|'
+            . $this->settings['user'] . '|' . $this->settings['password'] . '|' . $this->key());
     }
 
     // The first view remembered for the visitor $key, or $first when it is earlier or none is;
     // with $remember the earlier of the two is stored, at most $limit visitors kept.
-    public function firstView($key, $first, $remember, $limit)
+    public function firstView(array $cfg, $key, $first, $remember)
     {
+        $limit = $cfg['maxiplen'];
         return $this->attempt(function (PDO $pdo) use ($key, $first, $remember, $limit) {
             $known = $this->run($pdo, 'SELECT seen FROM hurrex_visitors WHERE offer = ? AND '
                 . 'visitor = ?', [$this->key(), $key])->fetchColumn();
@@ -126,11 +142,20 @@ final class HurrexDatabase
         }, $first);
     }
 
-    // Counts one sale. With an address $key, not when that address bought within $seconds
-    // before $now (false then). A sale that cannot reach the database waits in the spool file.
-    // False, logged, when it could not be kept at all.
-    public function countSale($key, $now, $seconds, $limit)
+    // A sale that cannot reach the database waits in the spool file; false, logged, when it
+    // could not be kept at all. Without the database the address goes unchecked.
+    // The buyer's id is the sale's: the database adds a sale whose id it holds no more than once.
+    public function countSale(array $cfg, $buyer, $key, $now)
     {
+        $seconds = Hurrex::SOLD_MARK_SECONDS;
+        $limit = $cfg['maxiplen'];
+        $counted = $this->attempt(function (PDO $pdo) use ($buyer) {
+            return $this->run($pdo, 'SELECT 1 FROM hurrex_sales WHERE offer = ? AND sale = ?',
+                [$this->key(), $buyer])->fetchColumn() !== false;
+        }, false);
+        if ($counted) {
+            return false;
+        }
         if ($key !== null) {
             // One statement marks the address and tells whether it was marked already, so two
             // servers cannot both count it. Without the database the address goes unchecked.
@@ -145,7 +170,7 @@ final class HurrexDatabase
                 return false;
             }
         }
-        $sale = [bin2hex(random_bytes(16)), $now];
+        $sale = [$buyer, $now];
         $added = $this->attempt(function (PDO $pdo) use ($sale) {
             $this->addSales($pdo, [$sale]);
             return true;
@@ -161,14 +186,17 @@ final class HurrexDatabase
 
     // The set-up pages' rows, each [what, fine, text]; with $prepare the tables are made, the
     // spool file too, and the settings file is made readable by its owner alone where PHP may.
-    public function report($prepare)
+    public function report(array $cfg, $prepare)
     {
         return Hurrex::guarded(function () use ($prepare) {
             $settingsFile = $this->folder . '/' . Hurrex::DATABASE_FILE;
             return [['database settings (' . Hurrex::DATABASE_FILE . ')', $this->settings !== null,
-                $this->settings === null ? 'do not name a mysql: database and an offer key: '
+                $this->unreadable ? 'cannot be read by the web server: let it read the file '
+                . '(permissions 644 with your FTP program, or ask your host to run PHP as your '
+                . 'own user); meanwhile sales wait in ' . self::SPOOL_FILE
+                : ($this->settings === null ? 'do not name a mysql: database and an offer key: '
                 . 'generate the package again with the database options' : 'name offer '
-                . $this->key() . '; ' . $this->settingsAccess($settingsFile, $prepare)],
+                . $this->key() . '; ' . $this->settingsAccess($settingsFile, $prepare))],
                 $this->tablesReport($prepare), $this->spoolReport($prepare)];
         }, [['database', false, 'could not be checked (see the PHP error log)']]);
     }
@@ -370,9 +398,8 @@ final class HurrexDatabase
     private function filesCount()
     {
         $cfg = Hurrex::loadConfig();
-        $path = Hurrex::dataFiles($cfg === null ? Hurrex::defaults() : $cfg)['sales file'][0];
-        $count = Hurrex::parseCount((string)@file_get_contents($path, false, null, 0, 64));
-        return $count === null ? 0 : $count;
+        return (new HurrexFileStore($this->folder))
+            ->sold($cfg === null ? Hurrex::defaults() : $cfg);
     }
 
     // Drops the oldest remembered visitors beyond $limit after one was $added.

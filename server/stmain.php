@@ -10,6 +10,8 @@
 
 if (!class_exists('Hurrex', false)) {
 
+/*part:filestore.php*/
+
 // The package's routines, one class so that a page declares them in one step.
 final class Hurrex
 {
@@ -18,19 +20,12 @@ final class Hurrex
     const SECRET = '/^[0-9a-f]{64}$/D';  // a secret as the package makes it: 64 hex digits
     // Connection settings of a database that keeps the offer's state instead of the data files.
     const DATABASE_FILE = 'stdatabase.php';
-    // Writers of the data files take turns on this file; it is never replaced, so a writer
-    // that holds its lock is alone. A .php name: the server never serves it as text.
-    const LOCK_FILE = 'stlock.php';
-    const SOLD_MARK_SECONDS = 86400;  // how long a counted browser or address is not counted again
+    const SOLD_MARK_SECONDS = 86400;  // how long an address that bought is not counted again
     const VISITOR_COOKIE_SECONDS = 31536000;
     const LONGEST_TIMER_MS = 2147483647;  // browsers fire a longer timer at once
     // A byte that a cookie's Path or a script's string may not hold as it is: outside printable
     // ASCII, or the blank, a quote, the semicolon or the backslash.
     const URL_UNSAFE = '/[^\x21\x23-\x26\x28-\x3A\x3C-\x5B\x5D-\x7E]/';
-    // One remembered visitor in the IP file: 32 hex digits of its key, a blank, 12 digits of
-    // time, a line feed. The records are sorted by key.
-    const RECORD = 46;
-    const CHUNK_RECORDS = 1424;  // about 64 kB of records read at a time
 
     // The numbers of stconfig1.php: [default, least, most], the ranges the tool writes.
     const NUMBERS = [
@@ -177,18 +172,28 @@ final class Hurrex
         return $cfg;
     }
 
-    // The settings of stconfig1.php beside this file, for the package's own scripts.
-    public static function loadConfig()
+    // The variables that stconfig1.php beside this file sets; null when it is missing.
+    public static function configVars()
     {
         $file = __DIR__ . '/stconfig1.php';
         if (!is_file($file)) {
             self::log($file . ' is missing');
             return null;
         }
-        $vars = (static function ($hurrexConfigFile) {
+        return (static function ($hurrexConfigFile) {
             include $hurrexConfigFile;
             return get_defined_vars();
         })($file);
+    }
+
+    // The settings of stconfig1.php beside this file, for the package's own scripts.
+    public static function loadConfig()
+    {
+        $vars = self::configVars();
+        if ($vars === null) {
+            return null;
+        }
+        $file = __DIR__ . '/stconfig1.php';
         $cfg = self::config($vars);
         if ($cfg === null) {
             self::log($file . ' sets none of the offer settings');
@@ -196,93 +201,20 @@ final class Hurrex
         return $cfg;
     }
 
-    // The database that keeps the offer's state when stdatabase.php lies beside the package, for
-    // a site on several web servers; null when the data files keep it.
-    public static function database()
+    // Where the offer's state is kept, chosen once: a database when stdatabase.php lies beside
+    // the package, for a site on several web servers; else the data files.
+    public static function store()
     {
-        static $database = false;
-        if ($database === false) {
-            $database = null;
+        static $store = null;
+        if ($store === null) {
             if (is_file(__DIR__ . '/' . self::DATABASE_FILE)) {
                 require_once __DIR__ . '/stdbstore.php';
-                $database = HurrexDatabase::open(__DIR__);
+                $store = HurrexDatabase::open(__DIR__);
+            } else {
+                $store = new HurrexFileStore(__DIR__);
             }
         }
-        return $database;
-    }
-
-    // A data file named in the settings: relative names are beside this file.
-    private static function dataPath($name)
-    {
-        return ($name !== '' && $name[0] === '/') ? $name : __DIR__ . '/' . $name;
-    }
-
-    // ---- set-up pages ----
-
-    // The package's data files: label => [path, content of a new file, holds a count].
-    public static function dataFiles(array $cfg)
-    {
-        return [
-            'sales file' => [self::dataPath($cfg['salesfile']), '0', true],
-            'IP file' => [self::dataPath($cfg['ipshuntname']), '', false],
-        ];
-    }
-
-    // What the setup pages say about one data file: [fine, what was found].
-    public static function dataFileReport($path, $holdsCount)
-    {
-        if (is_dir($path)) {
-            return [false, 'is a folder, not a file'];
-        }
-        if (!file_exists($path)) {
-            return [false, 'is missing'];
-        }
-        if (!is_readable($path)) {
-            return [false, 'cannot be read by the web server'];
-        }
-        if (!is_writable($path)) {
-            return [false, 'is not writable by the web server'];
-        }
-        if ($holdsCount) {
-            $count = self::parseCount((string)file_get_contents($path));
-            return $count === null ? [false, 'is writable but does not hold a whole number']
-                : [true, 'is writable and holds ' . $count];
-        }
-        return [true, 'is writable'];
-    }
-
-    // The setup pages' row about the package secret: [what, fine, text].
-    public static function secretReport()
-    {
-        $stored = self::guarded(function () {
-            self::secret();
-            return self::$secretStored;
-        }, false);
-        return ['secret (' . self::SECRET_FILE . ')', $stored, $stored ? 'is in place'
-            : 'cannot be stored because the web server cannot write to this folder: let it write '
-            . 'here once, then open stchmod.php again; until then a secret derived from the '
-            . 'server\'s own facts is used'];
-    }
-
-    // A setup page: a table of checks, each [what, fine, text], and more HTML after it.
-    public static function reportPage($title, array $rows, $after = '')
-    {
-        header('Cache-Control: private, no-store');
-        header('Content-Type: text/html; charset=utf-8');
-        $h = function ($text) {
-            return htmlspecialchars($text, ENT_QUOTES | ENT_SUBSTITUTE, 'UTF-8');
-        };
-        echo "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><meta name=\"robots\" "
-            . "content=\"noindex\"><title>" . $h($title) . "</title><style>"
-            . "body{font-family:sans-serif;margin:2em}td,th{padding:.3em .8em;text-align:left}"
-            . ".ok{color:#070}.problem{color:#b00;font-weight:bold}</style></head><body><h1>"
-            . $h($title) . "</h1><table>";
-        foreach ($rows as $row) {
-            list($what, $fine, $text) = $row;
-            echo '<tr class="' . ($fine ? 'ok' : 'problem') . '"><th>' . $h($what) . '</th><td>'
-                . ($fine ? 'OK' : 'PROBLEM') . '</td><td>' . $h($text) . '</td></tr>';
-        }
-        echo '</table>' . $after . "</body></html>\n";
+        return $store;
     }
 
     // ---- the offer ----
@@ -316,14 +248,7 @@ final class Hurrex
     // view is stored (cookie, and IP file when enabled); without, the request only looks.
     public static function currentOffer(array $cfg, $now, $remember)
     {
-        $sold = 0;
-        if ($cfg['maxsales'] > 0) {
-            if (self::database() !== null) {
-                $sold = self::database()->sold();
-            } elseif (($sold = self::readCount(self::dataPath($cfg['salesfile']))) === null) {
-                $sold = 0;
-            }
-        }
+        $sold = $cfg['maxsales'] > 0 ? self::store()->sold($cfg) : 0;
         $firstView = self::visitor($cfg, $now, $remember);
         return self::offer($cfg, $now, $sold, $firstView);
     }
@@ -338,118 +263,6 @@ final class Hurrex
         $length = strlen($text);
         return $length > 0 && $length <= 15 && strspn($text, '0123456789') === $length
             ? (int)$text : null;
-    }
-
-    // The number in a count file; null (logged) when it cannot be read or holds no number.
-    // Every write replaces the file whole, so it is read without a lock.
-    private static function readCount($path)
-    {
-        $text = @file_get_contents($path, false, null, 0, 64);
-        if ($text === false || $text === '') {
-            self::log($path . ($text === false ? ' is missing or cannot be read'
-                : (is_dir($path) ? ' is not a file' : ' is empty')));
-            return null;
-        }
-        $count = self::parseCount($text);
-        if ($count === null) {
-            self::log($path . ' does not hold a whole number');
-        }
-        return $count;
-    }
-
-    // Runs $work alone among the package's writers and returns its result. They wait for each
-    // other on the lock file, which is never replaced, for as long as it takes. Where the lock
-    // file cannot be made (a folder the web server cannot write), they wait on $path itself,
-    // which is then written in place and so never replaced either.
-    private static function exclusively($path, callable $work)
-    {
-        $lockFile = __DIR__ . '/' . self::LOCK_FILE;
-        $lock = @fopen($lockFile, 'r');
-        if ($lock === false) {
-            $lock = @fopen($lockFile, 'c');
-        }
-        if ($lock === false) {
-            $lock = @fopen($path, 'r');
-        }
-        if ($lock === false) {
-            self::log('cannot open ' . $path . ' or ' . $lockFile . ' to lock the data files');
-            return false;
-        }
-        if (!flock($lock, LOCK_EX)) {
-            fclose($lock);
-            self::log('cannot lock ' . $lockFile);
-            return false;
-        }
-        try {
-            return $work();
-        } finally {
-            flock($lock, LOCK_UN);
-            fclose($lock);
-        }
-    }
-
-    // Replaces the data file $path whole with what $write puts into the stream it gets: through
-    // a renamed temporary file when the folder is writable, else in place (the caller holds the
-    // lock). False (logged) when nothing was written.
-    private static function replaceFile($path, callable $write)
-    {
-        if (is_dir($path)) {
-            self::log($path . ' is a folder, not a data file');
-            return false;
-        }
-        if (file_exists($path) && !is_writable($path)) {
-            self::log('cannot write ' . $path . ': the web server may not write to it');
-            return false;
-        }
-        $folder = dirname($path);
-        if (is_writable($folder)) {
-            $temp = $folder . '/.' . basename($path) . '.' . bin2hex(random_bytes(6)) . '.tmp';
-            $out = @fopen($temp, 'x');
-            if ($out !== false) {
-                $written = $write($out) !== false && fflush($out);
-                fclose($out);
-                $mode = @fileperms($path);
-                if ($written && ($mode === false || chmod($temp, $mode & 0777))
-                    && rename($temp, $path)) {
-                    return true;
-                }
-                @unlink($temp);
-            }
-        }
-        $file = @fopen($path, 'r+');
-        $out = fopen('php://temp/maxmemory:1048576', 'w+');
-        $written = $file !== false && $write($out) !== false && ($length = ftell($out)) !== false
-            && rewind($out) && stream_copy_to_stream($out, $file) === $length && fflush($file)
-            && ftruncate($file, $length);
-        fclose($out);
-        if ($file !== false) {
-            fclose($file);
-        }
-        if (!$written) {
-            self::log('cannot write ' . $path);
-        }
-        return $written;
-    }
-
-    private static function writeAll($stream, $data)
-    {
-        return fwrite($stream, $data) === strlen($data);
-    }
-
-    // Counts one sale in the sales file, the lock held; false (logged) when it could not be
-    // counted. A missing sales file starts at 0.
-    private static function countSale(array $cfg)
-    {
-        $path = self::dataPath($cfg['salesfile']);
-        clearstatcache();
-        $count = file_exists($path) ? self::readCount($path) : 0;
-        $counted = $count !== null && self::replaceFile($path, function ($out) use ($count) {
-            return self::writeAll($out, (string)($count + 1));
-        });
-        if (!$counted) {
-            self::log('a sale was not counted at ' . gmdate('Y-m-d H:i:s') . ' UTC');
-        }
-        return $counted;
     }
 
     // Counts the sale of the browser sending this request: a browser that viewed the sales page
@@ -470,7 +283,8 @@ final class Hurrex
     }
 
     // With $knownName false (stconfig1.php unreadable) any visitor cookie that this package
-    // signed will do, whatever number its name carries.
+    // signed will do, whatever number its name carries. The buyer is the visitor id that the
+    // cookie carries, and the store counts each once, however often or late the page is opened.
     private static function countBuyer(array $cfg, $knownName)
     {
         $method = isset($_SERVER['REQUEST_METHOD']) ? $_SERVER['REQUEST_METHOD'] : 'GET';
@@ -484,128 +298,83 @@ final class Hurrex
                 }
             }
         }
-        $mark = $cfg['cookiename'] . '_counted';
-        if (isset($_COOKIE[$mark]) || self::visitorCookieTime($cfg) === null) {
+        $visitor = self::visitorFromCookie($cfg);
+        if ($visitor === null) {
             return;
+        }
+        list($first, $buyer) = $visitor;
+        $now = time();
+        if ($buyer === null) {
+            // A cookie from before visitors had ids. Its browser carries the mark of a sale for a
+            // day after one was counted; else it gets an id now, kept in its cookie.
+            if (isset($_COOKIE[$cfg['cookiename'] . '_counted'])) {
+                return;
+            }
+            $buyer = self::newVisitorId();
+            if (headers_sent()) {
+                self::log('output began before stthanks.php, so a reload will count this sale '
+                    . 'again');
+            } else {
+                self::sendVisitorCookie($cfg['cookiename'], $first, $buyer, $now);
+            }
         }
         $address = $cfg['checkip'] === 1 ? self::addressKey(self::remoteAddress()) : null;
-        $database = self::database();
-        $counted = $database !== null ? $database->countSale($address === null ? null
-            : self::recordKey('sold|' . $address), time(), self::SOLD_MARK_SECONDS, $cfg['maxiplen'])
-            : self::exclusively(self::dataPath($cfg['salesfile']), function () use ($cfg, $address) {
-            if ($address === null) {
-                return self::countSale($cfg);
-            }
-            $now = time();
-            $path = self::dataPath($cfg['ipshuntname']);
-            $key = self::recordKey('sold|' . $address);
-            $last = self::findRecord($path, $key);
-            if ($last !== null && $now - $last < self::SOLD_MARK_SECONDS && $last <= $now) {
-                return false;
-            }
-            $counted = self::countSale($cfg);
-            if ($counted) {
-                self::putRecord($path, $key, $now, $cfg['maxiplen'], false);
-            }
-            return $counted;
-        });
-        if (!$counted) {
-            return;
-        }
-        if (headers_sent()) {
-            self::log('output began before stthanks.php, so a reload will count this sale again');
-            return;
-        }
-        self::sendCookie($mark, '1', time() + self::SOLD_MARK_SECONDS);
+        self::store()->countSale($cfg, $buyer, $address === null ? null
+            : self::recordKey('sold|' . $address), $now);
     }
 
     // ---- the package secret and what it signs ----
 
-    private static $secretStored = false;
-
-    // The secret that signs visitor cookies and hashes addresses, made on first use in a PHP
-    // file. Where that file cannot be made, a secret derived from facts of the server that no
-    // visitor sees, and the folder problem is logged.
+    // The secret that signs visitor cookies and hashes addresses, kept by the store.
     public static function secret()
     {
         static $secret = null;
-        if ($secret !== null) {
-            return $secret;
-        }
-        if (self::database() !== null) {
-            return $secret = self::database()->secret();
-        }
-        $file = __DIR__ . '/' . self::SECRET_FILE;
-        $value = @include $file;
-        if ($value === false && !is_file($file)) {
-            self::createSecret($file);
-            $value = @include $file;
-        }
-        if (is_string($value) && preg_match(self::SECRET, $value) === 1) {
-            self::$secretStored = true;
-            return $secret = $value;
-        }
-        self::log($file . ' cannot be made or holds no secret (is the folder writable by the web '
-            . 'server?); using a secret derived from the server\'s own facts');
-        return $secret = self::derivedSecret();
+        return $secret !== null ? $secret : ($secret = self::store()->secret());
     }
 
-    // Facts that stay while the package stays where it is and that no visitor sees: the folder's
-    // path on the server, the files' inode numbers and times, the host's name.
-    private static function derivedSecret()
-    {
-        $facts = [__DIR__, php_uname('n'), getmyuid(), @fileinode(__DIR__), @fileinode(__FILE__),
-            @filemtime(__FILE__), @fileinode(__DIR__ . '/stconfig1.php'),
-            @filemtime(__DIR__ . '/stconfig1.php'), @fileinode(PHP_BINARY)];
-        return hash('sha256', 'hurrex derived secret|' . implode('|', $facts));
-    }
-
-    private static function createSecret($file)
-    {
-        if (!is_writable(dirname($file))) {
-            self::log('the folder of ' . $file . ' is not writable, so the secret cannot be made');
-            return false;
-        }
-        // A .php name even for the moment before the link: never served as text.
-        $temp = dirname($file) . '/stsecret-' . bin2hex(random_bytes(6)) . '.php';
-        $text = "<?php\nreturn '" . bin2hex(random_bytes(32)) . "';\n";
-        // link() never replaces, so two first visitors at once agree on one secret; the one
-        // that comes second finds the file there.
-        $made = file_put_contents($temp, $text) === strlen($text)
-            && ((function_exists('link') && @link($temp, $file)) || is_file($file)
-                || rename($temp, $file));
-        if (file_exists($temp)) {
-            unlink($temp);
-        }
-        return $made;
-    }
-
-    private static function signature($what, $secret)
+    public static function signature($what, $secret)
     {
         return hash_hmac('sha256', $what, $secret);
     }
 
-    public static function visitorCookie($cookieName, $firstView, $secret)
+    // A visitor cookie's value: the first view and the visitor's id, signed.
+    public static function visitorCookie($cookieName, $firstView, $id, $secret)
     {
-        return $firstView . '.' . self::signature($cookieName . '|' . $firstView, $secret);
+        return $firstView . '.' . $id . '.'
+            . self::signature($cookieName . '|' . $firstView . '|' . $id, $secret);
     }
 
-    // The first view a visitor cookie carries, or null when it is not one this package signed.
+    // [first view, id] that a visitor cookie carries, or null when it is not one this package
+    // signed. A cookie signed before visitors had ids carries the first view alone: id null.
     public static function parseVisitorCookie($cookieName, $value, $secret)
     {
-        if (!is_string($value) || !preg_match('/^(\d{1,12})\.([0-9a-f]{64})$/', $value, $m)) {
+        if (!is_string($value)
+            || !preg_match('/^(\d{1,12})\.(?:([0-9a-f]{32})\.)?([0-9a-f]{64})$/D', $value, $m)) {
             return null;
         }
-        $expected = self::signature($cookieName . '|' . $m[1], $secret);
-        return hash_equals($expected, $m[2]) ? (int)$m[1] : null;
+        $signed = $cookieName . '|' . $m[1] . ($m[2] === '' ? '' : '|' . $m[2]);
+        return hash_equals(self::signature($signed, $secret), $m[3])
+            ? [(int)$m[1], $m[2] === '' ? null : $m[2]] : null;
     }
 
-    // The first view that this request's visitor cookie carries, null without a valid one.
-    private static function visitorCookieTime(array $cfg)
+    // [first view, id] of this request's visitor cookie, null without a valid one.
+    private static function visitorFromCookie(array $cfg)
     {
         $name = $cfg['cookiename'];
         return isset($_COOKIE[$name])
             ? self::parseVisitorCookie($name, $_COOKIE[$name], self::secret()) : null;
+    }
+
+    // A new visitor's id: 128 random bits, so that visitors of the same second differ.
+    private static function newVisitorId()
+    {
+        return bin2hex(random_bytes(16));
+    }
+
+    private static function sendVisitorCookie($name, $first, $id, $now)
+    {
+        self::sendCookie($name, self::visitorCookie($name, $first, $id, self::secret()),
+            $now + self::VISITOR_COOKIE_SECONDS);
     }
 
     // The part of an address that names one visitor: an IPv4 address whole, an IPv6 address by
@@ -712,7 +481,8 @@ final class Hurrex
     // kind gives a new visitor the cookie, which the thank-you page asks for.
     private static function visitor(array $cfg, $now, $remember)
     {
-        $fromCookie = self::visitorCookieTime($cfg);
+        $cookie = self::visitorFromCookie($cfg);
+        $fromCookie = $cookie === null ? null : $cookie[0];
         $first = $fromCookie === null || $fromCookie > $now ? $now : $fromCookie;
         if ($cfg['useoto'] === 1 && $cfg['checkip'] === 1) {
             $address = self::addressKey(self::remoteAddress());
@@ -721,13 +491,12 @@ final class Hurrex
                     $remember);
             }
         }
-        if ($remember && $first !== $fromCookie) {
+        if ($remember && ($first !== $fromCookie || $cookie[1] === null)) {
             if (headers_sent()) {
                 self::log('output began before stmain.php, so the visitor cookie cannot be set');
             } else {
-                $name = $cfg['cookiename'];
-                self::sendCookie($name, self::visitorCookie($name, $first, self::secret()),
-                    $now + self::VISITOR_COOKIE_SECONDS);
+                $id = $cookie === null || $cookie[1] === null ? self::newVisitorId() : $cookie[1];
+                self::sendVisitorCookie($cfg['cookiename'], $first, $id, $now);
             }
         }
         return $first;
@@ -735,187 +504,12 @@ final class Hurrex
 
     private static function addressFirstView(array $cfg, $key, $first, $remember)
     {
-        if (self::database() !== null) {
-            return self::database()->firstView($key, $first, $remember, $cfg['maxiplen']);
-        }
-        $path = self::dataPath($cfg['ipshuntname']);
-        $known = self::findRecord($path, $key);
-        if ($known !== null && $known <= $first) {
-            return $known;
-        }
-        if (!$remember) {
-            return $first;
-        }
-        $kept = self::exclusively($path, function () use ($path, $key, $first, $cfg) {
-            return self::putRecord($path, $key, $first, $cfg['maxiplen'], true);
-        });
-        return is_int($kept) ? $kept : $first;
+        return self::store()->firstView($cfg, $key, $first, $remember);
     }
-
-    // ---- the IP file: sorted fixed-size records, so a look-up reads a few of them ----
 
     private static function recordKey($what)
     {
         return substr(self::signature($what, self::secret()), 0, 32);
-    }
-
-    // The time the IP file holds for $key, or null. Whole-file replacement keeps a reader on
-    // one consistent file without a lock.
-    private static function findRecord($path, $key)
-    {
-        $file = @fopen($path, 'rb');
-        if ($file === false) {
-            self::log($path . ' is missing or cannot be read');
-            return null;
-        }
-        $found = null;
-        $size = fstat($file)['size'];
-        if ($size % self::RECORD !== 0) {
-            self::log($path . ' is garbled; it is written anew when the next visitor is stored');
-            $size = 0;
-        }
-        stream_set_read_buffer($file, 0);
-        for ($low = 0, $high = intdiv($size, self::RECORD) - 1; $low <= $high;) {
-            $middle = ($low + $high) >> 1;
-            fseek($file, $middle * self::RECORD);
-            $record = fread($file, self::RECORD);
-            $order = strcmp(substr($record, 0, 32), $key);
-            if ($order === 0) {
-                $found = self::recordTime($record);
-                break;
-            }
-            if ($order < 0) {
-                $low = $middle + 1;
-            } else {
-                $high = $middle - 1;
-            }
-        }
-        fclose($file);
-        return $found;
-    }
-
-    private static function recordTime($record)
-    {
-        return strlen($record) === self::RECORD && $record[32] === ' '
-            && ctype_digit(substr($record, 33, 12)) ? (int)substr($record, 33, 12) : null;
-    }
-
-    // The IP file's valid records, about 64 kB at a time, each as a list of [key, time] in file
-    // order; lines that are no record are passed over (logged).
-    private static function recordChunks($path)
-    {
-        if (!file_exists($path)) {
-            return;
-        }
-        $file = @fopen($path, 'rb');
-        if ($file === false) {
-            self::log($path . ' cannot be read');
-            return;
-        }
-        $size = self::RECORD * self::CHUNK_RECORDS;
-        $rest = '';
-        $dropped = 0;
-        do {
-            $data = fread($file, $size);
-            $end = $data === false || $data === '';
-            $text = $rest . ($end ? ($rest === '' ? '' : "\n") : $data);
-            $cut = strrpos($text, "\n");
-            if ($cut === false) {
-                $rest = strlen($text) > $size ? '' : $text;  // no line ends: not a record
-                $dropped += $rest === '' && $text !== '' ? 1 : 0;
-                continue;
-            }
-            $rest = (string)substr($text, $cut + 1);
-            $lines = substr($text, 0, $cut + 1);
-            $count = preg_match_all('/^([0-9a-f]{32}) (\d{12})\n/m', $lines, $m, PREG_SET_ORDER);
-            $dropped += substr_count($lines, "\n") - $count;
-            yield array_map(function ($r) {
-                return [$r[1], (int)$r[2]];
-            }, $m);
-        } while (!$end);
-        fclose($file);
-        if ($dropped > 0) {
-            self::log($path . ' held ' . $dropped . ' lines that are no visitor record; they are '
-                . 'dropped');
-        }
-    }
-
-    // Stores $time for $key in the IP file, the lock held, keeping at most $limit records and
-    // dropping the oldest first. With $keepEarlier an earlier stored time stays. Returns the
-    // time now stored, false when the file could not be written. Memory stays bounded whatever
-    // the file holds: it is read and written a chunk at a time.
-    private static function putRecord($path, $key, $time, $limit, $keepEarlier)
-    {
-        clearstatcache();
-        // First pass: the stored time, the count and the spread of times of the others.
-        $count = 0;
-        $oldest = PHP_INT_MAX;
-        $newest = 0;
-        foreach (self::recordChunks($path) as $records) {
-            foreach ($records as list($k, $t)) {
-                if ($k === $key) {
-                    if ($keepEarlier && $t <= $time) {
-                        return $t;
-                    }
-                    continue;
-                }
-                $count++;
-                $oldest = min($oldest, $t);
-                $newest = max($newest, $t);
-            }
-        }
-        // Which to drop: those older than a threshold, and the first few at it.
-        $drop = $count - $limit + 1;
-        list($below, $quota) = $drop <= 0 ? [0, 0] : ($drop === 1 ? [$oldest, 1]
-            : self::dropThreshold($path, $key, $drop, $oldest, $newest));
-        $written = self::replaceFile($path, function ($out) use ($path, $key, $time, $below, $quota) {
-            $record = $key . ' ' . sprintf('%012d', $time) . "\n";
-            $placed = false;
-            foreach (self::recordChunks($path) as $records) {
-                $text = '';
-                foreach ($records as list($k, $t)) {
-                    if ($k === $key || $t < $below || ($t === $below && $quota-- > 0)) {
-                        continue;
-                    }
-                    if (!$placed && strcmp($k, $key) > 0) {
-                        $text .= $record;
-                        $placed = true;
-                    }
-                    $text .= $k . ' ' . sprintf('%012d', $t) . "\n";
-                }
-                if (!self::writeAll($out, $text)) {
-                    return false;
-                }
-            }
-            return $placed || self::writeAll($out, $record);
-        });
-        return $written ? $time : false;
-    }
-
-    // The threshold under which records are dropped, and how many at it, so that $drop of the
-    // oldest records other than $key go: [threshold, quota]. Counted in 256 spans of time
-    // between $oldest and $newest, so that memory stays bounded.
-    private static function dropThreshold($path, $key, $drop, $oldest, $newest)
-    {
-        $span = intdiv($newest - $oldest, 256) + 1;
-        $histogram = array_fill(0, 256, 0);
-        foreach (self::recordChunks($path) as $records) {
-            foreach ($records as list($k, $t)) {
-                if ($k !== $key && $t >= $oldest && $t <= $newest) {
-                    $histogram[intdiv($t - $oldest, $span)]++;
-                }
-            }
-        }
-        $bucket = 0;
-        while ($histogram[$bucket] < $drop) {
-            $drop -= $histogram[$bucket++];
-        }
-        if ($span === 1) {
-            return [$oldest + $bucket, $drop];
-        }
-        // Within the span the records at each second are counted the same way.
-        return self::dropThreshold($path, $key, $drop, $oldest + $bucket * $span,
-            $oldest + ($bucket + 1) * $span - 1);
     }
 
     // ---- the sales page ----
@@ -1136,6 +730,16 @@ final class Hurrex
         ]);
     }
 
+    // The next page's address: a relative one made absolute against the sales page's folder, so
+    // that path info after the script's name (/shop/index.php/extra) cannot change where it
+    // leads.
+    public static function nextPage(array $cfg)
+    {
+        $page = $cfg['page2'];
+        return $page === '' || preg_match('#^(?:[A-Za-z][A-Za-z0-9+.-]*:|/)#', $page) === 1
+            ? $page : self::urlFolder() . $page;
+    }
+
     public static function redirect($url)
     {
         if (!headers_sent()) {
@@ -1171,12 +775,14 @@ final class Hurrex
     {
         $cfg = self::config($vars);
         if ($cfg === null) {
-            self::log('the sales page holds no offer settings; is stconfig1.php included?');
+            if (get_included_files()[0] !== __FILE__) {  // not a request for this file itself
+                self::log('the sales page holds no offer settings; is stconfig1.php included?');
+            }
             return null;
         }
         $offer = self::currentOffer($cfg, time(), true);
         if (!$offer['open'] && $cfg['page2'] !== '') {
-            return $cfg['page2'];
+            return self::nextPage($cfg);
         }
         if (!headers_sent()) {
             header('Cache-Control: private, no-store');

@@ -6,7 +6,7 @@
     $hurrexLibraryOnly = true;
     require_once __DIR__ . '/stmain.php';
     $cfg = Hurrex::thanks();
-    $next = $cfg === null ? '' : $cfg['page2'];
+    $next = $cfg === null ? '' : Hurrex::nextPage($cfg);
     if ($next !== '') {
         Hurrex::redirect($next);
         return;

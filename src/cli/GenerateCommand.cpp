@@ -7,6 +7,7 @@
 #include "cli/GenerateOptions.h"
 #include "generator/GenerateScript.h"
 #include "generator/OfferSummary.h"
+#include "generator/SetupKey.h"
 #include "util/AppError.h"
 #include "util/AppFolder.h"
 #include "util/ProcessRandom.h"
@@ -45,7 +46,13 @@ int RunGenerate(const std::vector<std::string>& args) {
         generator::GenerateScript(request.settings, UUtils::AppFolder(), request.database);
     const bool generated = outcome.status == generator::GenerateOutcome::Status::Generated;
     std::fputs(ForTerminal(outcome.message).c_str(), generated ? stdout : stderr);
-    if (generated) PrintSummary(request.settings);
+    if (generated) {
+      PrintSummary(request.settings);
+      // Shown this once: stconfig1.php keeps only the key's digest.
+      std::printf("Set-up page: after uploading, open %s in the sales page's folder "
+                  "(phpenabler.php takes the same key).\n",
+                  generator::SetupAddress(outcome.setupKey).c_str());
+    }
     if (generated && request.database) {
       // The password stays in the file: a terminal's scroll-back and logs are no place for it.
       std::printf(

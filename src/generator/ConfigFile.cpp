@@ -21,7 +21,8 @@ std::string Quoted(const std::string& text) {
 
 }  // namespace
 
-UUtils::StringList ConfigLines(const OfferSettings& s, std::uint32_t cookieSuffix) {
+UUtils::StringList ConfigLines(const OfferSettings& s, std::uint32_t cookieSuffix,
+                               const std::string& setupKeyHash) {
   const std::string offerExpire =
       s.expiryDate ? std::to_string(ExpiryTimestamp(s.expiryDateValue, WholeNumber(s.timeZone)))
                    : "0";
@@ -46,6 +47,7 @@ UUtils::StringList ConfigLines(const OfferSettings& s, std::uint32_t cookieSuffi
       "$maxiplen = 5000;",
       "$popuppadding = " + std::to_string(kBarPadding) + ";",
       "$popupfont = " + Quoted(kBarFont) + ";",
+      "$setupkey = " + Quoted(setupKeyHash) + ";",
       "?>",
   };
 }

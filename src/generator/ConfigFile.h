@@ -13,9 +13,10 @@ inline constexpr int kBarPadding = 4;
 inline constexpr char kBarFont[] =
     "<FONT style='color: #000000; font-family: Arial; font-size: 12pt;'>";
 
-// The 21 lines of stconfig1.php, which the server scripts read, for the given
-// settings and cookie-name suffix. Throws AppError for a number that cannot
-// be written.
-UUtils::StringList ConfigLines(const OfferSettings& settings, std::uint32_t cookieSuffix);
+// The 22 lines of stconfig1.php, which the server scripts read, for the given
+// settings, cookie-name suffix and digest of the set-up key (SetupKeyHash).
+// Throws AppError for a number that cannot be written.
+UUtils::StringList ConfigLines(const OfferSettings& settings, std::uint32_t cookieSuffix,
+                               const std::string& setupKeyHash);
 
 }  // namespace generator

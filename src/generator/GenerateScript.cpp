@@ -4,6 +4,7 @@
 
 #include "generator/ConfigFile.h"
 #include "generator/PageInclude.h"
+#include "generator/SetupKey.h"
 #include "generator/ShippedFiles.h"
 #include "util/AppError.h"
 #include "util/ProcessRandom.h"
@@ -94,7 +95,9 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
                            "nothing was written.");
   }
   // Built first, so that a number that cannot be written leaves every file as it was.
-  const auto config = ConfigLines(settings, UUtils::ProcessRandom::Draw(1000));
+  const std::string setupKey = NewSetupKey();
+  const auto config =
+      ConfigLines(settings, UUtils::ProcessRandom::Draw(1000), SetupKeyHash(setupKey));
   const auto written = database ? std::optional(WithKey(*database, target)) : std::nullopt;
 
   // The page is read through before anything is written, and written last, so
@@ -120,10 +123,10 @@ GenerateOutcome GenerateScript(const OfferSettings& settings, const std::string&
   if (!skipped.empty()) {
     auto message = IncompleteMessage(target, skipped);
     return {GenerateOutcome::Status::Incomplete, target, std::move(message), std::move(skipped),
-            key};
+            key, setupKey};
   }
   if (!scan.carriesPackage) IncludePackageInPage(settings.page, scan.insertion);
-  return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target), {}, key};
+  return {GenerateOutcome::Status::Generated, target, GeneratedMessage(target), {}, key, setupKey};
 }
 
 }  // namespace generator

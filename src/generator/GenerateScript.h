@@ -33,6 +33,8 @@ struct GenerateOutcome {
   std::string message;               // what to tell the user
   std::vector<SkippedCopy> skipped;  // the copies that failed
   std::string databaseKey;           // the offer's key in its database; empty without one
+  // The key of the set-up pages, which stconfig1.php keeps only as a digest: shown once.
+  std::string setupKey;
 };
 
 // Writes the offer's script package beside the sales page `settings.page`:

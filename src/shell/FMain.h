@@ -171,6 +171,8 @@ class TfrmMain : public QWidget {
   bool TellToWait();
 
   std::string appFolder_;
+  // The set-up address with the key of the last package generated, shown under the summary.
+  std::string setupAddress_;
   std::optional<EarlySkin> earlySkin_;
   bool offerControlsMade_ = false;
   // Made at the first preview; the pages shown go with the window.

@@ -3,6 +3,7 @@
 #include <QRadioButton>
 
 #include "generator/GenerateScript.h"
+#include "generator/SetupKey.h"
 #include "shell/FMain.h"
 #include "ui/Application.h"
 #include "ui/ColorComboBox.h"
@@ -33,6 +34,10 @@ generator::OfferSettings TfrmMain::GatherOfferSettings() const {
 
 void TfrmMain::GenerateScript() {
   const auto outcome = generator::GenerateScript(GatherOfferSettings(), appFolder_);
+  if (outcome.status == generator::GenerateOutcome::Status::Generated) {
+    setupAddress_ = generator::SetupAddress(outcome.setupKey);
+    UpdateOfferSummary();
+  }
   // A package that lacks a shipped file is no package: that is an error, not news.
   const bool incomplete = outcome.status == generator::GenerateOutcome::Status::Incomplete;
   msgMain.Show(QString::fromStdString(outcome.message),

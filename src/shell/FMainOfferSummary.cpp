@@ -60,6 +60,12 @@ void TfrmMain::UpdateOfferSummary() {
   for (const auto& warning : summary.warnings) {
     lines << QStringLiteral("<span style='color:#b00000'>%1</span>").arg(Escaped(warning));
   }
+  if (!setupAddress_.empty()) {
+    // The key is shown only here: the package keeps no more than its digest.
+    lines << QStringLiteral("After uploading, open <b>%1</b> in the sales page's folder to set "
+                            "the package up.")
+                 .arg(Escaped(setupAddress_));
+  }
   lblOfferSummary->setText(lines.join(QStringLiteral("<br>")));
 }
 

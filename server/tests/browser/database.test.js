@@ -7,6 +7,8 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { Site, phpMessage } = require('./site');
+const crypto = require('node:crypto');
+const { sold, setSold, setupKey, visitorCookies } = require('./package');
 const { MariaDb } = require('./mariadb');
 
 let db;
@@ -68,17 +70,20 @@ test('a visitor\'s first view on one server and later views on the other keep on
 
 test('2,000 buyers split across both servers under concurrency are counted exactly 2,000 times', async () => {
   const [a, b] = await twoServers({ maxsales: 100000, page2: 'next.html' }, 'load');
-  // Visitor cookies from either server count on either.
-  const cookies = [await a.visitorCookie(), await b.visitorCookie()];
+  // Visitor cookies from either server count on either; each buyer a visitor of their own.
+  const cookies = [await a.visitorCookie(), await b.visitorCookie(), ...visitorCookies(a, 1998)];
   let next = 0;
   const statuses = [];
   const buyer = async () => {
     for (let i = next++; i < 2000; i = next++) {
-      statuses.push(await buy(i % 2 ? b : a, cookies[(i >> 1) % 2]));
+      statuses.push(await buy(i % 2 ? b : a, cookies[i]));
     }
   };
   await Promise.all(Array.from({ length: 32 }, buyer));
   assert.deepEqual(new Set(statuses), new Set([200]));
+  assert.equal(db.sold('load'), 2000);
+  // The same buyers on the thank-you page again, on the other server: nothing more.
+  for (let i = 0; i < 20; i++) assert.equal(await buy(i % 2 ? a : b, cookies[i]), 200);
   assert.equal(db.sold('load'), 2000);
   assert.equal(Number(db.sql("SELECT COUNT(*) FROM shop.hurrex_sales WHERE offer = 'load'")), 2000);
   assert.equal(a.log() + b.log(), '');
@@ -87,27 +92,27 @@ test('2,000 buyers split across both servers under concurrency are counted exact
 test('an offer sold out through one server is sold out on the other', async () => {
   const [a, b] = await twoServers({ maxsales: 3, page2: 'next.html',
     popuptext: '%%copiesleft%% copies left' }, 'soldout');
-  const cookie = await a.visitorCookie();
-  await buy(a, cookie);
-  await buy(a, cookie);
+  await buy(a, await a.visitorCookie());
+  await buy(a, await a.visitorCookie());
   assert.match(await (await fetch(b.url + 'index.php')).text(), /hurrex-copiesleft">1</);
-  await buy(a, cookie);
+  await buy(a, await a.visitorCookie());
   const response = await fetch(b.url + 'index.php', { redirect: 'manual' });
   assert.equal(response.status, 302);
-  assert.equal(response.headers.get('location'), 'next.html');
+  assert.equal(response.headers.get('location'), '/next.html');
   assert.equal((await offerAt(b)).copiesleft, 0);
 });
 
 test('with the database stopped mid-run pages still render and sales wait, then count once after it restarts', async () => {
   const [a, b] = await twoServers({ maxsales: 100000, page2: 'next.html',
     popuptext: 'Only %%copiesleft%% copies left' }, 'outage');
-  const cookies = [await a.visitorCookie(), await b.visitorCookie()];
+  await a.visitorCookie();
+  const cookies = visitorCookies(a, 20000);
   // Buyers on both servers all along, while the database stops and starts again.
   let buying = true;
   let answered = 0;
   const buyer = async (n) => {
     while (buying) {
-      if (await buy(n % 2 ? b : a, cookies[n % 2]) === 200) answered++;
+      if (await buy(n % 2 ? b : a, cookies.pop()) === 200) answered++;
     }
   };
   const buyers = Array.from({ length: 6 }, (_, n) => buyer(n));
@@ -123,7 +128,7 @@ test('with the database stopped mid-run pages still render and sales wait, then 
     assert.match(html, /id="last">Order now</);
     assert.doesNotMatch(html, phpMessage);
     assert.equal((await offerAt(site)).copiesleft, null);
-    const check = await (await fetch(site.url + 'phpenabler.php')).text();
+    const check = await (await fetch(site.url + 'phpenabler.php' + setupKey(site))).text();
     assert.match(check, /<th>database<\/th><td>PROBLEM<\/td><td>cannot be reached/);
   }
   await sleep(1000);
@@ -161,16 +166,15 @@ test('two offers in one database keep separate counts; a package moving to it ke
   const second = new Site({ maxsales: 100, popuptext: '%%copiesleft%% left' },
     { folder: 'other offer', database: db.generateOptions('second') });
   sites.push(first, second);
-  second.write('stnumsales.txt', '37');
+  setSold(second, 37);
   await first.start();
   await second.start();
-  const cookies = [await first.visitorCookie(), await second.visitorCookie()];
-  for (let i = 0; i < 3; i++) await buy(first, cookies[0]);
-  for (let i = 0; i < 5; i++) await buy(second, cookies[1]);
+  for (let i = 0; i < 3; i++) await buy(first, await first.visitorCookie());
+  for (let i = 0; i < 5; i++) await buy(second, await second.visitorCookie());
   assert.equal(db.sold('first'), 3);
   assert.equal(db.sold('second'), 42);
   assert.match(await (await fetch(second.url + 'index.php')).text(), /hurrex-copiesleft">58</);
-  assert.equal(second.read('stnumsales.txt'), '37', 'the sales file is left alone');
+  assert.equal(sold(second), 37, 'the sales file is left alone');
 });
 
 test('the set-up pages make and report the tables; the settings are never served', async () => {
@@ -178,8 +182,9 @@ test('the set-up pages make and report the tables; the settings are never served
   const site = new Site({ maxsales: 5 }, { database: db.generateOptions('setup') });
   sites.push(site);
   await site.start();
+  const key = setupKey(site);
   const row = async (page, what) => new RegExp(`<th>${what}</th><td>(\\w+)</td><td>([^<]*)<`)
-    .exec(await (await fetch(site.url + page)).text()).slice(1);
+    .exec(await (await fetch(site.url + page + key)).text()).slice(1);
   assert.match((await row('phpenabler.php', 'database')).join(' '), /^OK .*are made on first use/);
   assert.deepEqual(await row('stchmod.php', 'database'), ['OK', 'is reachable; its tables were made']);
   assert.deepEqual(await row('phpenabler.php', 'database'),
@@ -195,6 +200,32 @@ test('the set-up pages make and report the tables; the settings are never served
   }
   assert.equal((await fetch(site.url + 'stdatabase.php')).status, 404);
   assert.equal(fs.statSync(path.join(site.web, 'stdatabase.php')).mode & 0o777, 0o600);
+});
+
+// Settings the seller's own user may read and the web server's may not, as on a host where
+// PHP runs as www-data: told as such, sales kept, and no cookie signed with a secret anyone can
+// compute.
+test('database settings the web server cannot read are reported, and sales wait', async () => {
+  const site = new Site({ maxsales: 5 }, { database: db.generateOptions('unreadable') });
+  sites.push(site);
+  const settings = path.join(site.web, 'stdatabase.php');
+  fs.chownSync(settings, 0, 0);
+  fs.chmodSync(settings, process.getuid() === 0 ? 0o600 : 0o000);
+  await site.start();
+  const key = setupKey(site);
+  for (const page of ['phpenabler.php', 'stchmod.php']) {
+    assert.match(await (await fetch(site.url + page + key)).text(),
+      /<th>database settings \(stdatabase.php\)<\/th><td>PROBLEM<\/td><td>cannot be read by the web server/, page);
+  }
+  const cookie = await site.visitorCookie();
+  const [first, id, signature] = cookie.split('=')[1].split('.');
+  const own = /'([0-9a-f]{64})'/.exec(site.read('stsecret.php'))[1];
+  const signed = (secret) => crypto.createHmac('sha256', secret)
+    .update(`${site.cookieName()}|${first}|${id}`).digest('hex');
+  assert.equal(signature, signed(own), 'signed with the server\'s own secret');
+  assert.equal(await buy(site, cookie), 200);
+  assert.match(site.read('stdbspool.php'), new RegExp(`^${id} \\d{12}$`, 'm'));
+  assert.match(site.log(), /stdatabase\.php cannot be read by the web server/);
 });
 
 test('SQL-looking text in the bar text or a cookie changes nothing', async () => {

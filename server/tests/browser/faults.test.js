@@ -6,6 +6,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { Site, phpMessage } = require('./site');
+const { sold, setSold, setupKey, head } = require('./package');
 
 let browser;
 let browserSite;
@@ -19,44 +20,44 @@ after(async () => {
 });
 
 const row = (label, state) => new RegExp(`<th>${label}</th><td>${state}</td>`);
-const sales = 'sales file \\(stnumsales.txt\\)';
+const count = 'sales count \\(stcount.php\\)';
 
 const faults = [
   {
-    what: 'sales file missing',
+    what: 'live count garbled',
     settings: { maxsales: 10 },
-    prepare: (site) => fs.unlinkSync(path.join(site.web, 'stnumsales.txt')),
-    logged: /stnumsales\.txt is missing or cannot be read/,
-    enabler: row(sales, 'PROBLEM'),
-    chmod: row(sales, 'OK'), // the set-up page creates it
-    countAfterSale: '1',
+    prepare: (site) => site.write('stcount.php', `${head}12abc`),
+    logged: /stcount\.php does not hold a whole number/,
+    enabler: row(count, 'PROBLEM'),
+    chmod: row(count, 'PROBLEM'),
+    countAfterSale: NaN, // kept as it was, never overwritten
   },
   {
-    what: 'sales file is a folder',
-    settings: { maxsales: 10 },
-    prepare: (site) => { fs.unlinkSync(path.join(site.web, 'stnumsales.txt')); fs.mkdirSync(path.join(site.web, 'stnumsales.txt')); },
-    logged: /stnumsales\.txt is not a file/,
-    enabler: row(sales, 'PROBLEM'),
-    chmod: row(sales, 'PROBLEM'),
-    countAfterSale: null,
-  },
-  {
-    what: 'sales file garbled',
+    what: 'starting count garbled',
     settings: { maxsales: 10 },
     prepare: (site) => site.write('stnumsales.txt', '12abc'),
     logged: /stnumsales\.txt does not hold a whole number/,
-    enabler: row(sales, 'PROBLEM'),
-    chmod: row(sales, 'PROBLEM'),
-    countAfterSale: '12abc', // kept as it was, never overwritten
+    enabler: row(count, 'PROBLEM'),
+    chmod: row(count, 'PROBLEM'),
+    countAfterSale: NaN,
   },
   {
-    what: 'sales file not writable',
+    what: 'live count is a folder',
     settings: { maxsales: 10 },
-    prepare: (site) => { site.write('stnumsales.txt', '4'); site.takeFromServer('stnumsales.txt'); },
+    prepare: (site) => fs.mkdirSync(path.join(site.web, 'stcount.php')),
+    logged: /stcount\.php is not a file/,
+    enabler: row(count, 'PROBLEM'),
+    chmod: row(count, 'PROBLEM'),
+    countAfterSale: NaN,
+  },
+  {
+    what: 'live count not writable',
+    settings: { maxsales: 10 },
+    prepare: (site) => { setSold(site, 4); site.takeFromServer('stcount.php'); },
     logged: /a sale was not counted/,
-    enabler: row(sales, 'PROBLEM'),
-    chmod: row(sales, 'PROBLEM'),
-    countAfterSale: '4',
+    enabler: row(count, 'PROBLEM'),
+    chmod: row(count, 'PROBLEM'),
+    countAfterSale: 4,
   },
   {
     what: 'folder not writable, one-time offer',
@@ -64,17 +65,17 @@ const faults = [
     prepare: (site) => site.takeFromServer('.'),
     logged: /secret cannot be made/,
     enabler: row('secret \\(stsecret.php\\)', 'PROBLEM'),
-    chmod: row('secret \\(stsecret.php\\)', 'PROBLEM'),
-    countAfterSale: '1', // written in place
+    chmod: row(count, 'PROBLEM'),
+    countAfterSale: 1, // counted on in the shipped file, in place
   },
   {
-    what: 'IP file is a folder',
+    what: 'remembered visitors file is a folder',
     settings: { useoto: 1, timeout: 10, checkip: 1 },
-    prepare: (site) => { fs.unlinkSync(path.join(site.web, 'stiptrack.txt')); fs.mkdirSync(path.join(site.web, 'stiptrack.txt')); },
-    logged: /stiptrack\.txt is a folder/,
-    enabler: row('IP file \\(stiptrack.txt\\)', 'PROBLEM'),
-    chmod: row('IP file \\(stiptrack.txt\\)', 'PROBLEM'),
-    countAfterSale: '1',
+    prepare: (site) => fs.mkdirSync(path.join(site.web, 'stvisitors.php')),
+    logged: /stvisitors\.php is a folder/,
+    enabler: row('remembered visitors \\(stvisitors.php\\)', 'PROBLEM'),
+    chmod: row('remembered visitors \\(stvisitors.php\\)', 'PROBLEM'),
+    countAfterSale: 1,
   },
   {
     what: 'hand-edited numbers that are NaN, huge or no number',
@@ -84,8 +85,8 @@ const faults = [
       .replace('$refreshtime = 5;', '$refreshtime = "soon";')),
     logged: /lacks a usable value for \$maxsales, \$refreshtime[^]*out of range: \$popupheight \(using 10000000\)/,
     enabler: row('stconfig1.php', 'OK'),
-    chmod: row(sales, 'OK'),
-    countAfterSale: '1',
+    chmod: row(count, 'OK'),
+    countAfterSale: 1,
   },
   {
     what: 'a setting missing from stconfig1.php',
@@ -93,8 +94,8 @@ const faults = [
     prepare: (site) => site.write('stconfig1.php', site.read('stconfig1.php').replace(/\$maxsales = 0;\r\n/, '')),
     logged: /lacks a usable value for \$maxsales/,
     enabler: row('stconfig1.php', 'PROBLEM'),
-    chmod: row(sales, 'OK'),
-    countAfterSale: '1',
+    chmod: row(count, 'OK'),
+    countAfterSale: 1,
   },
 ];
 
@@ -109,6 +110,7 @@ async function get(site, file, cookie) {
 for (const fault of faults) {
   test(`${fault.what}: the page renders, the log and the set-up pages tell`, async () => {
     const site = new Site(fault.settings);
+    const key = setupKey(site);
     fault.prepare(site);
     await site.start();
     try {
@@ -118,7 +120,7 @@ for (const fault of faults) {
       assert.doesNotMatch(await page.content(), phpMessage);
       assert.equal(await page.locator('#first').textContent(), 'Buy the book');
       assert.match(await page.locator('#hurrex-bar').textContent(), /^Your offer will expire in/);
-      assert.match(await get(site, 'phpenabler.php'), fault.enabler);
+      assert.match(await get(site, 'phpenabler.php' + key), fault.enabler);
       await page.goto(site.url + 'thanks.php');
       assert.doesNotMatch(await page.content(), phpMessage);
       assert.equal(await page.locator('h1').textContent(), 'Thank you');
@@ -126,10 +128,8 @@ for (const fault of faults) {
       await browser.clearCookies();
 
       assert.match(site.log(), fault.logged);
-      assert.match(await get(site, 'stchmod.php'), fault.chmod);
-      const salesFile = path.join(site.web, 'stnumsales.txt');
-      const count = fs.statSync(salesFile).isFile() ? site.read('stnumsales.txt') : null;
-      assert.equal(count, fault.countAfterSale);
+      assert.match(await get(site, 'stchmod.php' + key), fault.chmod);
+      assert.equal(sold(site), fault.countAfterSale);
     } finally {
       await site.stop();
     }
@@ -138,20 +138,24 @@ for (const fault of faults) {
 
 // A hand edit that breaks stconfig1.php's PHP: the sales page's own include of it fails
 // before the package runs, but the package's scripts survive and tell.
-test('a stconfig1.php that does not parse: sales still counted, the package scripts answer and the self-check tells', async () => {
+// The set-up key is in the broken file too, so the self-check stays closed and the log tells.
+test('a stconfig1.php that does not parse: sales still counted, the package scripts answer and the log tells', async () => {
   const site = new Site({});
   await site.start();
   try {
     const cookie = await site.visitorCookie();  // a buyer who viewed the page before the edit
+    const key = setupKey(site);
     site.write('stconfig1.php', site.read('stconfig1.php').replace('$popuptext = "', '$popuptext = "Say "hi" '));
-    assert.match(await get(site, 'phpenabler.php'), /<th>stconfig1.php<\/th><td>PROBLEM<\/td><td>loads with problems: syntax error/);
+    const check = await get(site, 'phpenabler.php' + key);
+    assert.match(check, /The offer package is installed here/);
+    assert.doesNotMatch(check, /<table><tr/);
     const json = await fetch(site.url + 'stiframe.php?format=json');
     assert.equal(json.status, 503);
     assert.doesNotMatch(await json.text(), phpMessage);
     assert.match(await get(site, 'thanks.php'), /Thank you/);
-    assert.equal(site.read('stnumsales.txt'), '0', 'no visitor cookie');
+    assert.equal(sold(site), 0, 'no visitor cookie');
     assert.match(await get(site, 'thanks.php', cookie), /Thank you/);
-    assert.equal(site.read('stnumsales.txt'), '1', 'counted in the default sales file');
+    assert.equal(sold(site), 1, 'counted in the default sales file');
     assert.match(site.log(), /hurrex: ParseError/);
   } finally {
     await site.stop();
@@ -159,9 +163,11 @@ test('a stconfig1.php that does not parse: sales still counted, the package scri
 });
 
 // Without a stored secret the cookie is signed with one derived from the server's own facts, so
-// a visitor's first view is kept and the one-time offer ends on time.
-test('a folder the server cannot write: the one-time offer still ends for its visitor', async () => {
+// a visitor's first view is kept and the one-time offer ends on time, also after the seller
+// uploads the package's files again (new files, new times).
+test('a folder the server cannot write: the one-time offer still ends for its visitor, across an upload', async () => {
   const site = new Site({ useoto: 1, timeout: 1, page2: 'next.html' });
+  const key = setupKey(site);
   site.takeFromServer('.');
   await site.start();
   try {
@@ -169,6 +175,15 @@ test('a folder the server cannot write: the one-time offer still ends for its vi
     await page.goto(site.url + 'index.php');
     assert.match(await page.locator('#hurrex-bar').textContent(), /expire in 1 minutes/);
     await new Promise((r) => setTimeout(r, 30000));
+    if (process.getuid() !== 0) fs.chmodSync(site.web, 0o755);
+    for (const file of ['stconfig1.php', 'stmain.php']) {
+      const text = site.read(file);
+      fs.rmSync(path.join(site.web, file));
+      fs.writeFileSync(path.join(site.web, file), text);
+    }
+    if (process.getuid() !== 0) fs.chmodSync(site.web, 0o555);
+    const left = await page.evaluate(() => fetch('stiframe.php?format=json').then((r) => r.json()));
+    assert.ok(left.secondsleft <= 30, `${left.secondsleft} seconds left after the upload`);
     await page.reload();
     assert.match(await page.locator('#hurrex-bar').textContent(), /expire in 1 minutes/);
     // The bar's own countdown reloads the page at the end, and the server sends it on.
@@ -179,7 +194,7 @@ test('a folder the server cannot write: the one-time offer still ends for its vi
     await browser.clearCookies();
     assert.deepEqual(fs.readdirSync(site.web).filter((f) => f.startsWith('stsecret')), []);
     assert.match(site.log(), /secret cannot be made/);
-    assert.match(await get(site, 'stchmod.php'), /<th>secret \(stsecret.php\)<\/th><td>PROBLEM<\/td><td>cannot be stored/);
+    assert.match(await get(site, 'stchmod.php' + key), /<th>secret \(stsecret.php\)<\/th><td>PROBLEM<\/td><td>cannot be stored/);
   } finally {
     await site.stop();
   }

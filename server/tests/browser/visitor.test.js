@@ -3,6 +3,7 @@
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const { Site, offerExpire, now, phpMessage } = require('./site');
+const { setSold } = require('./package');
 
 let site;
 let browser;
@@ -34,7 +35,7 @@ test('bar at the top: configured colour, size and border, tokens filled, content
   site.configure({ offerexpire: offerExpire(now() + 90), maxsales: 10, popupheight: 40,
     popupwidth: 600, popupborder: 2, popupbgcolor: '#00FF80',
     popuptext: 'Only %%copiesleft%% copies, <b>%%timeleft%%</b> minutes left' });
-  site.write('stnumsales.txt', '3');
+  setSold(site, 3);
   const page = await browser.newPage();
   const response = await page.goto(site.url + 'index.php');
   const html = await response.text();
@@ -57,7 +58,7 @@ test('bar at the top: configured colour, size and border, tokens filled, content
 test('minutes and copies count down in the open page without a reload', async () => {
   site.configure({ offerexpire: offerExpire(now() + 150), maxsales: 10, refreshtime: 1,
     popuptext: '%%timeleft%% minutes, %%copiesleft%% copies' });
-  site.write('stnumsales.txt', '3');
+  setSold(site, 3);
   const page = await browser.newPage();
   await page.clock.install();
   await page.goto(site.url + 'index.php');
@@ -66,7 +67,7 @@ test('minutes and copies count down in the open page without a reload', async ()
   await page.evaluate(() => { window.notReloaded = true; });
   await page.clock.fastForward(31000);
   await page.waitForFunction(() => document.getElementById('hurrex-bar').textContent === '2 minutes, 7 copies');
-  site.write('stnumsales.txt', '5');
+  setSold(site, 5);
   await page.clock.fastForward(60000);
   await page.waitForFunction(() => document.getElementById('hurrex-bar').textContent === '1 minutes, 5 copies');
   assert.equal(await page.evaluate(() => window.notReloaded), true);
@@ -89,7 +90,7 @@ test('bar at the bottom leaves the end of the page uncovered', async () => {
 test('on a phone-width window the bar fits the width and its wrapped text covers nothing', async () => {
   site.configure({ popuptext: 'A long offer text that cannot fit into one line of a phone '
     + 'screen, so it wraps onto several lines: %%copiesleft%% copies left', maxsales: 99 });
-  site.write('stnumsales.txt', '0');
+  setSold(site, 0);
   const page = await browser.newPage();
   await page.setViewportSize({ width: 360, height: 640 });
   await page.goto(site.url + 'index.php');

@@ -121,16 +121,23 @@ final class OfferTest extends TestCase
     public function testVisitorCookie_onlyItsOwnSignatureCounts()
     {
         $secret = str_repeat('ab', 32);
-        $good = Hurrex::visitorCookie('hurrex7', 1800000000, $secret);
-        $this->assertSame(1800000000, Hurrex::parseVisitorCookie('hurrex7', $good, $secret));
-        list($time, $signature) = explode('.', $good);
+        $id = str_repeat('0123456789abcdef', 2);
+        $good = Hurrex::visitorCookie('hurrex7', 1800000000, $id, $secret);
+        $this->assertSame([1800000000, $id], Hurrex::parseVisitorCookie('hurrex7', $good, $secret));
+        // A cookie the package signed before visitors had ids keeps its first view.
+        $old = '1800000000.' . hash_hmac('sha256', 'hurrex7|1800000000', $secret);
+        $this->assertSame([1800000000, null], Hurrex::parseVisitorCookie('hurrex7', $old, $secret));
+        list($time, , $signature) = explode('.', $good);
         $refused = [
-            'later first view' => ['hurrex7', '1800009999.' . $signature],
+            'later first view' => ['hurrex7', '1800009999.' . $id . '.' . $signature],
+            'other id' => ['hurrex7', $time . '.' . str_repeat('f', 32) . '.' . $signature],
+            'id dropped' => ['hurrex7', $time . '.' . $signature],
             'other cookie name' => ['hurrex8', $good],
             'other secret' => ['hurrex7',
-                Hurrex::visitorCookie('hurrex7', 1800000000, str_repeat('cd', 32))],
-            'no signature' => ['hurrex7', $time],
+                Hurrex::visitorCookie('hurrex7', 1800000000, $id, str_repeat('cd', 32))],
+            'no signature' => ['hurrex7', $time . '.' . $id],
             'garbage' => ['hurrex7', "<script>\0"],
+            'line feed after it' => ['hurrex7', $good . "\n"],
             'array' => ['hurrex7', ['1800000000']],
         ];
         foreach ($refused as $what => list($name, $value)) {

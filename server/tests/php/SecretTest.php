@@ -13,7 +13,7 @@ final class SecretTest extends TestCase
         copy(getenv('HURREX_APP_DIR') . '/script/stmain.php', $this->folder . '/stmain.php');
         file_put_contents($this->folder . '/probe.php', '<?php $hurrexLibraryOnly = true; '
             . 'require __DIR__ . "/stmain.php"; '
-            . 'echo json_encode([Hurrex::secretReport()[1], Hurrex::secret()]);');
+            . 'echo json_encode([Hurrex::store()->secretStored(), Hurrex::secret()]);');
     }
 
     protected function tearDown(): void

@@ -1,21 +1,34 @@
 <?php
 use PHPUnit\Framework\TestCase;
 
-// The IP file of a one-time offer with $checkip = 1: who is remembered, what it costs.
+// The remembered visitors of a one-time offer with $checkip = 1 (the package's stvisitors.php,
+// started from the shipped IP file): who is remembered, what it costs.
 final class VisitorMemoryTest extends TestCase
 {
     private $ipFile;
+    private $live;
 
     protected function setUp(): void
     {
         $this->ipFile = tempnam(sys_get_temp_dir(), 'hurrex-ip');
+        $this->live = $GLOBALS['hurrexScratch'] . '/stvisitors.php';
+        @unlink($this->live);
         $_COOKIE = [];
     }
 
     protected function tearDown(): void
     {
         unlink($this->ipFile);
+        @unlink($this->live);
         unset($_SERVER['REMOTE_ADDR']);
+    }
+
+    // The records of the live file, after its head.
+    private function records()
+    {
+        $lines = file($this->live);
+        $this->assertSame("<?php exit; ?>\n", array_shift($lines));
+        return $lines;
     }
 
     private function settings($limit)
@@ -42,7 +55,7 @@ final class VisitorMemoryTest extends TestCase
         $this->assertSame($t + 101, $this->firstView('203.0.113.4', $t + 101), 'a fourth');
         $this->assertSame($t + 102, $this->firstView('203.0.113.1', $t + 102), 'oldest dropped');
         $this->assertSame($t + 2, $this->firstView('203.0.113.3', $t + 103), 'kept');
-        $lines = file($this->ipFile);
+        $lines = $this->records();
         $this->assertCount(3, $lines);
         $sorted = $lines;
         sort($sorted);
@@ -53,17 +66,17 @@ final class VisitorMemoryTest extends TestCase
     public function testAGarbledFileIsWrittenAnewAndLogged()
     {
         $t = 1800000000;
-        file_put_contents($this->ipFile, "junk\n" . str_repeat('x', 200000) . "\n");
+        file_put_contents($this->live, "junk\n" . str_repeat('x', 200000) . "\n");
         $this->assertSame($t, $this->firstView('203.0.113.9', $t));
         $this->assertSame($t, $this->firstView('203.0.113.9', $t + 50));
-        $this->assertCount(1, file($this->ipFile));
+        $this->assertCount(1, $this->records());
         $this->assertMatchesRegularExpression('/lines that are no visitor record/',
             file_get_contents(ini_get('error_log')));
     }
 
     public function testAnOversizedFileShrinksToTheLimitInBoundedMemory()
     {
-        // 30 MB of records, far more than the limit; the newest are kept.
+        // 30 MB of records in the shipped IP file, far more than the limit; the newest are kept.
         $t = 1800000000;
         $file = fopen($this->ipFile, 'w');
         for ($block = 0; $block < 650; $block++) {
@@ -79,7 +92,7 @@ final class VisitorMemoryTest extends TestCase
         $before = memory_get_peak_usage();
         $this->assertSame($t, $this->firstView('203.0.113.5', $t, 5000));
         $this->assertLessThan(8 << 20, memory_get_peak_usage() - $before);
-        $lines = file($this->ipFile);
+        $lines = $this->records();
         $this->assertCount(5000, $lines);
         $times = array_map(function ($line) {
             return (int)substr($line, 33);

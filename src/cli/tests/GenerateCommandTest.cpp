@@ -26,16 +26,28 @@ const std::string kPage = "<html>\n";
 
 std::string Read(const fs::path& path) { return UUtils::ReadFileBytes(path.string()); }
 
-// Every file below `folder` with its bytes, the cookie name blanked out.
+// Every file below `folder` with its bytes, the cookie name and the set-up key's digest blanked
+// out: each generation draws them anew.
 std::map<std::string, std::string> Package(const fs::path& folder) {
   static const std::regex cookie("hurrex[0-9]{1,3}\"");
+  static const std::regex key("\\$setupkey = \"[0-9a-f]{40}\"");
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::directory_iterator(folder)) {
-    files[entry.path().filename().string()] =
-        std::regex_replace(Read(entry.path()), cookie, "hurrexK\"");
+    files[entry.path().filename().string()] = std::regex_replace(
+        std::regex_replace(Read(entry.path()), cookie, "hurrexK\""), key, "$$setupkey = \"K\"");
   }
   return files;
 }
+
+// What tolvan printed, with the set-up key blanked out.
+std::string WithoutKey(const std::string& out) {
+  static const std::regex key("key=[0-9a-f]{32} ");
+  return std::regex_replace(out, key, "key=K ");
+}
+
+const std::string kSetupLine =
+    "Set-up page: after uploading, open stchmod.php?key=K in the sales page's folder "
+    "(phpenabler.php takes the same key).\n";
 
 }  // namespace
 
@@ -80,9 +92,10 @@ class GenerateCommandTest : public ::testing::Test {
 TEST_F(GenerateCommandTest, defaultsWriteTheSamePackageAsTheGenerator) {
   const auto result = Tolvan({"generate", "--page", page.string()});
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.out, "Script generated in " + site.string() +
-                            "/\nPlease upload to your server.\n"
-                            "No time limit and no copy limit: the offer never closes.\n");
+  EXPECT_EQ(WithoutKey(result.out), "Script generated in " + site.string() +
+                                        "/\nPlease upload to your server.\n"
+                                        "No time limit and no copy limit: the offer never closes.\n" +
+                                        kSetupLine);
   EXPECT_EQ(result.err,
             "Warning: The bar text shows %%timeleft%%, but the offer has no time limit: it "
             "reads empty.\n");
@@ -133,13 +146,14 @@ TEST_F(GenerateCommandTest, printsTheOfferInPlainWordsInTheSellersTime) {
                               "%%timeleft%% minutes", "--next-page", "next.php"});
   zone ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.out,
+  EXPECT_EQ(WithoutKey(result.out),
             "Script generated in " + site.string() +
                 "/\nPlease upload to your server.\n"
                 "Ends Thursday 1 January 2099 at 13:00 your time, 12:00 UTC.\n"
                 "Closes after 3 sales.\n"
                 "Next page: next.php, for visitors once the offer has closed and for buyers sent "
-                "to stthanksredirect.php.\n");
+                "to stthanksredirect.php.\n" +
+                kSetupLine);
   EXPECT_EQ(result.err,
             "Warning: The bar text has no %%copiesleft%%: visitors do not see the copies "
             "left.\n");

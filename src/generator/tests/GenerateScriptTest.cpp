@@ -10,6 +10,7 @@
 
 #include "generator/GenerateScript.h"
 #include "generator/PageInclude.h"
+#include "generator/SetupKey.h"
 #include "generator/tests/PackageFixture.h"
 #include "testsupport/FileSizeLimit.h"
 #include "testsupport/TempFolder.h"
@@ -124,8 +125,24 @@ TEST_F(GenerateScriptTest, designedDefaultsWriteTheWholeConfigFileByteForByte) {
             "$popuppadding = 4;\r\n"
             "$popupfont = \"<FONT style='color: #000000; font-family: Arial; font-size: "
             "12pt;'>\";\r\n"
-            "?>\r\n");
+            "$setupkey = \"" +
+                SetupKeyHash(outcome.setupKey) +
+                "\";\r\n"
+                "?>\r\n");
   EXPECT_EQ(Read(page), kIncludeCrLf + "<html>\r\n");
+}
+
+TEST_F(GenerateScriptTest, eachGenerationDrawsASetUpKeyKeptOnlyAsItsDigest) {
+  EXPECT_EQ(SetupKeyHash("abc"), "a9993e364706816aba3e25717850c26c9cd0d89d");
+  const auto first = Generate().setupKey;
+  const auto config = Read(site / "stconfig1.php");
+  const auto second = Generate().setupKey;
+  EXPECT_EQ(first.size(), 32u);
+  EXPECT_EQ(first.find_first_not_of("0123456789abcdef"), std::string::npos) << first;
+  EXPECT_NE(first, second);
+  EXPECT_EQ(config.find(first), std::string::npos);
+  EXPECT_NE(config.find(SetupKeyHash(first)), std::string::npos);
+  EXPECT_EQ(SetupAddress(first), "stchmod.php?key=" + first);
 }
 
 TEST_F(GenerateScriptTest, offerTypeDecidesTheOfferLines) {

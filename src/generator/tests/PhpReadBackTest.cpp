@@ -70,7 +70,7 @@ TEST_F(PhpReadBackTest, typedTextsReadBackExactlyInPhp) {
     GenerateScript(settings, AppFolder());
 
     const std::string config = (site / "stconfig1.php").string();
-    EXPECT_EQ(UUtils::ReadLines(config).size(), 21u) << text;
+    EXPECT_EQ(UUtils::ReadLines(config).size(), 22u) << text;
     EXPECT_EQ(RunCommand("php -n -d display_errors=stderr " + reader.string() + " " + config),
               Hex(text) + "\n" + Hex("bar: " + text) + "\n")
         << text;

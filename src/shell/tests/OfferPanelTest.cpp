@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "generator/DateTime.h"
+#include "generator/SetupKey.h"
 #include "shell/FMain.h"
 #include "testsupport/Retype.h"
 #include "testsupport/TempFolder.h"
@@ -165,7 +166,7 @@ TEST_F(OfferPanel, generateWritesWhatTheControlsHold) {
   EXPECT_EQ(LastMessage(),
             "Script generated in " + dir.string() + "/\r\nPlease upload to your server.");
   const auto lines = UUtils::ReadLines((dir / "stconfig1.php").string());
-  ASSERT_EQ(lines.size(), 21u);
+  ASSERT_EQ(lines.size(), 22u);
   EXPECT_EQ(lines[1], "$useoto = 0;");
   EXPECT_EQ(lines[4], "$offerexpire = 1262279400;");
   EXPECT_EQ(lines[5], "$maxsales = 250;");
@@ -174,6 +175,13 @@ TEST_F(OfferPanel, generateWritesWhatTheControlsHold) {
   EXPECT_EQ(lines[9], "$popuptop = 0;");
   EXPECT_EQ(lines[11], "$popupwidth = 1;");
   EXPECT_EQ(lines[12], "$popupbgcolor = \"#000080\";");
+  // The strip gives the set-up address; the configuration keeps only the key's digest.
+  const auto strip = window->lblOfferSummary->text().toStdString();
+  const auto at = strip.find("stchmod.php?key=");
+  ASSERT_NE(at, std::string::npos) << strip;
+  const auto key = strip.substr(at + 16, 32);
+  EXPECT_EQ(lines[20], "$setupkey = \"" + generator::SetupKeyHash(key) + "\";");
+  EXPECT_EQ(lines[20].find(key), std::string::npos);
   EXPECT_EQ(UUtils::ReadLines(page.string()).front(),
             "<?php include'stconfig1.php'; include'stmain.php'; ?>");
 }

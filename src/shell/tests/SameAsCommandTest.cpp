@@ -24,9 +24,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The file's bytes with the two values each generation draws anew, the cookie name's number and
+// the digest of the set-up key, blanked out.
 std::string WithoutCookieSuffix(const fs::path& file) {
   static const std::regex cookie("hurrex[0-9]{1,3}\"");
-  return std::regex_replace(UUtils::ReadFileBytes(file.string()), cookie, "hurrexK\"");
+  static const std::regex key("\\$setupkey = \"[0-9a-f]{40}\"");
+  return std::regex_replace(
+      std::regex_replace(UUtils::ReadFileBytes(file.string()), cookie, "hurrexK\""), key,
+      "$$setupkey = \"K\"");
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ TEST_F(TrialTest, servesThePageWithItsBarFromACopyThatCountsTheSalesAndGoesWithT
     EXPECT_EQ(visitor.Get(address.substr(0, address.rfind('/')) + "/images/cover.txt").body,
               "cover");
     EXPECT_EQ(visitor.Get(address.substr(0, address.rfind('/')) + "/thanks.php").status, 200);
-    EXPECT_EQ(UUtils::ReadFileBytes((copy / "stnumsales.txt").string()), "1");
+    // The package keeps the live count in a file of its own.
+    EXPECT_EQ(UUtils::ReadFileBytes((copy / "stcount.php").string()), "<?php exit; ?>\n1");
     EXPECT_TRUE(trial.Serving());
   }
   EXPECT_FALSE(fs::exists(copy));
