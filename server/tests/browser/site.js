@@ -182,6 +182,23 @@ class Site {
     return cookie.split(';')[0];
   }
 
+  // The offer as the bar's script asks for it: { copiesleft, secondsleft, open }, for a visitor
+  // with `cookie` ("name=value") or a new one.
+  async offer(cookie = '') {
+    const response = await fetch(this.url + 'stiframe.php?format=json', { headers: { cookie } });
+    assert.equal(response.status, 200, 'the offer\'s figures');
+    return response.json();
+  }
+
+  // `n` buyers, each a new visitor of the sales page who then opens the thank-you page.
+  async sell(n) {
+    for (let i = 0; i < n; i++) {
+      const response = await fetch(this.url + 'thanks.php', { headers: { cookie: await this.visitorCookie() } });
+      assert.equal(response.status, 200, 'the thank-you page');
+      await response.text();
+    }
+  }
+
   // The requests the server answered, from its own log: [status, method, path] each.
   served() {
     return [...fs.readFileSync(this.accessLog, 'utf8').matchAll(/\[(\d{3})\]: (\w+) (\S+)/g)]
@@ -356,8 +373,10 @@ require $_SERVER['SCRIPT_FILENAME'];
       'LoadModule php_module /usr/lib/apache2/modules/libphp8.2.so',
       ...(asRoot ? ['User nobody', 'Group nogroup'] : []),
       `StartServers 2`, 'MinSpareServers 2', 'MaxSpareServers 8',
-      `ServerLimit ${Math.max(workers, 24)}`, `MaxRequestWorkers ${Math.max(workers, 24)}`,
-      'KeepAlive On',
+      `ServerLimit ${Math.max(workers, 40)}`, `MaxRequestWorkers ${Math.max(workers, 40)}`,
+      // A prefork process waits on an idle connection that long: short, as on a busy host, so
+      // that a burst of clients that keep their connections open is not served 40 at a time.
+      'KeepAlive On', 'KeepAliveTimeout 1',
       'TypesConfig /etc/mime.types',
       'LogFormat "[%>s]: %r" served',
       `CustomLog ${this.accessLog} served`,
