@@ -1,5 +1,7 @@
--- wrk: each request carries the cookie of a buyer of its own, from the file $HURREX_BUYERS (one
--- "name=value" a line). The two threads (-t2) take turns through the list.
+-- wrk script: every buyer of a file of visitor cookies (one "name=value" a line) opens the
+-- thank-you page once, each thread taking every n-th; then the threads ask only for a page that
+-- counts nothing, until wrk is stopped.
+--   wrk -t2 -s buyers.lua http://host/ -- cookies.txt 2 /thanks.php /next.html
 local threads = 0
 
 function setup(thread)
@@ -9,15 +11,21 @@ end
 
 function init(args)
   cookies = {}
-  for line in io.lines(os.getenv("HURREX_BUYERS")) do
-    cookies[#cookies + 1] = line
-  end
-  next_buyer = first + 1
+  for line in io.lines(args[1]) do cookies[#cookies + 1] = line end
+  step = tonumber(args[2])
+  thanks = args[3]
+  rest = args[4]
+  at = first + 1
+  -- wrk calls the first thread's request() once before the run, to check what it makes.
+  if first == 0 then at = at - step end
 end
 
--- Past the end of the list a request carries no visitor cookie, and the test sees it uncounted.
 function request()
-  local cookie = cookies[next_buyer]
-  next_buyer = next_buyer + 2
-  return wrk.format(nil, nil, { Cookie = cookie or "none=1" })
+  if at < 1 or at > #cookies then
+    at = at + (at < 1 and step or 0)
+    return wrk.format("GET", rest)
+  end
+  local cookie = cookies[at]
+  at = at + step
+  return wrk.format("GET", thanks, { Cookie = cookie })
 end

@@ -1,11 +1,36 @@
-// Test fixture: a folder with a sales page, a thank-you page and the offer package, served by
-// PHP's built-in server on 127.0.0.1, and Debian's chromium to visit it.
+// Test fixture: a folder with a sales page, a thank-you page and the offer package, served on
+// 127.0.0.1 by one of three web servers, and Debian's chromium to visit it.
+//
+//   const { Site } = require('./site');
+//   const site = await new Site({ maxsales: 10, popuptop: 0 }).start();
+//   const browser = await Site.browser(site.profile());
+//   ...
+//   await browser.close();
+//   await site.stop();
+//
+// The web server: start({ server }) names it, else the environment's HURREX_SERVER (Site.server):
+//   php     PHP's built-in server (the default);
+//   apache  Apache 2.4 with mod_php (prefork), mod_deflate for HTML, opcache, AllowOverride All;
+//   nginx   nginx with gzip on, in front of PHP-FPM (pm dynamic) on a socket.
+// Each runs from a configuration of its own in the site's temporary folder, on a free port, its
+// workers as nobody when the tests run as root, and stops with site.stop(). A suite written
+// against this class runs on any of them: `HURREX_SERVER=nginx node --test sales.test.js`.
+//
+// A site: new Site(settings, { folder, database, copyOf }) generates the package with the tool
+// (settings as in stconfig1.php); configure(settings) generates it anew; write(), read(),
+// giveToServer() and takeFromServer() handle its files; log() holds PHP's messages, serverLog()
+// the web server's own, served() the requests the server answered.
+//
+// Site.browser(profile) opens chromium on a profile folder. Any uncaught error or console error
+// of a page in it fails the test that was running (or closing the browser, after the last test).
 'use strict';
+const assert = require('node:assert/strict');
 const { execFileSync, spawn } = require('node:child_process');
 const fs = require('node:fs');
 const net = require('node:net');
 const os = require('node:os');
 const path = require('node:path');
+const { afterEach } = require('node:test');
 const { chromium } = require('playwright-core');
 
 const appDir = process.env.HURREX_APP_DIR;
@@ -93,10 +118,13 @@ class Site {
     this.web = path.join(this.docRoot, folder);
     this.folder = folder ? `${folder}/` : '';
     this.errorLog = path.join(this.root, 'php-error.log');
-    this.accessLog = path.join(this.root, 'php-access.log');
+    this.accessLog = path.join(this.root, 'access.log');
+    this.serverErrorLog = path.join(this.root, 'server-error.log');
     fs.chmodSync(this.root, 0o755);
     fs.mkdirSync(this.web, { recursive: true });
     fs.writeFileSync(this.errorLog, '');
+    // Chromium asks for it with a page's first view; a 404 would be a console error.
+    fs.writeFileSync(path.join(this.docRoot, 'favicon.ico'), '');
     if (copyOf) {
       fs.cpSync(copyOf.web, this.web, { recursive: true });
     } else {
@@ -158,47 +186,86 @@ class Site {
     return cookie.split(';')[0];
   }
 
+  // The offer as the bar's script asks for it: { copiesleft, secondsleft, open }, for a visitor
+  // with `cookie` ("name=value") or a new one.
+  async offer(cookie = '') {
+    const response = await fetch(this.url + 'stiframe.php?format=json', { headers: { cookie } });
+    assert.equal(response.status, 200, 'the offer\'s figures');
+    return response.json();
+  }
+
+  // `n` buyers, each a new visitor of the sales page who then opens the thank-you page.
+  async sell(n) {
+    for (let i = 0; i < n; i++) {
+      const response = await fetch(this.url + 'thanks.php', { headers: { cookie: await this.visitorCookie() } });
+      assert.equal(response.status, 200, 'the thank-you page');
+      await response.text();
+    }
+  }
+
   // The requests the server answered, from its own log: [status, method, path] each.
   served() {
     return [...fs.readFileSync(this.accessLog, 'utf8').matchAll(/\[(\d{3})\]: (\w+) (\S+)/g)]
       .map((m) => [Number(m[1]), m[2], m[3]]);
   }
 
-  // `ini`: more php.ini settings for the server, such as a host-wide output compression.
-  // `router`: a PHP router script's text, run for every request as a host's rewrite rules are.
-  async start({ workers = 2, ini = [], router = null } = {}) {
+  // Starts the site's web server on a free port of 127.0.0.1 and sets this.url to the sales
+  // folder's address. `server`: 'php', 'apache' or 'nginx' (the default is Site.server).
+  // `workers`: how many requests PHP runs at once, at least. `ini`: more php.ini settings
+  // ('name=value'), such as a host-wide output compression. `rewrites`: { '/address': '/page.php' },
+  // addresses that the server rewrites internally to a script, as a host's rewrite rules do (the
+  // script sees the address as REQUEST_URI and its own path as SCRIPT_NAME).
+  async start({ server = Site.server, workers = 2, ini = [], rewrites = {} } = {}) {
+    if (!servers[server]) throw new Error(`no web server named ${server}`);
+    this.server = server;
     const port = await freePort();
-    const php = ['php', '-S', `127.0.0.1:${port}`, '-t', this.docRoot, '-d', 'display_errors=1',
-      '-d', 'display_startup_errors=1', '-d', 'error_reporting=-1', '-d', 'html_errors=0',
-      '-d', 'log_errors=1', '-d', `error_log=${this.errorLog}`,
-      // The tests rewrite stconfig1.php within a second; no cached copy may hide that.
-      '-d', 'opcache.enable=0', ...ini.flatMap((setting) => ['-d', setting])];
-    if (router) {
-      php.push(path.join(this.root, 'router.php'));
-      fs.writeFileSync(php.at(-1), router);
+    this.processes = [];
+    await servers[server].call(this, port, {
+      workers,
+      rewrites,
+      // PHP's messages both in the page and in the error log, where the tests look for them.
+      ini: ['display_errors=1', 'display_startup_errors=1', 'error_reporting=-1', 'html_errors=0',
+        'log_errors=1', `error_log=${this.errorLog}`, ...ini].map((setting) => {
+        const at = setting.indexOf('=');
+        return [setting.slice(0, at), setting.slice(at + 1)];
+      }),
+    });
+    this.url = new URL(encodeURI(this.folder), `http://127.0.0.1:${port}/`).href;
+    for (let i = 0; i < 200; i++) {
+      if (await canConnect(port)) return this;
+      const ended = this.processes.find((p) => p.exitCode !== null || p.signalCode !== null);
+      if (ended) break;
+      await sleep(50);
     }
-    const command = asRoot
-      ? ['setpriv', '--reuid=nobody', '--regid=nogroup', '--clear-groups', ...php] : php;
-    // Its own process group, so that stopping it stops its workers too.
-    const log = fs.openSync(this.accessLog, 'a');
-    this.server = spawn(command[0], command.slice(1), {
-      stdio: ['ignore', 'ignore', log], detached: true, env: { ...process.env, PHP_CLI_SERVER_WORKERS: String(workers) },
+    throw new Error(`${server} did not start: ${this.serverLog()}`);
+  }
+
+  // What the web server itself logged (start-up problems, a PHP worker's crash); PHP's own
+  // messages are in log().
+  serverLog() {
+    return fs.existsSync(this.serverErrorLog) ? fs.readFileSync(this.serverErrorLog, 'utf8') : '';
+  }
+
+  // Runs `command` in a process group of its own, so that stopping it stops its workers too.
+  spawnServer(command, env = {}) {
+    const log = fs.openSync(this.serverErrorLog, 'a');
+    const child = spawn(command[0], command.slice(1), {
+      stdio: ['ignore', log, log], detached: true, env: { ...process.env, ...env },
     });
     fs.closeSync(log);
-    this.url = new URL(encodeURI(this.folder), `http://127.0.0.1:${port}/`).href;
-    for (let i = 0; i < 100; i++) {
-      if (await canConnect(port)) return this;
-      await new Promise((r) => setTimeout(r, 50));
-    }
-    throw new Error('PHP server did not start');
+    this.processes.push(child);
+    return child;
   }
 
   async stop() {
-    if (this.server && this.server.exitCode === null) {
-      const exited = new Promise((r) => this.server.once('exit', r));
-      process.kill(-this.server.pid, 'SIGTERM');  // the server and its workers
-      await exited;
+    for (const child of (this.processes ?? []).reverse()) {
+      if (child.exitCode === null && child.signalCode === null) {
+        const exited = new Promise((r) => child.once('exit', r));
+        process.kill(-child.pid, 'SIGTERM');
+        await exited;
+      }
     }
+    this.processes = [];
     if (!asRoot) execFileSync('chmod', ['-R', 'u+w', this.root]);
     fs.rmSync(this.root, { recursive: true, force: true });
   }
@@ -208,14 +275,199 @@ class Site {
   profile() { return fs.mkdtempSync(path.join(this.root, 'profile-')); }
 
   static async browser(profile, options = {}) {
-    return chromium.launchPersistentContext(profile, {
+    const context = await chromium.launchPersistentContext(profile, {
       executablePath: '/usr/bin/chromium',
       headless: true,
       args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
       ...options,
     });
+    watchForPageErrors(context);
+    return context;
   }
+}
+
+// The web server of sites whose start() names none.
+Site.server = process.env.HURREX_SERVER || 'php';
+
+// Browsers whose pages' errors were not yet reported.
+const watched = new Set();
+
+// Collects every uncaught error and console error of the context's pages. Closing the context
+// throws them; so does the end of each test for the contexts still open.
+function watchForPageErrors(context) {
+  const errors = [];
+  const watch = (page) => {
+    page.on('pageerror', (e) => errors.push(`${page.url()}: ${e.message}`));
+    page.on('console', (m) => {
+      if (m.type() === 'error') errors.push(`${page.url()}: console: ${m.text()}`);
+    });
+  };
+  context.pages().forEach(watch);
+  context.on('page', watch);
+  context.pageErrors = () => errors.splice(0);
+  watched.add(context);
+  const close = context.close.bind(context);
+  context.close = async (...args) => {
+    watched.delete(context);
+    await close(...args);
+    assert.deepEqual(errors, [], 'errors in the browser\'s pages');
+  };
+}
+
+afterEach(() => {
+  const errors = [...watched].flatMap((context) => context.pageErrors());
+  assert.deepEqual(errors, [], 'errors in the browser\'s pages');
+});
+
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// A text as a PCRE pattern that matches just it.
+const literally = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
+
+// The web servers, each started from a configuration of its own in the site's folder, called
+// with the site as `this`. Every one writes its access log as "[status]: request line", which
+// served() reads, and sends PHP's messages to the site's error log.
+const servers = {
+  // PHP's built-in server, `workers` processes.
+  async php(port, { workers, ini, rewrites }) {
+    const command = ['php', '-S', `127.0.0.1:${port}`, '-t', this.docRoot,
+      // The tests rewrite stconfig1.php within a second; no cached copy may hide that.
+      '-d', 'opcache.enable=0', ...ini.flatMap(([name, value]) => ['-d', `${name}=${value}`])];
+    if (Object.keys(rewrites).length > 0) {
+      const router = path.join(this.root, 'router.php');
+      fs.writeFileSync(router, `<?php
+$rewrites = json_decode(${phpString(JSON.stringify(rewrites))}, true);
+$address = parse_url($_SERVER['REQUEST_URI'], PHP_URL_PATH);
+if (!isset($rewrites[$address])) return false;
+$script = $rewrites[$address];
+$_SERVER['SCRIPT_FILENAME'] = ${phpString(this.docRoot)} . $script;
+$_SERVER['SCRIPT_NAME'] = $_SERVER['PHP_SELF'] = $script;
+chdir(dirname($_SERVER['SCRIPT_FILENAME']));
+require $_SERVER['SCRIPT_FILENAME'];
+`);
+      command.push(router);
+    }
+    // The built-in server logs each request on its standard error.
+    const log = fs.openSync(this.accessLog, 'a');
+    const child = spawn(...asServer(command), {
+      stdio: ['ignore', 'ignore', log], detached: true,
+      env: { ...process.env, PHP_CLI_SERVER_WORKERS: String(workers) },
+    });
+    fs.closeSync(log);
+    this.processes.push(child);
+  },
+
+  // Apache 2.4 with mod_php in its prefork processes, as a shared host runs it: HTML compressed
+  // by mod_deflate, opcache on, .htaccess files obeyed.
+  async apache(port, { workers, ini, rewrites }) {
+    const modules = ['mpm_prefork', 'authz_core', 'dir', 'mime', 'filter', 'deflate', 'rewrite',
+      'setenvif', 'headers'];
+    const run = path.join(this.root, 'apache');
+    fs.mkdirSync(run);
+    const conf = [
+      `ServerRoot ${run}`,
+      'ServerName 127.0.0.1',
+      `Listen 127.0.0.1:${port}`,
+      `PidFile ${run}/apache.pid`,
+      `DefaultRuntimeDir ${run}`,
+      `ErrorLog ${this.serverErrorLog}`,
+      'LogLevel warn',
+      ...modules.map((m) => `LoadModule ${m}_module /usr/lib/apache2/modules/mod_${m}.so`),
+      'LoadModule php_module /usr/lib/apache2/modules/libphp8.2.so',
+      ...(asRoot ? ['User nobody', 'Group nogroup'] : []),
+      `StartServers 2`, 'MinSpareServers 2', 'MaxSpareServers 8',
+      `ServerLimit ${Math.max(workers, 40)}`, `MaxRequestWorkers ${Math.max(workers, 40)}`,
+      // A prefork process waits on an idle connection that long: short, as on a busy host, so
+      // that a burst of clients that keep their connections open is not served 40 at a time.
+      'KeepAlive On', 'KeepAliveTimeout 1',
+      'TypesConfig /etc/mime.types',
+      'LogFormat "[%>s]: %r" served',
+      `CustomLog ${this.accessLog} served`,
+      `DocumentRoot ${this.docRoot}`,
+      'DirectoryIndex index.php index.html',
+      '<Directory />', '  AllowOverride None', '  Require all denied', '</Directory>',
+      `<Directory ${this.docRoot}>`, '  Options FollowSymLinks', '  AllowOverride All',
+      '  Require all granted', '</Directory>',
+      '<FilesMatch ".+\\.ph(?:ar|p|tml)$">', '  SetHandler application/x-httpd-php', '</FilesMatch>',
+      'AddOutputFilterByType DEFLATE text/html text/plain text/css text/javascript application/javascript application/json',
+      ...phpSettings(ini).map(([name, value]) => `php_admin_value ${name} "${value}"`),
+      ...(Object.keys(rewrites).length > 0 ? ['RewriteEngine On'] : []),
+      ...Object.entries(rewrites).map(([from, to]) => `RewriteRule ^${literally(from)}$ ${to} [L]`),
+    ];
+    const file = path.join(run, 'apache2.conf');
+    fs.writeFileSync(file, conf.join('\n') + '\n');
+    this.spawnServer(['/usr/sbin/apache2', '-f', file, '-DFOREGROUND']);
+  },
+
+  // nginx in front of PHP-FPM on a socket of the site's, gzip on, pm dynamic.
+  async nginx(port, { workers, ini, rewrites }) {
+    const run = path.join(this.root, 'nginx');
+    fs.mkdirSync(run);
+    const socket = path.join(run, 'php-fpm.sock');
+    const user = asRoot ? ['user = nobody', 'group = nogroup', 'listen.owner = nobody',
+      'listen.group = nogroup', 'listen.mode = 0660'] : ['listen.mode = 0666'];
+    const fpm = [
+      '[global]', `pid = ${run}/php-fpm.pid`, `error_log = ${this.serverErrorLog}`,
+      'daemonize = no',
+      '[site]', ...user, `listen = ${socket}`,
+      'pm = dynamic', `pm.max_children = ${Math.max(workers, 8)}`, 'pm.start_servers = 2',
+      'pm.min_spare_servers = 1', 'pm.max_spare_servers = 4',
+      ...phpSettings(ini).map(([name, value]) => `php_admin_value[${name}] = "${value}"`),
+    ];
+    fs.writeFileSync(path.join(run, 'php-fpm.conf'), fpm.join('\n') + '\n');
+    this.spawnServer(['/usr/sbin/php-fpm8.2', '-y', path.join(run, 'php-fpm.conf'), '-F']);
+    for (let i = 0; i < 200 && !fs.existsSync(socket); i++) await sleep(25);
+
+    for (const temp of ['body', 'fastcgi', 'proxy', 'scgi', 'uwsgi']) fs.mkdirSync(path.join(run, temp));
+    const conf = [
+      ...(asRoot ? ['user nobody nogroup;'] : []),
+      'worker_processes 2;', `pid ${run}/nginx.pid;`, `error_log ${this.serverErrorLog} warn;`,
+      'events { worker_connections 1024; }',
+      'http {',
+      '  include /etc/nginx/mime.types;', '  default_type application/octet-stream;',
+      "  log_format served '[$status]: $request';", `  access_log ${this.accessLog} served;`,
+      ...['body', 'fastcgi', 'proxy', 'scgi', 'uwsgi'].map((t) => `  ${t === 'body' ? 'client_body' : t}_temp_path ${run}/${t};`),
+      '  gzip on;', '  gzip_types text/plain text/css text/javascript application/javascript application/json;',
+      '  server {',
+      `    listen 127.0.0.1:${port};`, '    server_name 127.0.0.1;',
+      `    root ${this.docRoot};`, '    index index.php index.html;',
+      ...Object.entries(rewrites).map(([from, to]) => `    location = ${from} { rewrite ^ ${to} last; }`),
+      '    location ~ [^/]\\.php(/|$) {',
+      '      fastcgi_split_path_info ^(.+?\\.php)(/.*)$;',
+      '      try_files $fastcgi_script_name =404;',
+      '      set $path_info $fastcgi_path_info;',
+      '      fastcgi_param PATH_INFO $path_info;',
+      '      fastcgi_index index.php;',
+      '      include /etc/nginx/fastcgi.conf;',
+      `      fastcgi_pass unix:${socket};`,
+      '    }',
+      '  }',
+      '}',
+    ];
+    fs.writeFileSync(path.join(run, 'nginx.conf'), conf.join('\n') + '\n');
+    this.spawnServer(['/usr/sbin/nginx', '-c', path.join(run, 'nginx.conf'), '-p', run,
+      '-g', 'daemon off;']);
+  },
+};
+
+// PHP's settings under a web server: the tests' own, and opcache as hosts run it, but checking
+// every request whether a script changed, since the tests rewrite stconfig1.php often.
+function phpSettings(ini) {
+  return [['opcache.validate_timestamps', '1'],
+    ['opcache.revalidate_freq', '0'], ...ini];
+}
+
+// A text as a PHP string literal.
+function phpString(text) {
+  return `'${text.replace(/[\\']/g, (c) => `\\${c}`)}'`;
+}
+
+// The command and its arguments for spawn(): as nobody when the tests run as root.
+function asServer(command) {
+  const full = asRoot ? ['setpriv', '--reuid=nobody', '--regid=nogroup', '--clear-groups', ...command]
+    : command;
+  return [full[0], full.slice(1)];
 }
 
 function freePort() {
