@@ -186,6 +186,14 @@ SshServer::SshServer(const TestAccount& account) {
   Run();
 }
 
+std::string SshServer::Fingerprint() const {
+  const WatchedRun shown = RunWatched(
+      {"/usr/bin/ssh-keygen", "-l", "-E", "sha256", "-f", folder_.Path("host_key.pub")}, "", "");
+  const auto start = shown.out.find("SHA256:");
+  if (start == std::string::npos) throw std::runtime_error("no fingerprint: " + shown.err);
+  return shown.out.substr(start, shown.out.find(' ', start) - start);
+}
+
 void SshServer::Run() {
   Start({"/usr/sbin/sshd", "-D", "-e", "-f", folder_.Path("sshd_config")});
 }
@@ -223,6 +231,50 @@ FtpServer::FtpServer(const TestAccount& account, const std::string& root, bool t
   }
   WriteText(folder_.Path("vsftpd.conf"), config);
   Start({"/usr/sbin/vsftpd", folder_.Path("vsftpd.conf")});
+}
+
+WatchedRun RunWatched(const std::vector<std::string>& args, const std::string& input,
+                      const std::string& secret) {
+  testsupport::TempFolder folder;
+  int pipe[2] = {-1, -1};
+  if (::pipe2(pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  std::vector<char*> argv;
+  for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  const std::string out = folder.Path("out"), err = folder.Path("err");
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(pipe[0], STDIN_FILENO);
+    ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT, 0600), STDOUT_FILENO);
+    ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT, 0600), STDERR_FILENO);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(pipe[0]);
+  if (!input.empty() && ::write(pipe[1], input.data(), input.size()) < 0) {
+    throw std::runtime_error("write");
+  }
+  ::close(pipe[1]);
+  WatchedRun run;
+  int status = 0;
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    DIR* proc = secret.empty() ? nullptr : ::opendir("/proc");
+    if (proc) {
+      while (dirent* entry = ::readdir(proc)) {
+        if (std::atoi(entry->d_name) <= 0) continue;
+        if (ReadText("/proc/" + std::string(entry->d_name) + "/cmdline").find(secret) !=
+            std::string::npos) {
+          run.secretOnACommandLine = true;
+        }
+      }
+      ::closedir(proc);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = ReadText(out);
+  run.err = ReadText(err);
+  return run;
 }
 
 }  // namespace publishtest

@@ -52,6 +52,8 @@ class SshServer : public ServerProcess {
  public:
   explicit SshServer(const TestAccount& account);
   std::string ClientKey() const { return folder_.Path("client_key"); }
+  // The host key's fingerprint as ssh-keygen shows it: "SHA256:...".
+  std::string Fingerprint() const;
   // Stops, takes a new host key, and starts again on the same port.
   void ChangeHostKey();
 
@@ -69,5 +71,15 @@ class FtpServer : public ServerProcess {
 
 // Runs a program to its end, its output dropped; throws std::runtime_error when it fails.
 void RunQuietly(const std::vector<std::string>& args, const std::string& input = "");
+
+// A program run to its end with `input` on its standard input, while every process's command
+// line is watched for `secret`.
+struct WatchedRun {
+  int exitCode = -1;
+  std::string out, err;
+  bool secretOnACommandLine = false;
+};
+WatchedRun RunWatched(const std::vector<std::string>& args, const std::string& input,
+                      const std::string& secret);
 
 }  // namespace publishtest
