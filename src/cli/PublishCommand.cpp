@@ -68,10 +68,14 @@ struct PublishRequest {
 // The request, or the exit code when the words end the command.
 std::optional<int> ReadRequest(const std::vector<std::string>& args, PublishRequest& request) {
   const std::pair<const char*, std::string*> valued[] = {
-      {"--page", &request.page},           {"--to", &request.to},
-      {"--identity", &request.identity},   {"--known-hosts", &request.knownHosts},
-      {"--accept-host-key", &request.acceptHostKey}, {"--ca-file", &request.caFile},
-      {"--site-url", &request.siteUrl},    {"--setup-key", &request.setupKey}};
+      {"--page", &request.page},
+      {"--to", &request.to},
+      {"--identity", &request.identity},
+      {"--known-hosts", &request.knownHosts},
+      {"--accept-host-key", &request.acceptHostKey},
+      {"--ca-file", &request.caFile},
+      {"--site-url", &request.siteUrl},
+      {"--setup-key", &request.setupKey}};
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -202,9 +206,9 @@ int RunPublish(const std::vector<std::string>& args) {
   if (request.siteUrl.empty()) return 0;
   try {
     const publish::SetupVerdict verdict = publish::CheckSetup(request.siteUrl, request.setupKey);
-    const bool fine = verdict.kind == publish::SetupVerdict::Kind::Ready ||
-                      (request.setupKey.empty() &&
-                       verdict.kind == publish::SetupVerdict::Kind::KeyRefused);
+    const bool fine =
+        verdict.kind == publish::SetupVerdict::Kind::Ready ||
+        (request.setupKey.empty() && verdict.kind == publish::SetupVerdict::Kind::KeyRefused);
     std::fprintf(fine ? stdout : stderr, "%s\n", verdict.summary.c_str());
     return fine ? 0 : 1;
   } catch (const publish::PublishError& e) {

@@ -45,9 +45,12 @@ std::string Decoded(const std::string& text, const std::string& address) {
 
 const char* SchemeOf(Protocol protocol) {
   switch (protocol) {
-    case Protocol::Sftp: return "sftp";
-    case Protocol::Ftps: return "ftps";
-    case Protocol::Ftp: return "ftp";
+    case Protocol::Sftp:
+      return "sftp";
+    case Protocol::Ftps:
+      return "ftps";
+    case Protocol::Ftp:
+      return "ftp";
   }
   return "";
 }
@@ -127,8 +130,8 @@ Destination ParseDestination(const std::string& address) {
 }
 
 std::string AddressOf(const Destination& d) {
-  std::string address = std::string(SchemeOf(d.protocol)) + "://" + UUtils::PercentEncoded(d.user) +
-                        "@" + d.host;
+  std::string address =
+      std::string(SchemeOf(d.protocol)) + "://" + UUtils::PercentEncoded(d.user) + "@" + d.host;
   if (d.port && d.port != (d.protocol == Protocol::Sftp ? 22 : 21)) {
     address += ":" + std::to_string(d.port);
   }

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "publish/Destination.h"
+
 namespace publish {
 
 // A host's SSH key as the server presents it: the key's blob in the SSH wire format, whose first

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "publish/Destination.h"
+
 namespace publish {
 
 // One file a publication sends: where it is here, its name in the remote folder, the mode it

@@ -1,7 +1,6 @@
 #include "publish/Publisher.h"
 
 #include <QCoreApplication>
-
 #include <memory>
 #include <set>
 
@@ -204,8 +203,7 @@ class Session {
     const char* scheme = Sftp() ? "sftp" : "ftp";
     return std::string(scheme) + "://" + destination_.host + ":" +
            std::to_string(PortOf(destination_)) +
-           UUtils::PercentEncoded(destination_.folder, "/~") + "/" +
-           UUtils::PercentEncoded(name);
+           UUtils::PercentEncoded(destination_.folder, "/~") + "/" + UUtils::PercentEncoded(name);
   }
 
   Easy Prepare(const std::string& name, Transfer& t) {

@@ -73,8 +73,7 @@ SetupVerdict ReadSetupPage(const std::string& html) {
     } else {
       verdict.kind = SetupVerdict::Kind::Problems;
       verdict.summary = "The set-up page found " + std::to_string(verdict.problems.size()) +
-                        (verdict.problems.size() == 1 ? " problem" : " problems") +
-                        " on the host:";
+                        (verdict.problems.size() == 1 ? " problem" : " problems") + " on the host:";
       for (const std::string& problem : verdict.problems) verdict.summary += "\n  " + problem;
     }
   } else if (html.find("The offer package is installed here.") != std::string::npos) {
@@ -108,8 +107,9 @@ SetupVerdict CheckSetup(const std::string& pageUrl, const std::string& setupKey)
   }
   SetupVerdict verdict = ReadSetupPage(body);
   if (setupKey.empty() && verdict.kind == SetupVerdict::Kind::KeyRefused) {
-    verdict.summary = "The package answers on the host. Open its set-up page with the key "
-                      "from the generation to check the host's files.";
+    verdict.summary =
+        "The package answers on the host. Open its set-up page with the key "
+        "from the generation to check the host's files.";
   }
   return verdict;
 }

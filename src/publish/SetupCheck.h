@@ -3,15 +3,17 @@
 #include <string>
 #include <vector>
 
+#include "publish/Destination.h"
+
 namespace publish {
 
 // What the package's set-up page said after a publication.
 struct SetupVerdict {
   enum class Kind {
-    Ready,        // every check passed
-    Problems,     // some did not: `problems` says which
-    KeyRefused,   // the page opened but did not take the key (an older stconfig1.php?)
-    NotPackage,   // the address answered with something else
+    Ready,       // every check passed
+    Problems,    // some did not: `problems` says which
+    KeyRefused,  // the page opened but did not take the key (an older stconfig1.php?)
+    NotPackage,  // the address answered with something else
   };
   Kind kind = Kind::NotPackage;
   std::vector<std::string> problems;  // "what: text" per failed check

@@ -170,18 +170,20 @@ void ServerProcess::Start(const std::vector<std::string>& args) {
 
 SshServer::SshServer(const TestAccount& account) {
   ::chmod(folder_.Root().c_str(), 0755);
-  RunQuietly({"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", folder_.Path("host_key")});
-  RunQuietly({"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", folder_.Path("client_key")});
+  RunQuietly(
+      {"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", folder_.Path("host_key")});
+  RunQuietly(
+      {"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", folder_.Path("client_key")});
   std::filesystem::copy_file(folder_.Path("client_key.pub"), folder_.Path("authorized_keys"));
   std::filesystem::create_directories("/run/sshd");
   port_ = UUtils::FreeLoopbackPort();
   WriteText(folder_.Path("sshd_config"),
-            "Port " + std::to_string(port_) +
-                "\nListenAddress 127.0.0.1\nHostKey " + folder_.Path("host_key") +
+            "Port " + std::to_string(port_) + "\nListenAddress 127.0.0.1\nHostKey " +
+                folder_.Path("host_key") +
                 "\nPidFile none\nUsePAM no\nPasswordAuthentication yes\n"
                 "KbdInteractiveAuthentication no\nPubkeyAuthentication yes\n"
-                "AuthorizedKeysFile " + folder_.Path("authorized_keys") +
-                "\nStrictModes no\nAllowUsers " + account.name +
+                "AuthorizedKeysFile " +
+                folder_.Path("authorized_keys") + "\nStrictModes no\nAllowUsers " + account.name +
                 "\nSubsystem sftp internal-sftp\nLogLevel VERBOSE\n");
   Run();
 }
@@ -194,15 +196,14 @@ std::string SshServer::Fingerprint() const {
   return shown.out.substr(start, shown.out.find(' ', start) - start);
 }
 
-void SshServer::Run() {
-  Start({"/usr/sbin/sshd", "-D", "-e", "-f", folder_.Path("sshd_config")});
-}
+void SshServer::Run() { Start({"/usr/sbin/sshd", "-D", "-e", "-f", folder_.Path("sshd_config")}); }
 
 void SshServer::ChangeHostKey() {
   Stop();
   std::filesystem::remove(folder_.Path("host_key"));
   std::filesystem::remove(folder_.Path("host_key.pub"));
-  RunQuietly({"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", folder_.Path("host_key")});
+  RunQuietly(
+      {"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", folder_.Path("host_key")});
   Run();
 }
 
@@ -213,15 +214,15 @@ FtpServer::FtpServer(const TestAccount& account, const std::string& root, bool t
   std::filesystem::create_directories(folder_.Path("empty"));
   ::chmod(folder_.Path("empty").c_str(), 0555);
   port_ = UUtils::FreeLoopbackPort();
-  std::string config = "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=" +
-                       std::to_string(port_) +
-                       "\nbackground=NO\nanonymous_enable=NO\nlocal_enable=YES\nwrite_enable=YES\n"
-                       "local_umask=022\nlocal_root=" + root +
-                       "\nsecure_chroot_dir=" + folder_.Path("empty") +
-                       "\npam_service_name=vsftpd\nuserlist_enable=NO\nseccomp_sandbox=NO\n"
-                       "isolate=NO\nisolate_network=NO\nconnect_from_port_20=NO\n"
-                       "xferlog_enable=YES\nvsftpd_log_file=" + folder_.Path("transfers.log") +
-                       "\nlog_ftp_protocol=YES\nchroot_local_user=NO\n";
+  std::string config =
+      "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=" + std::to_string(port_) +
+      "\nbackground=NO\nanonymous_enable=NO\nlocal_enable=YES\nwrite_enable=YES\n"
+      "local_umask=022\nlocal_root=" +
+      root + "\nsecure_chroot_dir=" + folder_.Path("empty") +
+      "\npam_service_name=vsftpd\nuserlist_enable=NO\nseccomp_sandbox=NO\n"
+      "isolate=NO\nisolate_network=NO\nconnect_from_port_20=NO\n"
+      "xferlog_enable=YES\nvsftpd_log_file=" +
+      folder_.Path("transfers.log") + "\nlog_ftp_protocol=YES\nchroot_local_user=NO\n";
   (void)account;
   if (tls) {
     config += "ssl_enable=YES\nrsa_cert_file=" + folder_.Path("cert.pem") +

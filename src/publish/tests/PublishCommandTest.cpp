@@ -50,8 +50,8 @@ TEST_F(PublishCommandTest, publishesOverSftpAndFtpsChecksTheSetupAndNeverShowsTh
   publishtest::SshServer ssh(account_);
   publishtest::FtpServer ftps(account_, remote_, true);
   testsupport::PhpServer web(remote_);
-  const std::string sftpTo = "sftp://" + account_.name + "@127.0.0.1:" +
-                             std::to_string(ssh.Port()) + remote_ + "/www";
+  const std::string sftpTo =
+      "sftp://" + account_.name + "@127.0.0.1:" + std::to_string(ssh.Port()) + remote_ + "/www";
   const std::string knownHosts = temp_.Path("known_hosts");
 
   // An unknown host: its fingerprint is shown, and nothing is sent without the seller's word.
@@ -62,17 +62,15 @@ TEST_F(PublishCommandTest, publishesOverSftpAndFtpsChecksTheSetupAndNeverShowsTh
   EXPECT_FALSE(fs::exists(remote_ + "/www/index.php"));
 
   const WatchedRun overSsh =
-      Publish({"--to", sftpTo, "--known-hosts", knownHosts, "--accept-host-key",
-               ssh.Fingerprint(), "--site-url", web.Url("www/index.php"), "--setup-key",
-               setupKey_});
+      Publish({"--to", sftpTo, "--known-hosts", knownHosts, "--accept-host-key", ssh.Fingerprint(),
+               "--site-url", web.Url("www/index.php"), "--setup-key", setupKey_});
   EXPECT_EQ(overSsh.exitCode, 0) << overSsh.out << overSsh.err;
   EXPECT_NE(overSsh.out.find("everything is in order"), std::string::npos) << overSsh.out;
   EXPECT_TRUE(fs::exists(remote_ + "/www/stconfig1.php"));
 
-  const WatchedRun overTls =
-      Publish({"--to", "ftps://" + account_.name + "@127.0.0.1:" + std::to_string(ftps.Port()) +
-                           "/www",
-               "--ca-file", ftps.Certificate(), "--site-url", web.Url("www/")});
+  const WatchedRun overTls = Publish(
+      {"--to", "ftps://" + account_.name + "@127.0.0.1:" + std::to_string(ftps.Port()) + "/www",
+       "--ca-file", ftps.Certificate(), "--site-url", web.Url("www/")});
   EXPECT_EQ(overTls.exitCode, 0) << overTls.out << overTls.err;
   EXPECT_NE(overTls.out.find("package answers"), std::string::npos) << overTls.out;
 

@@ -1,5 +1,3 @@
-#include "publish/Publisher.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,6 +6,7 @@
 #include <map>
 
 #include "generator/GenerateScript.h"
+#include "publish/Publisher.h"
 #include "publish/tests/FileServers.h"
 #include "testsupport/Files.h"
 #include "testsupport/TempFolder.h"
@@ -124,16 +123,15 @@ class PublishOver : public PublishTest, public ::testing::WithParamInterface<Log
     return credentials;
   }
   publish::Trust TrustFor(const ServerProcess& server) {
-    return Trusting(GetParam().protocol == Protocol::Sftp
-                        ? nullptr
-                        : static_cast<const FtpServer*>(&server));
+    return Trusting(GetParam().protocol == Protocol::Sftp ? nullptr
+                                                          : static_cast<const FtpServer*>(&server));
   }
 };
 
 TEST_P(PublishOver, sendsThePackageAndThePageByteForByteAndAgainAfterRegenerating) {
   const auto server = Server();
-  const auto first = publish::Publish(page_, To(GetParam().protocol, *server), Login(*server),
-                                      TrustFor(*server));
+  const auto first =
+      publish::Publish(page_, To(GetParam().protocol, *server), Login(*server), TrustFor(*server));
   EXPECT_EQ(first.sent.back(), "index.php");
   EXPECT_EQ(FolderFiles(Site()), Expected());
 
@@ -142,18 +140,16 @@ TEST_P(PublishOver, sendsThePackageAndThePageByteForByteAndAgainAfterRegeneratin
   const std::string before = Read(Site() + "/stconfig1.php");
   Generate("Only %%timeleft%% minutes left");
   std::vector<publish::Progress> seen;
-  const auto second = publish::Publish(
-      page_, To(GetParam().protocol, *server), Login(*server), TrustFor(*server),
-      [&seen](const publish::Progress& p) {
-        seen.push_back(p);
-        return true;
-      });
+  const auto second = publish::Publish(page_, To(GetParam().protocol, *server), Login(*server),
+                                       TrustFor(*server), [&seen](const publish::Progress& p) {
+                                         seen.push_back(p);
+                                         return true;
+                                       });
   auto expected = Expected();
   expected["stnumsales.txt"] = "7";
   EXPECT_EQ(FolderFiles(Site()), expected);
   EXPECT_NE(Read(Site() + "/stconfig1.php"), before);
-  EXPECT_NE(std::find(second.kept.begin(), second.kept.end(), "stnumsales.txt"),
-            second.kept.end());
+  EXPECT_NE(std::find(second.kept.begin(), second.kept.end(), "stnumsales.txt"), second.kept.end());
   ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen.back().bytesSent, seen.back().bytesTotal);
   EXPECT_EQ(seen.back().index, seen.back().files);
@@ -177,10 +173,10 @@ TEST_P(PublishOver, aHostThatGoesAwayOrACancelLeavesThePreviousFilesWhole) {
   Generate("Only %%timeleft%% minutes left");
 
   // Cancelled while the third file goes: the temporary files are removed.
-  EXPECT_THROW(publish::Publish(page_, To(GetParam().protocol, *server), Login(*server),
-                                TrustFor(*server),
-                                [](const publish::Progress& p) { return p.index < 3; }),
-               publish::PublishCancelled);
+  EXPECT_THROW(
+      publish::Publish(page_, To(GetParam().protocol, *server), Login(*server), TrustFor(*server),
+                       [](const publish::Progress& p) { return p.index < 3; }),
+      publish::PublishCancelled);
   EXPECT_EQ(FolderFiles(Site()), previous);
 
   // The host stops while the third file goes.
@@ -251,14 +247,16 @@ TEST_F(PublishTest, refusedLoginsAndUntrustedHostsSayWhy) {
        "was not accepted"},
       {"self-signed certificate", To(Protocol::Ftps, ftps), Password(), noCa,
        "could not be verified"},
-      {"no TLS on the host", To(Protocol::Ftps, ftp), Password(), noCa, "does not offer FTP over TLS"},
+      {"no TLS on the host", To(Protocol::Ftps, ftp), Password(), noCa,
+       "does not offer FTP over TLS"},
   };
   for (const auto& c : cases) {
     try {
       publish::Publish(page_, c.to, c.login, c.trust);
       ADD_FAILURE() << c.name << ": published";
     } catch (const PublishError& e) {
-      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << c.name << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos)
+          << c.name << ": " << e.what();
     }
   }
   EXPECT_FALSE(fs::exists(Site() + "/index.php"));
