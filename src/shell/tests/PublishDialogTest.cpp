@@ -116,8 +116,8 @@ TEST_F(PublishDialog, publishesChecksAndRemembersTheDestinationWithThePasswordIn
   EXPECT_EQ(Read(remote_ + "/www/index.php"), Read(page_));
   EXPECT_EQ(Read(remote_ + "/www/stconfig1.php"), Read(temp_.Path("local/stconfig1.php")));
 
-  const std::string address = "sftp://" + account_.name + "@127.0.0.1:" +
-                              std::to_string(ssh.Port()) + remote_ + "/www";
+  const std::string address =
+      "sftp://" + account_.name + "@127.0.0.1:" + std::to_string(ssh.Port()) + remote_ + "/www";
   EXPECT_EQ(keyring_.passwords[address], account_.password);
   const std::string settings = Read(publish::PublishSettingsFile());
   EXPECT_NE(settings.find(address), std::string::npos) << settings;
