@@ -1,6 +1,7 @@
 #include "publish/Publisher.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -266,9 +267,12 @@ class Session {
     std::uint64_t moved = 0;
     for (;;) {
       int running = 0;
+      const Clock::time_point performing = Clock::now();
       if (curl.multi_perform(multi_.get(), &running) != CURLM_OK) {
         throw PublishError("The transfer failed.");
       }
+      // A long perform was the seller answering the host-key question: not a quiet host.
+      if (Clock::now() - performing > std::chrono::seconds(1)) heard = Clock::now();
       int queued = 0;
       while (CURLMsg* message = curl.multi_info_read(multi_.get(), &queued)) {
         if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
@@ -442,6 +446,15 @@ PublishOutcome Publish(const std::string& page, const Destination& destination,
       commands.push_back("RNTO " + to);
     }
     outcome.sent.push_back(file.name);
+  }
+  // What an earlier publication that was cut short left under temporary names goes too.
+  for (const std::string& name : remote) {
+    if (name.rfind(TemporaryName(""), 0) != 0 ||
+        std::find(temporaries.begin(), temporaries.end(), name) != temporaries.end()) {
+      continue;
+    }
+    commands.push_back(session.Sftp() ? "*rm " + Quoted(session.RemotePath(name))
+                                      : "*DELE " + name);
   }
   try {
     session.Commands(commands);

@@ -152,7 +152,10 @@ std::string ServerProcess::Log() const {
   return ReadText(folder_.Path("server.log")) + ReadText(folder_.Path("transfers.log"));
 }
 
+void ServerProcess::Restart() { Start(args_); }
+
 void ServerProcess::Start(const std::vector<std::string>& args) {
+  args_ = args;
   pid_ = Spawn(args, folder_.Path("server.log"), -1);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
   while (std::chrono::steady_clock::now() < deadline) {
@@ -185,7 +188,7 @@ SshServer::SshServer(const TestAccount& account) {
                 "AuthorizedKeysFile " +
                 folder_.Path("authorized_keys") + "\nStrictModes no\nAllowUsers " + account.name +
                 "\nSubsystem sftp internal-sftp\nLogLevel VERBOSE\n");
-  Run();
+  Start({"/usr/sbin/sshd", "-D", "-e", "-f", folder_.Path("sshd_config")});
 }
 
 std::string SshServer::Fingerprint() const {
@@ -196,7 +199,6 @@ std::string SshServer::Fingerprint() const {
   return shown.out.substr(start, shown.out.find(' ', start) - start);
 }
 
-void SshServer::Run() { Start({"/usr/sbin/sshd", "-D", "-e", "-f", folder_.Path("sshd_config")}); }
 
 void SshServer::ChangeHostKey() {
   Stop();
@@ -204,7 +206,7 @@ void SshServer::ChangeHostKey() {
   std::filesystem::remove(folder_.Path("host_key.pub"));
   RunQuietly(
       {"/usr/bin/ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", folder_.Path("host_key")});
-  Run();
+  Restart();
 }
 
 FtpServer::FtpServer(const TestAccount& account, const std::string& root, bool tls) {

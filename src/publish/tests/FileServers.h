@@ -31,6 +31,8 @@ class ServerProcess {
   ~ServerProcess();
   int Port() const { return port_; }
   void Stop();
+  // Starts again as it was started, on the same port.
+  void Restart();
   // What it wrote to its log and its standard error.
   std::string Log() const;
 
@@ -43,6 +45,7 @@ class ServerProcess {
   int port_ = 0;
 
  private:
+  std::vector<std::string> args_;
   pid_t pid_ = -1;
 };
 
@@ -56,9 +59,6 @@ class SshServer : public ServerProcess {
   std::string Fingerprint() const;
   // Stops, takes a new host key, and starts again on the same port.
   void ChangeHostKey();
-
- private:
-  void Run();
 };
 
 // vsftpd, with explicit TLS (a self-signed certificate for 127.0.0.1 made for the test) or
