@@ -132,7 +132,13 @@ class Session {
 
   // The remote path of a name in the folder, as the server's commands take it.
   std::string RemotePath(const std::string& name) const {
-    return Sftp() ? destination_.folder + "/" + name : name;
+    if (!Sftp()) return name;
+    // The commands do not know "/~/" as addresses do; a path without a leading '/' starts in
+    // the home folder, where an SFTP session starts.
+    const std::string& folder = destination_.folder;
+    if (folder == "/~") return name;
+    if (folder.rfind("/~/", 0) == 0) return folder.substr(3) + "/" + name;
+    return folder + "/" + name;
   }
 
   // The names in the remote folder; empty when it is not there yet.

@@ -210,6 +210,19 @@ INSTANTIATE_TEST_SUITE_P(Logins, PublishOver,
                                            Login{"PlainFtp", Protocol::Ftp, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(PublishTest, anSftpFolderInTheHomeFolder) {
+  // The account's logins start in /tmp.
+  if (temp_.Root().parent_path() != "/tmp") GTEST_SKIP() << "the temporary folder is not in /tmp";
+  const std::string name = fs::path(temp_.Root()).filename().string();
+  SshServer server(account_);
+  const Destination to{Protocol::Sftp, "127.0.0.1", server.Port(), account_.name,
+                       "/~/" + name + "/host/www"};
+  publish::Publish(page_, to, Password(), Trusting());
+  Generate("Only %%timeleft%% minutes left");
+  publish::Publish(page_, to, Password(), Trusting());
+  EXPECT_EQ(FolderFiles(Site()), Expected());
+}
+
 TEST_F(PublishTest, aChangedHostKeyIsRefusedAndNothingIsSent) {
   SshServer server(account_);
   publish::Publish(page_, To(Protocol::Sftp, server), Password(), Trusting());
