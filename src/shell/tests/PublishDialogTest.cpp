@@ -165,4 +165,34 @@ TEST_F(PublishDialog, aWrongPasswordIsToldAndTheDialogStaysForAnother) {
   EXPECT_FALSE(fs::exists(remote_ + "/www/index.php"));
 }
 
+TEST_F(PublishDialog, cancelWhileSendingLeavesTheHostAsItWas) {
+  publishtest::SshServer ssh(account_);
+  shell::TfrmMain w(testsupport::BuiltAppFolder());
+  w.edtPage->setText(QString::fromStdString(page_));
+  w.GenerateScript();
+  ui::MessageBox::ClearShown();
+  WhenTheDialogOpens([&](TfrmPublish& dialog) {
+    dialog.edtHost->setText("127.0.0.1");
+    dialog.edtPort->setValue(ssh.Port());
+    dialog.edtUser->setText(QString::fromStdString(account_.name));
+    dialog.edtFolder->setText(QString::fromStdString(remote_ + "/www"));
+    dialog.edtPassword->setText(QString::fromStdString(account_.password));
+    // Clicked while the publication runs: the dialog stays, the publication stops.
+    QTimer::singleShot(0, &dialog, [&dialog] {
+      EXPECT_FALSE(dialog.btnPublish->isEnabled());
+      QTest::mouseClick(dialog.btnCancel, Qt::LeftButton);
+      EXPECT_TRUE(dialog.isVisible());
+    });
+    QTest::mouseClick(dialog.btnPublish, Qt::LeftButton);
+    EXPECT_TRUE(dialog.btnPublish->isEnabled());
+    dialog.reject();
+  });
+  QTest::mouseClick(w.btnPublish, Qt::LeftButton);
+  const auto& shown = ui::MessageBox::Shown();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_TRUE(shown.back().text.contains("cancelled")) << shown.back().text.toStdString();
+  EXPECT_FALSE(fs::exists(remote_ + "/www/index.php"));
+  EXPECT_FALSE(fs::exists(publish::PublishSettingsFile()));
+}
+
 }  // namespace
