@@ -13,6 +13,7 @@ int RunGenerate(const std::vector<std::string>& args);
 int RunBrand(const std::vector<std::string>& args);
 int RunTry(const std::vector<std::string>& args);
 int RunPreview(const std::vector<std::string>& args);
+int RunPublish(const std::vector<std::string>& args);
 
 }  // namespace cli
 
@@ -22,12 +23,15 @@ using cli::Command;
 using cli::RunBrand;
 using cli::RunGenerate;
 using cli::RunPreview;
+using cli::RunPublish;
 using cli::RunTry;
 
 const Command kCommands[] = {
     {"generate", "write the script package beside a sales page", RunGenerate},
     {"preview", "write a sample page with the offer's bar as visitors will see it", RunPreview},
     {"try", "serve a sales page with its package here, to try it before upload", RunTry},
+    {"publish", "put the generated package and the page on your host (SFTP, FTPS, FTP)",
+     RunPublish},
     {"brand", "encrypt, decrypt or check a brand settings file", RunBrand},
 };
 

@@ -38,6 +38,10 @@ class Trial;
 }  // namespace trial
 
 namespace shell {
+class TfrmPublish;
+}  // namespace shell
+
+namespace shell {
 
 // The main window: the welcome page and the main page with the offer
 // settings panel.
@@ -53,6 +57,7 @@ class TfrmMain : public QWidget {
   void GenerateScript();
   void ShowPreview();
   void TryHere();
+  void PublishPackage();
   generator::OfferSettings GatherOfferSettings() const;
   void UpdateOfferSummary();
   void CheckForUpdate(bool Quiet);
@@ -116,6 +121,7 @@ class TfrmMain : public QWidget {
   QPushButton* btnGenerateScript;
   QPushButton* btnPreview;
   QPushButton* btnTryHere;
+  QPushButton* btnPublish;
 
   // Handlers.
   void FormCreate();
@@ -138,6 +144,7 @@ class TfrmMain : public QWidget {
   void btnGenerateScriptClick();
   void btnPreviewClick();
   void btnTryHereClick();
+  void btnPublishClick();
   void btnNewsClick();
 
  protected:
@@ -169,10 +176,16 @@ class TfrmMain : public QWidget {
   void ConnectLinks();
   // While a user's request runs, says that it goes on and answers true.
   bool TellToWait();
+  // Publishes the page with the destination of the open publish dialog.
+  void PublishTo(TfrmPublish& dialog, const std::string& page);
 
   std::string appFolder_;
   // The set-up address with the key of the last package generated, shown under the summary.
   std::string setupAddress_;
+  // That key, and the page it was generated for: the publish dialog's check opens the set-up page
+  // with it.
+  std::string setupKey_;
+  std::string setupKeyPage_;
   std::optional<EarlySkin> earlySkin_;
   bool offerControlsMade_ = false;
   // Made at the first preview; the pages shown go with the window.

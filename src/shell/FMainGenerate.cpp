@@ -33,9 +33,12 @@ generator::OfferSettings TfrmMain::GatherOfferSettings() const {
 }
 
 void TfrmMain::GenerateScript() {
-  const auto outcome = generator::GenerateScript(GatherOfferSettings(), appFolder_);
+  const generator::OfferSettings settings = GatherOfferSettings();
+  const auto outcome = generator::GenerateScript(settings, appFolder_);
   if (outcome.status == generator::GenerateOutcome::Status::Generated) {
     setupAddress_ = generator::SetupAddress(outcome.setupKey);
+    setupKey_ = outcome.setupKey;
+    setupKeyPage_ = settings.page;
     UpdateOfferSummary();
   }
   // A package that lacks a shipped file is no package: that is an error, not news.

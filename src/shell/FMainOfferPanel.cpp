@@ -138,7 +138,10 @@ void TfrmMain::CreateOfferPanel() {
   connect(btnBrowse, &QPushButton::clicked, this, &TfrmMain::btnBrowseClick);
   connect(btnGenerateScript, &QPushButton::clicked, this, &TfrmMain::btnGenerateScriptClick);
   connect(btnPreview, &QPushButton::clicked, this, &TfrmMain::btnPreviewClick);
+  btnPublish = Place(new QPushButton(QStringLiteral("Publish"), bsSkinPanel1), "btnPublish", 369,
+                     313, 113, kButtonHeight);
   connect(btnTryHere, &QPushButton::clicked, this, &TfrmMain::btnTryHereClick);
+  connect(btnPublish, &QPushButton::clicked, this, &TfrmMain::btnPublishClick);
 
   // Tab order: the group boxes in turn, each in its own order.
   const QList<QWidget*> order = {
@@ -146,7 +149,7 @@ void TfrmMain::CreateOfferPanel() {
       rbtExpiryDate, edtExpiryDate,     rbtOneTimeOffer, edtTimeOut,        edtTimeZone,
       edtHurrexText, rbtOnTop,          rbtOnBottom,     cbxBarColor,       edtBarWidth,
       edtBarHeight,  edtBarBorder,      edtRedirectPage, btnGenerateScript, btnPreview,
-      btnTryHere};
+      btnTryHere,    btnPublish};
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

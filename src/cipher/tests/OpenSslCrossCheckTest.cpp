@@ -10,6 +10,7 @@
 #include "cipher/Hmac.h"
 #include "cipher/Pbkdf2.h"
 #include "cipher/Sha1.h"
+#include "cipher/Sha256.h"
 #include "cipher/tests/CipherTestSupport.h"
 #include "cipher/tests/MemoryStream.h"
 
@@ -85,6 +86,10 @@ TEST_P(OpenSslCrossCheck, shaAndHmacAgreeOnRandomKeysAndData) {
     Sha1Final(sha, digest.data());
     SHA1(data.data(), data.size(), expected.data());
     EXPECT_EQ(digest, expected) << data.size();
+    const auto digest256 = Sha256({reinterpret_cast<const char*>(data.data()), data.size()});
+    Bytes expected256(32);
+    SHA256(data.data(), data.size(), expected256.data());
+    EXPECT_EQ(Bytes(digest256.begin(), digest256.end()), expected256) << data.size();
 
     HmacState state;
     HmacInit(state);

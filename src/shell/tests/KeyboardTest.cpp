@@ -11,14 +11,14 @@
 
 #include "brand/BrandProfile.h"
 #include "shell/FAbout.h"
-#include "ui/Skin.h"
-#include "util/Launch.h"
-#include "util/TextLines.h"
 #include "shell/FMain.h"
 #include "ui/ColorComboBox.h"
 #include "ui/DateField.h"
 #include "ui/HtmlView.h"
+#include "ui/Skin.h"
 #include "ui/SpinEdit.h"
+#include "util/Launch.h"
+#include "util/TextLines.h"
 
 using brand::BrandProfile;
 using shell::TfrmMain;
@@ -75,8 +75,8 @@ TEST_F(Keyboard, tabWalksThePanelInItsDesignedOrderAndGoesRound) {
     for (QWidget* next : std::initializer_list<QWidget*>{
              w.edtHurrexText, w.rbtOnTop, w.cbxBarColor, w.edtBarWidth, w.edtBarHeight,
              w.edtBarBorder, w.edtRedirectPage, w.btnGenerateScript, w.btnPreview, w.btnTryHere,
-             w.btnMakeMoney, w.btnAbout, w.btnNews, w.bsSkinSpeedButton1, w.bsSkinSpeedButton2,
-             w.edtPage}) {
+             w.btnPublish, w.btnMakeMoney, w.btnAbout, w.btnNews, w.bsSkinSpeedButton1,
+             w.bsSkinSpeedButton2, w.edtPage}) {
       order.push_back(next);
     }
     const std::string offerName = (w.*offer)->objectName().toStdString();
