@@ -8,7 +8,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { Site, phpMessage } = require('./site');
 const crypto = require('node:crypto');
-const { sold, setSold, setupKey, visitorCookies } = require('./package');
+const { sold, setSold, setupKey, visitorCookies, cookieSignature } = require('./package');
 const { MariaDb } = require('./mariadb');
 
 let db;
@@ -220,8 +220,7 @@ test('database settings the web server cannot read are reported, and sales wait'
   const cookie = await site.visitorCookie();
   const [first, id, signature] = cookie.split('=')[1].split('.');
   const own = /'([0-9a-f]{64})'/.exec(site.read('stsecret.php'))[1];
-  const signed = (secret) => crypto.createHmac('sha256', secret)
-    .update(`${site.cookieName()}|${first}|${id}`).digest('hex');
+  const signed = (secret) => cookieSignature(`${site.cookieName()}|${first}|${id}`, secret);
   assert.equal(signature, signed(own), 'signed with the server\'s own secret');
   assert.equal(await buy(site, cookie), 200);
   assert.match(site.read('stdbspool.php'), new RegExp(`^${id} \\d{12}$`, 'm'));
