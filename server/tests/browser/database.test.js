@@ -7,7 +7,6 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { Site, phpMessage } = require('./site');
-const crypto = require('node:crypto');
 const { sold, setSold, setupKey, visitorCookies, cookieSignature } = require('./package');
 const { MariaDb } = require('./mariadb');
 
