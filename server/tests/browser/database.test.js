@@ -88,6 +88,43 @@ test('2,000 buyers split across both servers under concurrency are counted exact
   assert.equal(a.log() + b.log(), '');
 });
 
+test('a sale is counted once when the database drops the kept connections, mid-sale too', async () => {
+  const [a, b] = await twoServers({ maxsales: 100000 }, 'dropped');
+  await a.visitorCookie();
+  const cookies = visitorCookies(a, 600);
+  // Buyers on both servers while the database again and again drops every connection of the
+  // seller's: those the PHP workers keep between requests, and those in the middle of a sale.
+  let dropping = true;
+  const dropper = (async () => {
+    while (dropping) {
+      db.sql(`KILL CONNECTION USER '${db.user}'`);
+      await sleep(15);
+    }
+  })();
+  let next = 0;
+  const statuses = [];
+  const buyer = async () => {
+    for (let i = next++; i < cookies.length; i = next++) {
+      statuses.push(await buy(i % 2 ? b : a, cookies[i]));
+    }
+  };
+  await Promise.all(Array.from({ length: 8 }, buyer));
+  dropping = false;
+  await dropper;
+  assert.deepEqual(new Set(statuses), new Set([200]));
+  assert.match(a.log() + b.log(), /the database failed|cannot be reached/, 'connections dropped');
+  // After the pause that follows a failure, a view on each server adds what waits there.
+  await sleep(2100);
+  for (const site of [a, b]) await (await fetch(site.url + 'index.php')).text();
+  assert.equal(db.sold('dropped'), cookies.length);
+  assert.equal(Number(db.sql("SELECT COUNT(*) FROM shop.hurrex_sales WHERE offer = 'dropped'")),
+    cookies.length);
+  // The same buyers again: nothing more.
+  for (let i = 0; i < 20; i++) assert.equal(await buy(i % 2 ? a : b, cookies[i]), 200);
+  assert.equal(db.sold('dropped'), cookies.length);
+  for (const site of [a, b]) assert.equal(site.read('stdbspool.php'), '<?php exit; ?>\n');
+});
+
 test('an offer sold out through one server is sold out on the other', async () => {
   const [a, b] = await twoServers({ maxsales: 3, page2: 'next.html',
     popuptext: '%%copiesleft%% copies left' }, 'soldout');
