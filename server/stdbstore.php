@@ -366,9 +366,21 @@ final class HurrexDatabase implements HurrexStore
         return $statement;
     }
 
+    // Runs one statement, its values quoted by PDO: one round trip to the database, where a
+    // statement the database prepares takes three. A missing table fails it only when it runs;
+    // the tables are made then and it runs again.
     private function run(PDO $pdo, $sql, array $values)
     {
-        return self::execute($this->prepare($pdo, $sql), $values);
+        $quoted = [PDO::ATTR_EMULATE_PREPARES => true];
+        try {
+            return self::execute($pdo->prepare($sql, $quoted), $values);
+        } catch (PDOException $e) {
+            if ($e->getCode() !== '42S02') {
+                throw $e;
+            }
+            $this->createTables($pdo);
+            return self::execute($pdo->prepare($sql, $quoted), $values);
+        }
     }
 
     private function createTables(PDO $pdo)
