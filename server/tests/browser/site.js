@@ -14,8 +14,8 @@
 //   nginx   nginx with gzip on, in front of PHP-FPM (pm dynamic) on a socket.
 // Each runs from a configuration of its own (servers.js) in the site's temporary folder, on a
 // free port, its workers as nobody when the tests run as root, and stops with site.stop(). A
-// suite written
-// against this class runs on any of them: `HURREX_SERVER=nginx node --test sales.test.js`.
+// suite written against this class runs on any of them:
+// `HURREX_SERVER=nginx node --test sales.test.js`.
 //
 // A site: new Site(settings, { folder, database, copyOf }) generates the package with the tool
 // (settings as in stconfig1.php); configure(settings) generates it anew; write(), read(),
