@@ -320,10 +320,16 @@ final class HurrexDatabase implements HurrexStore
             Hurrex::log('PHP\'s pdo_mysql extension is missing, so the database cannot be used');
             return null;
         }
+        // The connection is kept by the PHP worker for its next requests: a new one costs the
+        // database more than the view itself. PDO checks a kept one before handing it out and
+        // connects anew when the database dropped it; a transaction that a request left open is
+        // rolled back at its end. A connection that drops during a statement fails that
+        // statement, and a sale it was adding waits in the spool file as in an outage.
         try {
             $pdo = new PDO($this->settings['dsn'], $this->settings['user'],
                 $this->settings['password'], [PDO::ATTR_ERRMODE => PDO::ERRMODE_EXCEPTION,
-                PDO::ATTR_EMULATE_PREPARES => false, PDO::ATTR_TIMEOUT => self::CONNECT_SECONDS]);
+                PDO::ATTR_EMULATE_PREPARES => false, PDO::ATTR_TIMEOUT => self::CONNECT_SECONDS,
+                PDO::ATTR_PERSISTENT => true]);
         } catch (PDOException $e) {
             Hurrex::log('the database cannot be reached: ' . $e->getMessage());
             @touch($down);
@@ -360,9 +366,21 @@ final class HurrexDatabase implements HurrexStore
         return $statement;
     }
 
+    // Runs one statement, its values quoted by PDO: one round trip to the database, where a
+    // statement the database prepares takes three. A missing table fails it only when it runs;
+    // the tables are made then and it runs again.
     private function run(PDO $pdo, $sql, array $values)
     {
-        return self::execute($this->prepare($pdo, $sql), $values);
+        $quoted = [PDO::ATTR_EMULATE_PREPARES => true];
+        try {
+            return self::execute($pdo->prepare($sql, $quoted), $values);
+        } catch (PDOException $e) {
+            if ($e->getCode() !== '42S02') {
+                throw $e;
+            }
+            $this->createTables($pdo);
+            return self::execute($pdo->prepare($sql, $quoted), $values);
+        }
     }
 
     private function createTables(PDO $pdo)

@@ -332,28 +332,45 @@ final class Hurrex
         return $secret !== null ? $secret : ($secret = self::store()->secret());
     }
 
+    // HMAC-SHA-256 in hex: the keys of remembered addresses and buyers, and the signature of
+    // visitor cookies where PHP lacks sodium (and of every cookie signed before it was used).
     public static function signature($what, $secret)
     {
         return hash_hmac('sha256', $what, $secret);
     }
 
+    // The signature of visitor cookies where PHP has sodium: keyed BLAKE2b of 128 bits in hex,
+    // a tenth of the work of an HMAC-SHA-256 and half its length, so that the two never mix.
+    // Null without sodium.
+    public static function quickSignature($what, $secret)
+    {
+        return function_exists('sodium_crypto_generichash')
+            ? bin2hex(sodium_crypto_generichash($what, hex2bin($secret), 16)) : null;
+    }
+
     // A visitor cookie's value: the first view and the visitor's id, signed.
     public static function visitorCookie($cookieName, $firstView, $id, $secret)
     {
+        $what = $cookieName . '|' . $firstView . '|' . $id;
+        $signature = self::quickSignature($what, $secret);
         return $firstView . '.' . $id . '.'
-            . self::signature($cookieName . '|' . $firstView . '|' . $id, $secret);
+            . ($signature !== null ? $signature : self::signature($what, $secret));
     }
 
     // [first view, id] that a visitor cookie carries, or null when it is not one this package
     // signed. A cookie signed before visitors had ids carries the first view alone: id null.
+    // Cookies signed with either signature are good, whichever this PHP makes now.
     public static function parseVisitorCookie($cookieName, $value, $secret)
     {
-        if (!is_string($value)
-            || !preg_match('/^(\d{1,12})\.(?:([0-9a-f]{32})\.)?([0-9a-f]{64})$/D', $value, $m)) {
+        if (!is_string($value) || !preg_match(
+            '/^(\d{1,12})\.(?:([0-9a-f]{32})\.)?([0-9a-f]{64}|(?<=[0-9a-f]{32}\.)[0-9a-f]{32})$/D',
+            $value, $m)) {
             return null;
         }
         $signed = $cookieName . '|' . $m[1] . ($m[2] === '' ? '' : '|' . $m[2]);
-        return hash_equals(self::signature($signed, $secret), $m[3])
+        $expected = strlen($m[3]) === 64 ? self::signature($signed, $secret)
+            : self::quickSignature($signed, $secret);
+        return $expected !== null && hash_equals($expected, $m[3])
             ? [(int)$m[1], $m[2] === '' ? null : $m[2]] : null;
     }
 

@@ -7,8 +7,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { Site, phpMessage } = require('./site');
-const crypto = require('node:crypto');
-const { sold, setSold, setupKey, visitorCookies } = require('./package');
+const { sold, setSold, setupKey, visitorCookies, cookieSignature } = require('./package');
 const { MariaDb } = require('./mariadb');
 
 let db;
@@ -87,6 +86,53 @@ test('2,000 buyers split across both servers under concurrency are counted exact
   assert.equal(db.sold('load'), 2000);
   assert.equal(Number(db.sql("SELECT COUNT(*) FROM shop.hurrex_sales WHERE offer = 'load'")), 2000);
   assert.equal(a.log() + b.log(), '');
+});
+
+test('a sale is counted once when the database drops the kept connections, mid-sale too', async () => {
+  const [a, b] = await twoServers({ maxsales: 100000 }, 'dropped');
+  await a.visitorCookie();
+  const cookies = visitorCookies(a, 20000);
+  // Buyers on both servers while the database again and again drops every connection of the
+  // seller's: those the PHP workers keep between requests, and those in the middle of a sale,
+  // until some sale met a dropped connection (at most 30 s).
+  const failed = /the database failed|cannot be reached/;
+  const until = Date.now() + 30000;
+  let buying = true;
+  const dropper = (async () => {
+    while (buying) {
+      db.sql(`KILL CONNECTION USER '${db.user}'`);
+      await sleep(15);
+    }
+  })();
+  const bought = [];
+  const buyer = async (n) => {
+    while (buying) {
+      const cookie = cookies.pop();
+      assert.equal(await buy(n % 2 ? b : a, cookie), 200);
+      bought.push(cookie);
+      if (bought.length >= 300 && (failed.test(a.log() + b.log()) || Date.now() > until)) {
+        buying = false;
+      }
+    }
+  };
+  await Promise.all(Array.from({ length: 8 }, (_, n) => buyer(n)));
+  await dropper;
+  assert.match(a.log() + b.log(), failed, 'a dropped connection met');
+  // After the pause that follows a failure, a view on each server adds what waits there.
+  await sleep(2100);
+  for (const site of [a, b]) await (await fetch(site.url + 'index.php')).text();
+  assert.equal(db.sold('dropped'), bought.length);
+  assert.equal(Number(db.sql("SELECT COUNT(*) FROM shop.hurrex_sales WHERE offer = 'dropped'")),
+    bought.length);
+  // The same buyers again: nothing more.
+  for (let i = 0; i < 20; i++) assert.equal(await buy(i % 2 ? a : b, bought[i]), 200);
+  assert.equal(db.sold('dropped'), bought.length);
+  // Nothing waits any more on a server whose sales met a dropped connection.
+  for (const site of [a, b]) {
+    if (fs.existsSync(path.join(site.web, 'stdbspool.php'))) {
+      assert.equal(site.read('stdbspool.php'), '<?php exit; ?>\n');
+    }
+  }
 });
 
 test('an offer sold out through one server is sold out on the other', async () => {
@@ -220,8 +266,7 @@ test('database settings the web server cannot read are reported, and sales wait'
   const cookie = await site.visitorCookie();
   const [first, id, signature] = cookie.split('=')[1].split('.');
   const own = /'([0-9a-f]{64})'/.exec(site.read('stsecret.php'))[1];
-  const signed = (secret) => crypto.createHmac('sha256', secret)
-    .update(`${site.cookieName()}|${first}|${id}`).digest('hex');
+  const signed = (secret) => cookieSignature(`${site.cookieName()}|${first}|${id}`, secret);
   assert.equal(signature, signed(own), 'signed with the server\'s own secret');
   assert.equal(await buy(site, cookie), 200);
   assert.match(site.read('stdbspool.php'), new RegExp(`^${id} \\d{12}$`, 'm'));

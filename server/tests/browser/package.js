@@ -1,6 +1,7 @@
 // The package's own files on a site of site.js, as tests read and set them: the live count the
 // package keeps, the set-up key, and visitor cookies signed as the package signs them.
 'use strict';
+const { execFileSync } = require('node:child_process');
 const crypto = require('node:crypto');
 const fs = require('node:fs');
 const path = require('node:path');
@@ -50,4 +51,13 @@ function visitorCookies(site, count, first = Math.floor(Date.now() / 1000)) {
   });
 }
 
-module.exports = { sold, setSold, setupKey, visitorCookies, head };
+// The signature the package gives a visitor cookie that signs `what` with `secret`: keyed
+// BLAKE2b of 128 bits where PHP has sodium (PHP computes it: node has no keyed BLAKE2b), else
+// HMAC-SHA-256.
+function cookieSignature(what, secret) {
+  return execFileSync('php', ['-r', "echo function_exists('sodium_crypto_generichash') "
+    + "? bin2hex(sodium_crypto_generichash($argv[1], hex2bin($argv[2]), 16)) "
+    + ": hash_hmac('sha256', $argv[1], $argv[2]);", '--', what, secret], { encoding: 'utf8' });
+}
+
+module.exports = { sold, setSold, setupKey, visitorCookies, cookieSignature, head };

@@ -124,14 +124,22 @@ final class OfferTest extends TestCase
         $id = str_repeat('0123456789abcdef', 2);
         $good = Hurrex::visitorCookie('hurrex7', 1800000000, $id, $secret);
         $this->assertSame([1800000000, $id], Hurrex::parseVisitorCookie('hurrex7', $good, $secret));
-        // A cookie the package signed before visitors had ids keeps its first view.
+        // Cookies the package signed before keep their visitors: before visitors had ids (the
+        // first view alone), and with HMAC-SHA-256, which signs where PHP lacks sodium.
         $old = '1800000000.' . hash_hmac('sha256', 'hurrex7|1800000000', $secret);
         $this->assertSame([1800000000, null], Hurrex::parseVisitorCookie('hurrex7', $old, $secret));
+        $hmac = '1800000000.' . $id . '.' . hash_hmac('sha256', 'hurrex7|1800000000|' . $id, $secret);
+        $this->assertSame([1800000000, $id], Hurrex::parseVisitorCookie('hurrex7', $hmac, $secret));
+        if (function_exists('sodium_crypto_generichash')) {
+            $this->assertMatchesRegularExpression('/^1800000000\.[0-9a-f]{32}\.[0-9a-f]{32}$/D', $good);
+        }
         list($time, , $signature) = explode('.', $good);
         $refused = [
             'later first view' => ['hurrex7', '1800009999.' . $id . '.' . $signature],
             'other id' => ['hurrex7', $time . '.' . str_repeat('f', 32) . '.' . $signature],
             'id dropped' => ['hurrex7', $time . '.' . $signature],
+            'HMAC of another id' => ['hurrex7', $time . '.' . str_repeat('f', 32) . '.'
+                . hash_hmac('sha256', 'hurrex7|1800000000|' . $id, $secret)],
             'other cookie name' => ['hurrex8', $good],
             'other secret' => ['hurrex7',
                 Hurrex::visitorCookie('hurrex7', 1800000000, $id, str_repeat('cd', 32))],
