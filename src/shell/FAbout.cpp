@@ -8,7 +8,7 @@
 #include <QScrollBar>
 
 #include "brand/BrandProfile.h"
-#include "shell/FMain.h"
+#include "ui/Application.h"
 #include "ui/Cp1252.h"
 #include "util/AppVersion.h"
 
@@ -67,7 +67,7 @@ TfrmAbout::TfrmAbout(QWidget* parent)
   editAbout->setObjectName(QStringLiteral("editAbout"));
   editAbout->setGeometry(129, 171, 87, 21);
   editAbout->setDefault(true);
-  connect(editAbout, &QPushButton::clicked, this, &TfrmAbout::editAboutClick);
+  ui::ConnectHandler(editAbout, &QPushButton::clicked, this, &TfrmAbout::editAboutClick);
   PlaceControls();
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -102,7 +102,7 @@ TfrmMain::TfrmMain(std::string appFolder)
 
   Timer1 = new QTimer(this);
   Timer1->setInterval(100);
-  connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+  ui::ConnectHandler(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
 
   resize(768, 514 + kSummaryHeight);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -128,7 +128,7 @@ void TfrmMain::CreateWelcomePage() {
   bsSkinButton1->setObjectName(QStringLiteral("bsSkinButton1"));
   bsSkinButton1->setFixedSize(265, 20);
   bsSkinButton1->setDefault(true);
-  connect(bsSkinButton1, &QPushButton::clicked, this, &TfrmMain::bsSkinButton1Click);
+  ui::ConnectHandler(bsSkinButton1, &QPushButton::clicked, this, &TfrmMain::bsSkinButton1Click);
 
   auto* strip = new QHBoxLayout(bsSkinPanel14);
   strip->addStretch();
@@ -195,7 +195,7 @@ void TfrmMain::CreateHeaderBar() {
   btnAbout->setObjectName(QStringLiteral("btnAbout"));
   for (QPushButton* button : {btnMakeMoney, btnAbout}) button->setFixedSize(125, 20);
   btnNews = PictureButton(bsSkinPanel4, "btnNews", QStringLiteral("Check News"), GlyphKind::News);
-  connect(btnNews, &QToolButton::clicked, this, &TfrmMain::btnNewsClick);
+  ui::ConnectHandler(btnNews, &QToolButton::clicked, this, &TfrmMain::btnNewsClick);
   bsSkinSpeedButton1 = PictureButton(bsSkinPanel4, "bsSkinSpeedButton1",
                                      QStringLiteral("Check Updates"), GlyphKind::Update);
   bsSkinSpeedButton2 =
@@ -211,7 +211,7 @@ void TfrmMain::CreateHeaderBar() {
   bar->addWidget(btnNews);
   bar->addWidget(bsSkinSpeedButton1);
   bar->addWidget(bsSkinSpeedButton2);
-  connect(bsSkinSpeedButton1, &QToolButton::clicked, this, &TfrmMain::btnUpdateClick);
+  ui::ConnectHandler(bsSkinSpeedButton1, &QToolButton::clicked, this, &TfrmMain::btnUpdateClick);
 }
 
 void TfrmMain::CreateOfferControls() {

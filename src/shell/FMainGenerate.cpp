@@ -5,7 +5,6 @@
 #include "generator/GenerateScript.h"
 #include "generator/SetupKey.h"
 #include "shell/FMain.h"
-#include "ui/Application.h"
 #include "ui/ColorComboBox.h"
 #include "ui/DateField.h"
 #include "ui/SpinEdit.h"
@@ -47,8 +46,6 @@ void TfrmMain::GenerateScript() {
                incomplete ? ui::MessageKind::Error : ui::MessageKind::Information);
 }
 
-void TfrmMain::btnGenerateScriptClick() {
-  ui::Guarded([this] { GenerateScript(); });
-}
+void TfrmMain::btnGenerateScriptClick() { GenerateScript(); }
 
 }  // namespace shell

@@ -6,6 +6,7 @@
 #include "brand/BrandProfile.h"
 #include "shell/FAbout.h"
 #include "shell/FMain.h"
+#include "ui/Application.h"
 #include "ui/Cp1252.h"
 #include "ui/PictureView.h"
 #include "util/Launch.h"
@@ -22,11 +23,11 @@ void OpenBrandURL(const std::string& address) {
 }  // namespace
 
 void TfrmMain::ConnectLinks() {
-  connect(btnMakeMoney, &QPushButton::clicked, this, &TfrmMain::btnMakeMoneyClick);
-  connect(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
-  connect(bsSkinSpeedButton2, &QToolButton::clicked, this, &TfrmMain::btnHelpClick);
-  connect(imgBanner, &ui::PictureView::clicked, this, &TfrmMain::imgBannerClick);
-  connect(gifBanner, &ui::PictureView::clicked, this, &TfrmMain::gifBannerClick);
+  ui::ConnectHandler(btnMakeMoney, &QPushButton::clicked, this, &TfrmMain::btnMakeMoneyClick);
+  ui::ConnectHandler(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
+  ui::ConnectHandler(bsSkinSpeedButton2, &QToolButton::clicked, this, &TfrmMain::btnHelpClick);
+  ui::ConnectHandler(imgBanner, &ui::PictureView::clicked, this, &TfrmMain::imgBannerClick);
+  ui::ConnectHandler(gifBanner, &ui::PictureView::clicked, this, &TfrmMain::gifBannerClick);
 }
 
 void TfrmMain::btnMakeMoneyClick() { OpenBrandURL(brand::BrandProfile.AffiliateURL); }

@@ -5,6 +5,7 @@
 
 #include "generator/OfferSettings.h"
 #include "shell/FMain.h"
+#include "ui/Application.h"
 #include "ui/ColorComboBox.h"
 #include "ui/DateField.h"
 #include "ui/FileDialog.h"
@@ -93,12 +94,12 @@ void TfrmMain::CreateOfferPanel() {
   rbtLimitNumber->setChecked(true);
   SetOfferFieldsEnabled(false, false);
   // A handler runs when its button becomes selected, never when it is cleared.
-  connect(rbtLimitNumber, &QRadioButton::toggled, this,
-          [this](bool on) { on ? rbtLimitNumberClick() : void(); });
-  connect(rbtExpiryDate, &QRadioButton::toggled, this,
-          [this](bool on) { on ? rbtExpiryDateClick() : void(); });
-  connect(rbtOneTimeOffer, &QRadioButton::toggled, this,
-          [this](bool on) { on ? rbtOneTimeOfferClick() : void(); });
+  ui::ConnectHandler(rbtLimitNumber, &QRadioButton::toggled, this,
+                     [this](bool on) { on ? rbtLimitNumberClick() : void(); });
+  ui::ConnectHandler(rbtExpiryDate, &QRadioButton::toggled, this,
+                     [this](bool on) { on ? rbtExpiryDateClick() : void(); });
+  ui::ConnectHandler(rbtOneTimeOffer, &QRadioButton::toggled, this,
+                     [this](bool on) { on ? rbtOneTimeOfferClick() : void(); });
 
   bsSkinGroupBox3 = GroupBox(bsSkinPanel1, "bsSkinGroupBox3", "Hurrex Bar", {398, 9, 356, 211});
   Label(bsSkinGroupBox3, "Hurrex bar text (you must insert the token %%timeleft%%):", 11, 28);
@@ -135,13 +136,14 @@ void TfrmMain::CreateOfferPanel() {
                      313, 113, kButtonHeight);
   btnTryHere = Place(new QPushButton(QStringLiteral("Try it here"), bsSkinPanel1), "btnTryHere",
                      250, 313, 113, kButtonHeight);
-  connect(btnBrowse, &QPushButton::clicked, this, &TfrmMain::btnBrowseClick);
-  connect(btnGenerateScript, &QPushButton::clicked, this, &TfrmMain::btnGenerateScriptClick);
-  connect(btnPreview, &QPushButton::clicked, this, &TfrmMain::btnPreviewClick);
+  ui::ConnectHandler(btnBrowse, &QPushButton::clicked, this, &TfrmMain::btnBrowseClick);
+  ui::ConnectHandler(btnGenerateScript, &QPushButton::clicked, this,
+                     &TfrmMain::btnGenerateScriptClick);
+  ui::ConnectHandler(btnPreview, &QPushButton::clicked, this, &TfrmMain::btnPreviewClick);
   btnPublish = Place(new QPushButton(QStringLiteral("Publish"), bsSkinPanel1), "btnPublish", 369,
                      313, 113, kButtonHeight);
-  connect(btnTryHere, &QPushButton::clicked, this, &TfrmMain::btnTryHereClick);
-  connect(btnPublish, &QPushButton::clicked, this, &TfrmMain::btnPublishClick);
+  ui::ConnectHandler(btnTryHere, &QPushButton::clicked, this, &TfrmMain::btnTryHereClick);
+  ui::ConnectHandler(btnPublish, &QPushButton::clicked, this, &TfrmMain::btnPublishClick);
 
   // Tab order: the group boxes in turn, each in its own order.
   const QList<QWidget*> order = {

@@ -7,6 +7,7 @@
 
 #include "generator/OfferSummary.h"
 #include "shell/FMain.h"
+#include "ui/Application.h"
 #include "ui/DateField.h"
 #include "ui/SpinEdit.h"
 
@@ -40,14 +41,14 @@ void TfrmMain::CreateOfferSummary() {
   strip->addWidget(lblOfferSummary);
 
   for (ui::SpinEdit* spin : {edtMaxNumSales, edtTimeZone, edtTimeOut}) {
-    connect(spin, &ui::SpinEdit::ValueChanged, this, &TfrmMain::UpdateOfferSummary);
+    ui::ConnectHandler(spin, &ui::SpinEdit::ValueChanged, this, &TfrmMain::UpdateOfferSummary);
   }
   for (QRadioButton* offer : {rbtLimitNumber, rbtExpiryDate, rbtOneTimeOffer}) {
-    connect(offer, &QRadioButton::toggled, this, &TfrmMain::UpdateOfferSummary);
+    ui::ConnectHandler(offer, &QRadioButton::toggled, this, &TfrmMain::UpdateOfferSummary);
   }
   // The date field takes its value from its editor's text before this runs.
   for (QLineEdit* text : {edtExpiryDate->Editor(), edtHurrexText, edtRedirectPage}) {
-    connect(text, &QLineEdit::textChanged, this, &TfrmMain::UpdateOfferSummary);
+    ui::ConnectHandler(text, &QLineEdit::textChanged, this, &TfrmMain::UpdateOfferSummary);
   }
   UpdateOfferSummary();
 }

@@ -3,7 +3,6 @@
 
 #include "preview/PreviewPage.h"
 #include "shell/FMain.h"
-#include "ui/Application.h"
 #include "util/Launch.h"
 #include "util/TextLines.h"
 
@@ -22,8 +21,6 @@ void TfrmMain::ShowPreview() {
   }
 }
 
-void TfrmMain::btnPreviewClick() {
-  ui::Guarded([this] { ShowPreview(); });
-}
+void TfrmMain::btnPreviewClick() { ShowPreview(); }
 
 }  // namespace shell

@@ -6,7 +6,6 @@
 #include "publish/SetupCheck.h"
 #include "shell/FMain.h"
 #include "shell/FPublish.h"
-#include "ui/Application.h"
 
 namespace shell {
 
@@ -121,8 +120,6 @@ void TfrmMain::PublishTo(TfrmPublish& dialog, const std::string& page) {
   dialog.accept();
 }
 
-void TfrmMain::btnPublishClick() {
-  ui::Guarded([this] { PublishPackage(); });
-}
+void TfrmMain::btnPublishClick() { PublishPackage(); }
 
 }  // namespace shell

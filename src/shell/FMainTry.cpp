@@ -1,7 +1,6 @@
 // Trying the offer on this computer before it is uploaded.
 #include "shell/FMain.h"
 #include "trial/Trial.h"
-#include "ui/Application.h"
 #include "util/Launch.h"
 
 namespace shell {
@@ -23,8 +22,6 @@ void TfrmMain::TryHere() {
   }
 }
 
-void TfrmMain::btnTryHereClick() {
-  ui::Guarded([this] { TryHere(); });
-}
+void TfrmMain::btnTryHereClick() { TryHere(); }
 
 }  // namespace shell

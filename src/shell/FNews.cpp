@@ -68,7 +68,7 @@ TfrmNews::TfrmNews(QWidget* parent, ui::MessageBox& messages, std::string progra
   font.setPixelSize(14);
   lvwItems->setFont(font);
   lvwItems->Changing = [this] { return lvwItemsChanging(); };
-  connect(lvwItems, &QTreeWidget::itemSelectionChanged, this, &TfrmNews::lvwItemsChange);
+  ui::ConnectHandler(lvwItems, &QTreeWidget::itemSelectionChanged, this, &TfrmNews::lvwItemsChange);
   auto* listFrame = new QVBoxLayout(bsSkinPanel1);
   listFrame->setContentsMargins(0, 0, 0, 0);
   listFrame->addWidget(lvwItems);
@@ -90,7 +90,7 @@ TfrmNews::TfrmNews(QWidget* parent, ui::MessageBox& messages, std::string progra
   btnExit = new QPushButton(QStringLiteral("Close"), bsSkinPanel2);
   btnExit->setObjectName(QStringLiteral("btnExit"));
   btnExit->setFixedSize(97, 20);
-  connect(btnExit, &QPushButton::clicked, this, &TfrmNews::btnExitClick);
+  ui::ConnectHandler(btnExit, &QPushButton::clicked, this, &TfrmNews::btnExitClick);
   // Designed at 304 of 682 pixels: the spaces on either side share any
   // change of width in that proportion.
   auto* strip = new QHBoxLayout(bsSkinPanel2);
@@ -142,14 +142,11 @@ void TfrmNews::lvwItemsChange() {
   if (selected.isEmpty()) return;
   const std::string newsId =
       selected.front()->data(kNewsIdColumn, kNewsIdRole).toByteArray().toStdString();
-  // Called from inside the list's own code: an error is reported here.
-  ui::Guarded([&] {
-    const BusyCursors busy(FBusy, {lvwItems, prfEditorNews->viewport(), this});
-    std::string details;
-    if (!GetNewsDetails(newsId, details)) return;
-    prfEditorNews->setHtml(ui::FromCp1252(details));
-    brand::SaveLastNewsId(programFolder_, newsId);
-  });
+  const BusyCursors busy(FBusy, {lvwItems, prfEditorNews->viewport(), this});
+  std::string details;
+  if (!GetNewsDetails(newsId, details)) return;
+  prfEditorNews->setHtml(ui::FromCp1252(details));
+  brand::SaveLastNewsId(programFolder_, newsId);
 }
 
 bool TfrmNews::GetNewsDetails(std::string newsId, std::string& details) {

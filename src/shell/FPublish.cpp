@@ -103,13 +103,13 @@ TfrmPublish::TfrmPublish(QWidget* parent) : QDialog(parent) {
   layout->addWidget(prgSent);
   layout->addLayout(buttons);
 
-  connect(cbxProtocol, &QComboBox::currentIndexChanged, this,
-          [this] { ui::Guarded([this] { cbxProtocolChange(); }); });
-  connect(rbtPassword, &QRadioButton::toggled, this, [this] { rbtPasswordClick(); });
-  connect(btnKeyFile, &QPushButton::clicked, this, &TfrmPublish::btnKeyFileClick);
-  connect(btnCaFile, &QPushButton::clicked, this, &TfrmPublish::btnCaFileClick);
-  connect(btnPublish, &QPushButton::clicked, this, &TfrmPublish::btnPublishClick);
-  connect(btnCancel, &QPushButton::clicked, this, &TfrmPublish::btnCancelClick);
+  ui::ConnectHandler(cbxProtocol, &QComboBox::currentIndexChanged, this,
+                     &TfrmPublish::cbxProtocolChange);
+  ui::ConnectHandler(rbtPassword, &QRadioButton::toggled, this, &TfrmPublish::rbtPasswordClick);
+  ui::ConnectHandler(btnKeyFile, &QPushButton::clicked, this, &TfrmPublish::btnKeyFileClick);
+  ui::ConnectHandler(btnCaFile, &QPushButton::clicked, this, &TfrmPublish::btnCaFileClick);
+  ui::ConnectHandler(btnPublish, &QPushButton::clicked, this, &TfrmPublish::btnPublishClick);
+  ui::ConnectHandler(btnCancel, &QPushButton::clicked, this, &TfrmPublish::btnCancelClick);
   UpdateFields();
 }
 
@@ -162,7 +162,7 @@ void TfrmPublish::btnCaFileClick() {
 
 void TfrmPublish::btnPublishClick() {
   if (busy_ || !onPublish) return;
-  ui::Guarded(onPublish);
+  onPublish();
 }
 
 void TfrmPublish::btnCancelClick() { reject(); }

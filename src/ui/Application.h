@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <functional>
+#include <type_traits>
 
 namespace ui {
 
@@ -25,5 +26,29 @@ class Application : public QApplication {
 // application object would. Handlers called from inside the widget toolkit
 // use it, so that no error has to unwind through the toolkit's own code.
 void Guarded(const std::function<void()>& work);
+
+// Connects `signal` of `sender` to a window's event handler: a member function of `receiver`, or
+// a function, given the signal's arguments when it takes them. The handler runs through Guarded,
+// so that no error leaves it into the toolkit's signal dispatch; every handler is connected so.
+template <class Sender, class Signal, class Receiver, class Handler>
+QMetaObject::Connection ConnectHandler(Sender* sender, Signal signal, Receiver* receiver,
+                                       Handler handler) {
+  return QObject::connect(
+      sender, signal, receiver, [receiver, handler](const auto&... arguments) -> void {
+        Guarded([&] {
+          if constexpr (std::is_member_function_pointer_v<Handler>) {
+            if constexpr (std::is_invocable_v<Handler, Receiver*, decltype(arguments)...>) {
+              std::invoke(handler, receiver, arguments...);
+            } else {
+              std::invoke(handler, receiver);
+            }
+          } else if constexpr (std::is_invocable_v<const Handler&, decltype(arguments)...>) {
+            handler(arguments...);
+          } else {
+            handler();
+          }
+        });
+      });
+}
 
 }  // namespace ui
