@@ -16,6 +16,10 @@ class TfrmAbout : public QDialog {
  public:
   explicit TfrmAbout(QWidget* parent = nullptr);
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
   // Controls.
   QLabel* lblProductName;
   QLabel* lblProductVersion;
@@ -29,10 +33,6 @@ class TfrmAbout : public QDialog {
   void FormCreate();
   void editAboutClick();
 
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
- private:
   void PlaceControls();
   void ConnectScrollBar();
 };

@@ -84,8 +84,8 @@ QWidget* Panel(QWidget* parent, const char* name) {
 
 }  // namespace
 
-TfrmMain::TfrmMain(std::string appFolder)
-    : msgMain(this), updateBaseUrl(update::UpdateBaseURL), appFolder_(std::move(appFolder)) {
+TfrmMain::TfrmMain(std::string appFolder, std::string updateBaseUrl)
+    : msgMain(this), appFolder_(std::move(appFolder)), updateBaseUrl_(std::move(updateBaseUrl)) {
   setObjectName(QStringLiteral("frmMain"));
   setAttribute(Qt::WA_StyledBackground);
   setWindowTitle(QStringLiteral("Hurrex Tolvan"));
@@ -101,6 +101,7 @@ TfrmMain::TfrmMain(std::string appFolder)
   ConnectLinks();
 
   Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(100);
   ui::ConnectHandler(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
 

@@ -5,9 +5,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/BalloonHint.h"
 #include "ui/MessageBox.h"
+#include "update/UpdateCheck.h"
 #include "util/AppFolder.h"
 #include "util/TemporaryFolder.h"
 
@@ -29,6 +31,10 @@ class PictureView;
 class SpinEdit;
 }  // namespace ui
 
+namespace brand {
+struct Entry;
+}  // namespace brand
+
 namespace generator {
 struct OfferSettings;
 }  // namespace generator
@@ -48,10 +54,20 @@ namespace shell {
 class TfrmMain : public QWidget {
   Q_OBJECT
  public:
-  // `appFolder` holds the brand and its media.
-  explicit TfrmMain(std::string appFolder = UUtils::AppFolder());
+  // `appFolder` holds the brand and its media; `updateBaseUrl` is the publisher's live-update
+  // folder.
+  explicit TfrmMain(std::string appFolder = UUtils::AppFolder(),
+                    std::string updateBaseUrl = update::UpdateBaseURL);
   ~TfrmMain() override;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
   // Operations.
   void ApplyBrandSettings();
   void GenerateScript();
@@ -91,9 +107,6 @@ class TfrmMain : public QWidget {
   QTimer* Timer1;
   ui::MessageBox msgMain;
   ui::BalloonHint LMDMessageHint1;
-
-  // The publisher's live-update folder; tests point it at their own.
-  std::string updateBaseUrl;
 
   // The offer settings panel.
   ui::GroupBox* bsSkinGroupBox2;
@@ -147,14 +160,6 @@ class TfrmMain : public QWidget {
   void btnPublishClick();
   void btnNewsClick();
 
- protected:
-  void showEvent(QShowEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
- private:
   // A brand skin worn before the widgets are made, with the style sheet it
   // replaced; `kept` once the brand has got as far as its skin.
   struct EarlySkin {
@@ -162,6 +167,9 @@ class TfrmMain : public QWidget {
     bool kept = false;
   };
   void WearBrandSkinEarly();
+  // The banner and the links, each chosen at random from the brand's entries.
+  void ApplyBanner(const std::vector<brand::Entry>& banners);
+  void ApplyLinks(std::vector<brand::Entry> links);
   void ApplySkin();
 
   void CreateWelcomePage();
@@ -180,6 +188,7 @@ class TfrmMain : public QWidget {
   void PublishTo(TfrmPublish& dialog, const std::string& page);
 
   std::string appFolder_;
+  std::string updateBaseUrl_;
   // The set-up address with the key of the last package generated, shown under the summary.
   std::string setupAddress_;
   // That key, and the page it was generated for: the publish dialog's check opens the set-up page

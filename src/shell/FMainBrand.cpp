@@ -49,10 +49,12 @@ void ApplyIcon(const std::string& folder, QWidget* window) {
   window->setWindowIcon(icon);
 }
 
+}  // namespace
+
 // The banner: one entry at random, its picture, still or animated, in the
 // strip, which takes the picture's height + 10; the strip is hidden when
 // there is no picture to show.
-void ApplyBanner(TfrmMain& w, const std::string& folder, const brand::Entries& banners) {
+void TfrmMain::ApplyBanner(const brand::Entries& banners) {
   brand::TBrandProfile& profile = brand::BrandProfile;
   int number = 0;
   if (!banners.empty()) {
@@ -63,33 +65,33 @@ void ApplyBanner(TfrmMain& w, const std::string& folder, const brand::Entries& b
     profile.BannerFile = parts.name;
   }
   if (!profile.BannerURL.empty()) {
-    w.imgBanner->setCursor(Qt::PointingHandCursor);
-    w.gifBanner->setCursor(Qt::PointingHandCursor);
+    imgBanner->setCursor(Qt::PointingHandCursor);
+    gifBanner->setCursor(Qt::PointingHandCursor);
   }
 
   // The picture is read where it lies, in the format its entry's file name
   // gives; no file is renamed or touched.
-  const std::string path = brand::BannerDataPath(folder, number);
+  const std::string path = brand::BannerDataPath(appFolder_, number);
   if (profile.BannerFile.empty() || !Exists(path)) {
-    w.panBanner->hide();
+    panBanner->hide();
     return;
   }
   const brand::DecodedBanner picture = brand::DecodeBanner(path, profile.BannerFile);
   if (picture.animated) {
-    w.imgBanner->hide();
-    w.gifBanner->show();
-    w.gifBanner->ShowAnimation(std::make_unique<QMovie>(QString::fromStdString(path), "gif"));
-    w.panBanner->setFixedHeight(w.gifBanner->height() + 10);
+    imgBanner->hide();
+    gifBanner->show();
+    gifBanner->ShowAnimation(std::make_unique<QMovie>(QString::fromStdString(path), "gif"));
+    panBanner->setFixedHeight(gifBanner->height() + 10);
     return;
   }
-  w.gifBanner->hide();
-  w.imgBanner->show();
-  w.imgBanner->ShowPicture(picture.picture);
-  w.panBanner->setFixedHeight(w.imgBanner->height() + 10);
+  gifBanner->hide();
+  imgBanner->show();
+  imgBanner->ShowPicture(picture.picture);
+  panBanner->setFixedHeight(imgBanner->height() + 10);
 }
 
 // Two different links at random; the strip shows only with a first caption.
-void ApplyLinks(TfrmMain& w, brand::Entries links) {
+void TfrmMain::ApplyLinks(brand::Entries links) {
   brand::TBrandProfile& profile = brand::BrandProfile;
   if (!links.empty()) {
     const std::size_t first = brand::ChooseAtRandom(links.size());
@@ -104,14 +106,12 @@ void ApplyLinks(TfrmMain& w, brand::Entries links) {
       profile.Link2Caption = link2.name;
     }
   }
-  w.panLinks->setVisible(!profile.Link1Caption.empty());
-  w.lblLink1URL->setText(ui::FromCp1252(profile.Link1Caption));
-  w.lblLink1URL->SetAddress(ui::FromCp1252(profile.Link1URL));
-  w.lblLink2URL->setText(ui::FromCp1252(profile.Link2Caption));
-  w.lblLink2URL->SetAddress(ui::FromCp1252(profile.Link2URL));
+  panLinks->setVisible(!profile.Link1Caption.empty());
+  lblLink1URL->setText(ui::FromCp1252(profile.Link1Caption));
+  lblLink1URL->SetAddress(ui::FromCp1252(profile.Link1URL));
+  lblLink2URL->setText(ui::FromCp1252(profile.Link2Caption));
+  lblLink2URL->SetAddress(ui::FromCp1252(profile.Link2URL));
 }
-
-}  // namespace
 
 void TfrmMain::WearBrandSkinEarly() {
   // A style sheet set once the widgets exist restyles every one of them
@@ -167,8 +167,8 @@ void TfrmMain::ApplyBrandSettings() {
   const brand::Entries banners = brand::ReadEntries(document, "Banner");
   brand::Entries links = brand::ReadEntries(document, "Link");
   if (!welcome.empty()) profile.WelcomePage = welcome[brand::ChooseAtRandom(welcome.size())].text;
-  ApplyBanner(*this, appFolder_, banners);
-  ApplyLinks(*this, std::move(links));
+  ApplyBanner(banners);
+  ApplyLinks(std::move(links));
   ApplySkin();
   ApplyIcon(appFolder_, this);
 }

@@ -62,7 +62,7 @@ void TfrmMain::CheckForUpdate(bool Quiet) {
     // The quiet check runs behind the user's back: a user's request ends it.
     std::optional<ui::WaitCursors> busy;
     if (!Quiet) busy.emplace(std::initializer_list<QWidget*>{this});
-    lookup = update::LookForUpdate(updateBaseUrl, update::DescriptorFolder(),
+    lookup = update::LookForUpdate(updateBaseUrl_, update::DescriptorFolder(),
                                    Quiet ? ui::Priority::Background : ui::Priority::User);
   }
   if (lookup.result == update::Lookup::Interrupted) return;
@@ -89,7 +89,7 @@ void TfrmMain::CheckForUpdate(bool Quiet) {
                             "update now?");
   if (msgMain.Show(offer, ui::MessageKind::Information, true) != ui::MessageButton::Ok) return;
 
-  const UUtils::LaunchRequest updater = update::UpdaterLaunch(updateBaseUrl, appFolder_);
+  const UUtils::LaunchRequest updater = update::UpdaterLaunch(updateBaseUrl_, appFolder_);
   const QString missing =
       QStringLiteral("The updater module is missing. Please reinstall again the current version!");
   if (!std::filesystem::exists(updater.program)) {

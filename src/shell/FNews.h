@@ -22,6 +22,14 @@ class TfrmNews : public QDialog {
  public:
   TfrmNews(QWidget* parent, ui::MessageBox& messages, std::string programFolder);
 
+  // An item's text is being fetched: the selection stays where it is meanwhile.
+  bool Busy() const { return FBusy; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void done(int result) override;
+
+ private:
   // The window's operation: one item's text, a warning shown when it fails.
   bool GetNewsDetails(std::string newsId, std::string& details);
 
@@ -39,13 +47,6 @@ class TfrmNews : public QDialog {
   void lvwItemsChange();
   void btnExitClick();
 
-  bool Busy() const { return FBusy; }
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void done(int result) override;
-
- private:
   ui::MessageBox& msgMain;
   std::string programFolder_;
   bool FBusy = false;

@@ -32,6 +32,27 @@ class TfrmPublish : public QDialog {
  public:
   explicit TfrmPublish(QWidget* parent = nullptr);
 
+  // What "Publish" runs.
+  std::function<void()> onPublish;
+
+  // The fields from a destination used before, with the password the keyring kept.
+  void Fill(const publish::SavedDestination& saved, const std::optional<std::string>& password);
+  // Throws PublishError for a field that cannot make a destination.
+  publish::Destination GatherDestination() const;
+  publish::Credentials GatherCredentials() const;
+  // The destination as the settings keep it.
+  publish::SavedDestination GatherSaved() const;
+
+  // While busy the fields are locked, "Cancel" asks the publication to stop, and closing the
+  // dialog does the same.
+  void SetBusy(bool busy);
+  void ShowProgress(const publish::Progress& progress);
+  bool CancelRequested() const { return cancelRequested_; }
+
+ public slots:
+  void reject() override;
+
+ private:
   // Controls.
   QComboBox* cbxProtocol;
   QLineEdit* edtHost;
@@ -52,23 +73,6 @@ class TfrmPublish : public QDialog {
   QPushButton* btnPublish;
   QPushButton* btnCancel;
 
-  // What "Publish" runs.
-  std::function<void()> onPublish;
-
-  // The fields from a destination used before, with the password the keyring kept.
-  void Fill(const publish::SavedDestination& saved, const std::optional<std::string>& password);
-  // Throws PublishError for a field that cannot make a destination.
-  publish::Destination GatherDestination() const;
-  publish::Credentials GatherCredentials() const;
-  // The destination as the settings keep it.
-  publish::SavedDestination GatherSaved() const;
-
-  // While busy the fields are locked, "Cancel" asks the publication to stop, and closing the
-  // dialog does the same.
-  void SetBusy(bool busy);
-  void ShowProgress(const publish::Progress& progress);
-  bool CancelRequested() const { return cancelRequested_; }
-
   // Handlers.
   void cbxProtocolChange();
   void rbtPasswordClick();
@@ -77,10 +81,6 @@ class TfrmPublish : public QDialog {
   void btnPublishClick();
   void btnCancelClick();
 
- public slots:
-  void reject() override;
-
- private:
   void UpdateFields();
 
   bool busy_ = false;

@@ -12,9 +12,11 @@
 #include "brand/BrandProfile.h"
 #include "shell/FAbout.h"
 #include "shell/FMain.h"
+#include "shell/tests/Controls.h"
 
 using shell::TfrmAbout;
 using shell::TfrmMain;
+using shelltest::Control;
 
 namespace {
 
@@ -28,13 +30,13 @@ class AboutBox : public ::testing::Test {
 TEST_F(AboutBox, withoutBrandShowsTheVersionAndEmptyBrandTexts) {
   TfrmAbout box;
   EXPECT_EQ(box.windowTitle(), "About ...");
-  EXPECT_EQ(box.lblProductName->text(), "");
-  EXPECT_EQ(box.lblProductVersion->text(), "Product Version: 2.01");
-  EXPECT_EQ(box.lblCopyright->text(), "Copyright (c)  ");
-  EXPECT_EQ(box.memAbout->toPlainText(), "");
+  EXPECT_EQ(Control<QLabel>(box, "lblProductName")->text(), "");
+  EXPECT_EQ(Control<QLabel>(box, "lblProductVersion")->text(), "Product Version: 2.01");
+  EXPECT_EQ(Control<QLabel>(box, "lblCopyright")->text(), "Copyright (c)  ");
+  EXPECT_EQ(Control<QPlainTextEdit>(box, "memAbout")->toPlainText(), "");
   EXPECT_EQ(box.size(), QSize(368, 211));
-  EXPECT_EQ(box.editAbout->text(), "Ok");
-  EXPECT_EQ(box.editAbout->geometry(), QRect(129, 171, 87, 21));
+  EXPECT_EQ(Control<QPushButton>(box, "editAbout")->text(), "Ok");
+  EXPECT_EQ(Control<QPushButton>(box, "editAbout")->geometry(), QRect(129, 171, 87, 21));
 }
 
 TEST_F(AboutBox, showsTheBrandAndItsScrollBarScrollsTheText) {
@@ -47,32 +49,34 @@ TEST_F(AboutBox, showsTheBrandAndItsScrollBarScrollsTheText) {
 
   TfrmAbout box;
   EXPECT_EQ(box.windowTitle(), QString::fromUtf8("About Café Seller..."));
-  EXPECT_EQ(box.lblProductName->text(), QString::fromUtf8("Café Seller"));
-  EXPECT_TRUE(box.lblProductName->font().bold());
-  EXPECT_EQ(box.lblCopyright->text(), "Copyright (c) 2009-2011 Shop Ltd");
-  EXPECT_GT(box.lblCopyright->y(), box.lblProductVersion->y());
-  EXPECT_EQ(box.memAbout->document()->blockCount(), 31);
-  EXPECT_EQ(box.memAbout->document()->findBlockByNumber(2).text(), "Third");
-  EXPECT_TRUE(box.memAbout->isReadOnly());
+  EXPECT_EQ(Control<QLabel>(box, "lblProductName")->text(), QString::fromUtf8("Café Seller"));
+  EXPECT_TRUE(Control<QLabel>(box, "lblProductName")->font().bold());
+  EXPECT_EQ(Control<QLabel>(box, "lblCopyright")->text(), "Copyright (c) 2009-2011 Shop Ltd");
+  EXPECT_GT(Control<QLabel>(box, "lblCopyright")->y(),
+            Control<QLabel>(box, "lblProductVersion")->y());
+  EXPECT_EQ(Control<QPlainTextEdit>(box, "memAbout")->document()->blockCount(), 31);
+  EXPECT_EQ(Control<QPlainTextEdit>(box, "memAbout")->document()->findBlockByNumber(2).text(),
+            "Third");
+  EXPECT_TRUE(Control<QPlainTextEdit>(box, "memAbout")->isReadOnly());
 
   box.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
-  QScrollBar* inner = box.memAbout->verticalScrollBar();
-  ASSERT_GT(box.bsSkinScrollBar1->maximum(), 0);
-  EXPECT_EQ(box.bsSkinScrollBar1->maximum(), inner->maximum());
-  box.bsSkinScrollBar1->setValue(5);
+  QScrollBar* inner = Control<QPlainTextEdit>(box, "memAbout")->verticalScrollBar();
+  ASSERT_GT(Control<QScrollBar>(box, "bsSkinScrollBar1")->maximum(), 0);
+  EXPECT_EQ(Control<QScrollBar>(box, "bsSkinScrollBar1")->maximum(), inner->maximum());
+  Control<QScrollBar>(box, "bsSkinScrollBar1")->setValue(5);
   EXPECT_EQ(inner->value(), 5);
   // The caret moves with the keyboard and takes the scroll bar along.
   box.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
-  box.memAbout->setFocus();
-  QTest::keyClick(box.memAbout, Qt::Key_End, Qt::ControlModifier);
+  Control<QPlainTextEdit>(box, "memAbout")->setFocus();
+  QTest::keyClick(Control<QPlainTextEdit>(box, "memAbout"), Qt::Key_End, Qt::ControlModifier);
   EXPECT_GT(inner->value(), 20);
-  EXPECT_EQ(box.bsSkinScrollBar1->value(), inner->value());
-  QTest::keyClicks(box.memAbout, "typed");
-  EXPECT_FALSE(box.memAbout->toPlainText().contains("typed"));
+  EXPECT_EQ(Control<QScrollBar>(box, "bsSkinScrollBar1")->value(), inner->value());
+  QTest::keyClicks(Control<QPlainTextEdit>(box, "memAbout"), "typed");
+  EXPECT_FALSE(Control<QPlainTextEdit>(box, "memAbout")->toPlainText().contains("typed"));
 
-  box.editAbout->click();
+  Control<QPushButton>(box, "editAbout")->click();
   EXPECT_FALSE(box.isVisible());
 }
 
@@ -83,9 +87,9 @@ TEST_F(AboutBox, theAboutButtonShowsAFreshModalBox) {
   QTimer::singleShot(0, [&seen] {
     auto* box = qobject_cast<TfrmAbout*>(QApplication::activeModalWidget());
     if (!box) return;
-    seen = box->lblProductName->text();
-    box->editAbout->click();
+    seen = Control<QLabel>(*box, "lblProductName")->text();
+    Control<QPushButton>(*box, "editAbout")->click();
   });
-  window.btnAbout->click();
+  Control<QPushButton>(window, "btnAbout")->click();
   EXPECT_EQ(seen, "Shop");
 }

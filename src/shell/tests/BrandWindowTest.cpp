@@ -22,6 +22,7 @@
 #include "news/NewsList.h"
 #include "shell/FAbout.h"
 #include "shell/FMain.h"
+#include "shell/tests/Controls.h"
 #include "testsupport/BrandMedia.h"
 #include "testsupport/TempFolder.h"
 #include "ui/Application.h"
@@ -37,6 +38,7 @@
 namespace fs = std::filesystem;
 using news::NewsList;
 using shell::TfrmMain;
+using shelltest::Control;
 using UUtils::Launcher;
 
 namespace {
@@ -112,7 +114,7 @@ class FirstFrame : public QObject {
     if (event->type() == QEvent::Paint && !seen) {
       seen = true;
       title = window_.windowTitle();
-      page = window_.pgcPrinc->currentWidget();
+      page = Control<QStackedWidget>(window_, "pgcPrinc")->currentWidget();
       skin = qApp->styleSheet();
     }
     return false;
@@ -139,8 +141,8 @@ TEST_F(BrandWindow, fullBrandDressesTheWindowAndItsLinksOpenTheirAddresses) {
   TfrmMain window(Folder());
   EXPECT_TRUE(Errors().empty()) << Errors()[0].toStdString();
   EXPECT_EQ(window.windowTitle(), QString::fromUtf8("Café Seller v2.01"));
-  EXPECT_FALSE(window.btnNews->isHidden());
-  EXPECT_EQ(window.btnMakeMoney->text(), "Earn with us");
+  EXPECT_FALSE(Control<QToolButton>(window, "btnNews")->isHidden());
+  EXPECT_EQ(Control<QPushButton>(window, "btnMakeMoney")->text(), "Earn with us");
 
   const brand::TBrandProfile& p = brand::BrandProfile;
   EXPECT_EQ(p.BranderCode, "CS1");
@@ -150,26 +152,30 @@ TEST_F(BrandWindow, fullBrandDressesTheWindowAndItsLinksOpenTheirAddresses) {
   EXPECT_EQ(p.BannerFile, "c:\\media\\Top.JPG");
 
   // The still banner, read in place from its numbered file.
-  EXPECT_FALSE(window.imgBanner->isHidden());
-  EXPECT_TRUE(window.gifBanner->isHidden());
-  EXPECT_EQ(window.imgBanner->size(), QSize(300, 50));
-  EXPECT_EQ(window.panBanner->height(), 60);
-  EXPECT_EQ(window.imgBanner->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_FALSE(Control<ui::PictureView>(window, "imgBanner")->isHidden());
+  EXPECT_TRUE(Control<ui::PictureView>(window, "gifBanner")->isHidden());
+  EXPECT_EQ(Control<ui::PictureView>(window, "imgBanner")->size(), QSize(300, 50));
+  EXPECT_EQ(Control<QWidget>(window, "panBanner")->height(), 60);
+  EXPECT_EQ(Control<ui::PictureView>(window, "imgBanner")->cursor().shape(),
+            Qt::PointingHandCursor);
   EXPECT_EQ(UUtils::ReadFileBytes(folder.Path("banner1.dat")), jpeg);
   EXPECT_EQ(Names(),
             (std::set<std::string>{"banner1.dat", "dbsettings.dat", "main.ico", "mainskin.dat"}));
 
   // Two different links of the two.
-  EXPECT_FALSE(window.panLinks->isHidden());
-  const std::set<QString> captions = {window.lblLink1URL->text(), window.lblLink2URL->text()};
+  EXPECT_FALSE(Control<QWidget>(window, "panLinks")->isHidden());
+  const std::set<QString> captions = {Control<ui::LinkLabel>(window, "lblLink1URL")->text(),
+                                      Control<ui::LinkLabel>(window, "lblLink2URL")->text()};
   EXPECT_EQ(captions, (std::set<QString>{"Our shop", "Our blog"}));
-  EXPECT_EQ(window.lblLink1URL->Address(), window.lblLink1URL->text() == "Our shop"
-                                               ? "http://shop.example/"
-                                               : "http://blog.example/");
+  EXPECT_EQ(Control<ui::LinkLabel>(window, "lblLink1URL")->Address(),
+            Control<ui::LinkLabel>(window, "lblLink1URL")->text() == "Our shop"
+                ? "http://shop.example/"
+                : "http://blog.example/");
 
   EXPECT_TRUE(qApp->styleSheet().contains("#123456"));
   EXPECT_NE(qApp->windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey()) << "the brand's";
-  EXPECT_TRUE(window.Timer1->isActive() == false) << "the welcome page holds the check";
+  EXPECT_TRUE(Control<QTimer>(window, "Timer1")->isActive() == false)
+      << "the welcome page holds the check";
   ASSERT_NE(NewsList, nullptr);
 
   // The first frame already shows the branded window on its welcome page;
@@ -178,29 +184,33 @@ TEST_F(BrandWindow, fullBrandDressesTheWindowAndItsLinksOpenTheirAddresses) {
   window.show();
   ASSERT_TRUE(QTest::qWaitFor([&frame] { return frame.seen; }));
   EXPECT_EQ(frame.title, QString::fromUtf8("Café Seller v2.01"));
-  EXPECT_EQ(frame.page, window.stsWelcome);
+  EXPECT_EQ(frame.page, Control<QWidget>(window, "stsWelcome"));
   EXPECT_TRUE(frame.skin.contains("#123456"));
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&window] { return window.prfWelcome->toPlainText().contains("Welcome to our shop"); }));
-  EXPECT_EQ(window.pgcPrinc->currentWidget(), window.stsWelcome);
+  EXPECT_TRUE(QTest::qWaitFor([&window] {
+    return Control<ui::HtmlView>(window, "prfWelcome")
+        ->toPlainText()
+        .contains("Welcome to our shop");
+  }));
+  EXPECT_EQ(Control<QStackedWidget>(window, "pgcPrinc")->currentWidget(),
+            Control<QWidget>(window, "stsWelcome"));
 
   Launcher::ClearRecorded();
-  window.btnMakeMoneyClick();
-  window.btnHelpClick();
-  window.imgBannerClick();
-  window.gifBannerClick();
+  Control<QPushButton>(window, "btnMakeMoney")->click();
+  Control<QToolButton>(window, "bsSkinSpeedButton2")->click();
+  QTest::mouseClick(Control<ui::PictureView>(window, "imgBanner"), Qt::LeftButton);
+  QTest::mouseClick(Control<ui::PictureView>(window, "gifBanner"), Qt::LeftButton);
   EXPECT_EQ(Opened(),
             (std::vector<std::string>{"http://pay.example/?a=joe&b=joe", "http://help.example/",
                                       "http://shop.example/banner", "http://shop.example/banner"}));
-  window.bsSkinButton1->click();
-  QTest::mouseClick(window.btnMakeMoney, Qt::LeftButton);
-  QTest::mouseClick(window.bsSkinSpeedButton2, Qt::LeftButton);
-  QTest::mouseClick(window.imgBanner, Qt::LeftButton);
-  QTest::mouseClick(window.lblLink2URL, Qt::LeftButton);
-  EXPECT_EQ(Opened(),
-            (std::vector<std::string>{"http://pay.example/?a=joe&b=joe", "http://help.example/",
-                                      "http://shop.example/banner",
-                                      window.lblLink2URL->Address().toStdString()}));
+  Control<QPushButton>(window, "bsSkinButton1")->click();
+  QTest::mouseClick(Control<QPushButton>(window, "btnMakeMoney"), Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(window, "bsSkinSpeedButton2"), Qt::LeftButton);
+  QTest::mouseClick(Control<ui::PictureView>(window, "imgBanner"), Qt::LeftButton);
+  QTest::mouseClick(Control<ui::LinkLabel>(window, "lblLink2URL"), Qt::LeftButton);
+  EXPECT_EQ(Opened(), (std::vector<std::string>{
+                          "http://pay.example/?a=joe&b=joe", "http://help.example/",
+                          "http://shop.example/banner",
+                          Control<ui::LinkLabel>(window, "lblLink2URL")->Address().toStdString()}));
 }
 
 TEST_F(BrandWindow, smallBrandsFollowTheRulesForCaptionNewsButtonBannerAndLinks) {
@@ -228,16 +238,16 @@ TEST_F(BrandWindow, smallBrandsFollowTheRulesForCaptionNewsButtonBannerAndLinks)
     TfrmMain window(Folder());
     EXPECT_TRUE(Errors().empty()) << c.what;
     EXPECT_EQ(window.windowTitle(), c.caption) << c.what;
-    EXPECT_EQ(!window.btnNews->isHidden(), c.news) << c.what;
-    EXPECT_EQ(window.btnMakeMoney->text(), "Make Money") << c.what;
-    EXPECT_EQ(!window.panBanner->isHidden(), c.banner) << c.what;
+    EXPECT_EQ(!Control<QToolButton>(window, "btnNews")->isHidden(), c.news) << c.what;
+    EXPECT_EQ(Control<QPushButton>(window, "btnMakeMoney")->text(), "Make Money") << c.what;
+    EXPECT_EQ(!Control<QWidget>(window, "panBanner")->isHidden(), c.banner) << c.what;
     if (c.links) {
-      EXPECT_FALSE(window.panLinks->isHidden()) << c.what;
-      EXPECT_EQ(window.lblLink1URL->text(), c.link1) << c.what;
-      EXPECT_EQ(window.lblLink2URL->text(), c.link2) << c.what;
-      EXPECT_EQ(window.lblLink2URL->Address(), "") << c.what;
+      EXPECT_FALSE(Control<QWidget>(window, "panLinks")->isHidden()) << c.what;
+      EXPECT_EQ(Control<ui::LinkLabel>(window, "lblLink1URL")->text(), c.link1) << c.what;
+      EXPECT_EQ(Control<ui::LinkLabel>(window, "lblLink2URL")->text(), c.link2) << c.what;
+      EXPECT_EQ(Control<ui::LinkLabel>(window, "lblLink2URL")->Address(), "") << c.what;
     } else {
-      EXPECT_TRUE(window.panLinks->isHidden()) << c.what;
+      EXPECT_TRUE(Control<QWidget>(window, "panLinks")->isHidden()) << c.what;
     }
     brand::BrandProfile = {};
   }
@@ -249,13 +259,13 @@ TEST_F(BrandWindow, animatedBannerNamedInCapitalsPlaysFromItsNumberedFile) {
   Write("banner1.dat", gif);
   TfrmMain window(Folder());
   EXPECT_TRUE(Errors().empty()) << Errors()[0].toStdString();
-  EXPECT_FALSE(window.gifBanner->isHidden());
-  EXPECT_TRUE(window.imgBanner->isHidden());
-  ASSERT_NE(window.gifBanner->Animation(), nullptr);
-  EXPECT_EQ(window.gifBanner->Animation()->frameCount(), 3);
-  EXPECT_EQ(window.gifBanner->Animation()->state(), QMovie::Running);
-  EXPECT_EQ(window.gifBanner->size(), QSize(40, 20));
-  EXPECT_EQ(window.panBanner->height(), 30);
+  EXPECT_FALSE(Control<ui::PictureView>(window, "gifBanner")->isHidden());
+  EXPECT_TRUE(Control<ui::PictureView>(window, "imgBanner")->isHidden());
+  ASSERT_NE(Control<ui::PictureView>(window, "gifBanner")->Animation(), nullptr);
+  EXPECT_EQ(Control<ui::PictureView>(window, "gifBanner")->Animation()->frameCount(), 3);
+  EXPECT_EQ(Control<ui::PictureView>(window, "gifBanner")->Animation()->state(), QMovie::Running);
+  EXPECT_EQ(Control<ui::PictureView>(window, "gifBanner")->size(), QSize(40, 20));
+  EXPECT_EQ(Control<QWidget>(window, "panBanner")->height(), 30);
   EXPECT_EQ(UUtils::ReadFileBytes(folder.Path("banner1.dat")), gif);
   EXPECT_EQ(Names(), (std::set<std::string>{"banner1.dat", "dbsettings.dat"}));
 }
@@ -264,8 +274,9 @@ TEST_F(BrandWindow, bannerWithoutItsFileHidesTheStripButKeepsTheHandCursor) {
   WriteBrand(Tag("Banner1", "top.jpg^http://shop.example/"));
   TfrmMain window(Folder());
   EXPECT_TRUE(Errors().empty());
-  EXPECT_TRUE(window.panBanner->isHidden());
-  EXPECT_EQ(window.gifBanner->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_TRUE(Control<QWidget>(window, "panBanner")->isHidden());
+  EXPECT_EQ(Control<ui::PictureView>(window, "gifBanner")->cursor().shape(),
+            Qt::PointingHandCursor);
 }
 
 TEST_F(BrandWindow, aFailingStepIsReportedAndTheWindowIsStillUsable) {
@@ -295,10 +306,10 @@ TEST_F(BrandWindow, aFailingStepIsReportedAndTheWindowIsStillUsable) {
     EXPECT_EQ(ui::MessageBox::Shown()[0].caption, "Error");
     // What came before stays; the later steps are not done.
     EXPECT_EQ(window.windowTitle(), "Shop v2.01") << c.what;
-    EXPECT_NE(window.lblLink1URL->text(), "Blog") << c.what;
+    EXPECT_NE(Control<ui::LinkLabel>(window, "lblLink1URL")->text(), "Blog") << c.what;
     EXPECT_FALSE(qApp->styleSheet().contains("#654321")) << c.what;
     // The window is made ready all the same.
-    EXPECT_TRUE(window.Timer1->isActive()) << c.what;
+    EXPECT_TRUE(Control<QTimer>(window, "Timer1")->isActive()) << c.what;
     EXPECT_NE(NewsList, nullptr) << c.what;
     EXPECT_EQ(UUtils::ReadFileBytes(folder.Path("banner1.dat")), c.data) << c.what;
     brand::BrandProfile = {};
@@ -315,7 +326,7 @@ TEST_F(BrandWindow, iconThatCannotBeReadIsReportedAfterTheSkin) {
   EXPECT_TRUE(qApp->styleSheet().contains("#654321"));
   EXPECT_EQ(qApp->windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey());
   EXPECT_EQ(window.windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey());
-  EXPECT_TRUE(window.Timer1->isActive());
+  EXPECT_TRUE(Control<QTimer>(window, "Timer1")->isActive());
 }
 
 TEST_F(BrandWindow, skinFileThatIsNoSkinKeepsTheBuiltInOne) {
@@ -344,7 +355,7 @@ TEST_F(BrandWindow, settingsFileThatCannotBeReadKeepsTheBuiltInSkin) {
     EXPECT_TRUE(Errors()[0].contains("It is not a regular file")) << Errors()[0].toStdString();
     EXPECT_EQ(window.windowTitle(), "Hurrex Tolvan") << "no brand";
     EXPECT_EQ(qApp->styleSheet(), ui::Skin::BuiltIn());
-    EXPECT_TRUE(window.Timer1->isActive());
+    EXPECT_TRUE(Control<QTimer>(window, "Timer1")->isActive());
   }
 }
 
@@ -358,18 +369,19 @@ TEST_F(BrandWindow, brandTextsAreShownAsWrittenNeverAsMarkup) {
   const QString shown = QString::fromStdString(markup);
   EXPECT_EQ(window.windowTitle(), shown + " v2.01");
   // A single ampersand would mark a shortcut key and vanish from the caption.
-  EXPECT_EQ(window.btnMakeMoney->text(), "Tips && <b>Tricks</b>");
-  EXPECT_EQ(window.lblLink1URL->text(), shown);
-  EXPECT_EQ(window.lblLink1URL->textFormat(), Qt::PlainText);
+  EXPECT_EQ(Control<QPushButton>(window, "btnMakeMoney")->text(), "Tips && <b>Tricks</b>");
+  EXPECT_EQ(Control<ui::LinkLabel>(window, "lblLink1URL")->text(), shown);
+  EXPECT_EQ(Control<ui::LinkLabel>(window, "lblLink1URL")->textFormat(), Qt::PlainText);
 
   shell::TfrmAbout box;
   EXPECT_EQ(box.windowTitle(), "About " + shown + "...");
-  for (QLabel* label : {box.lblProductName, box.lblCopyright}) {
+  for (QLabel* label :
+       {Control<QLabel>(box, "lblProductName"), Control<QLabel>(box, "lblCopyright")}) {
     EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
   }
-  EXPECT_EQ(box.lblProductName->text(), shown);
-  EXPECT_EQ(box.lblCopyright->text(), "Copyright (c) <i>2011</i> " + shown);
-  EXPECT_EQ(box.memAbout->toPlainText(), "<h1>About</h1>");
+  EXPECT_EQ(Control<QLabel>(box, "lblProductName")->text(), shown);
+  EXPECT_EQ(Control<QLabel>(box, "lblCopyright")->text(), "Copyright (c) <i>2011</i> " + shown);
+  EXPECT_EQ(Control<QPlainTextEdit>(box, "memAbout")->toPlainText(), "<h1>About</h1>");
 }
 
 TEST_F(BrandWindow, longLinkCaptionsAreCutAndNeverWidenTheWindow) {
@@ -381,7 +393,8 @@ TEST_F(BrandWindow, longLinkCaptionsAreCutAndNeverWidenTheWindow) {
   const QRect screen = window.screen()->availableGeometry();
   EXPECT_LE(window.minimumSizeHint().width(), screen.width());
   EXPECT_EQ(window.width(), 768);
-  for (ui::LinkLabel* link : {window.lblLink1URL, window.lblLink2URL}) {
+  for (ui::LinkLabel* link : {Control<ui::LinkLabel>(window, "lblLink1URL"),
+                              Control<ui::LinkLabel>(window, "lblLink2URL")}) {
     EXPECT_EQ(link->text().size(), 3000);
     EXPECT_TRUE(link->ShownText().endsWith(QChar(0x2026))) << link->ShownText().toStdString();
     EXPECT_LT(link->width(), window.width());
@@ -436,7 +449,7 @@ TEST_F(BrandWindow, mediaThatIsNoPlainFileIsReportedInsteadOfHoldingTheWindowUp)
 
 TEST_F(BrandWindow, anUnbrandedProgramsMakeMoneyAndHelpOpenNothing) {
   TfrmMain window(Folder());
-  QTest::mouseClick(window.btnMakeMoney, Qt::LeftButton);
-  QTest::mouseClick(window.bsSkinSpeedButton2, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(window, "btnMakeMoney"), Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(window, "bsSkinSpeedButton2"), Qt::LeftButton);
   EXPECT_TRUE(Launcher::Recorded().empty());
 }

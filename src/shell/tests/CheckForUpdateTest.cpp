@@ -7,6 +7,7 @@
 
 #include <tuple>
 
+#include "shell/tests/Controls.h"
 #include "shell/tests/PublisherHost.h"
 #include "testsupport/HostileServer.h"
 #include "ui/HttpClient.h"
@@ -15,6 +16,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using shelltest::Control;
 using shelltest::PublisherHost;
 
 // The names, sizes and modification times of the files in a folder.
@@ -75,17 +77,17 @@ class CheckForUpdate : public ::testing::Test {
 };
 
 TEST_F(CheckForUpdate, withoutAHigherVersionOnlyTheButtonSaysSo) {
-  const auto window = host_.Window();
   for (const char* version : {"2.01", "1.9", "three"}) {
     SCOPED_TRACE(version);
     host_.Publish(version);
     MessageBox::ClearShown();
-    window->CheckForUpdate(true);
+    const auto window = host_.Window();
+    shelltest::RunStartUpCheck(*window);
     EXPECT_EQ(Messages(), std::vector<QString>{});
-    QTest::mouseClick(window->bsSkinSpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(Control<QToolButton>(*window, "bsSkinSpeedButton1"), Qt::LeftButton);
     EXPECT_EQ(Messages(), std::vector<QString>{kNoUpdates});
+    EXPECT_TRUE(window->isVisible());
   }
-  EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(CheckForUpdate, aDescriptorThatCannotBeHadIsToldOnlyByTheButtonAndLeavesNoCopy) {
@@ -95,16 +97,15 @@ TEST_F(CheckForUpdate, aDescriptorThatCannotBeHadIsToldOnlyByTheButtonAndLeavesN
   ui::HttpClient::SetTimeouts(std::chrono::milliseconds(2000), std::chrono::milliseconds(300));
   const std::string unreachable =
       "http://127.0.0.1:" + std::to_string(testsupport::FreePort()) + "/liveupdate/";
-  const auto window = host_.Window();
   for (const std::string& base : {host_.UpdateUrl(), unreachable, hostile.Url("stall/"),
                                   hostile.Url("endless/")}) {
     SCOPED_TRACE(base);
-    window->updateBaseUrl = base;
     testsupport::WriteFile(host_.Descriptor(), "[APPLICATION]\nVersion=9\n");
     MessageBox::ClearShown();
-    window->CheckForUpdate(true);
+    const auto window = host_.Window(base);
+    shelltest::RunStartUpCheck(*window);
     EXPECT_EQ(Messages(), std::vector<QString>{});
-    window->btnUpdateClick();
+    Control<QToolButton>(*window, "bsSkinSpeedButton1")->click();
     EXPECT_EQ(Messages(), std::vector<QString>{kUnreachable});
     EXPECT_FALSE(fs::exists(host_.Descriptor())) << "neither the stale copy nor a part is left";
     EXPECT_EQ(host_.AppFiles(), std::vector<std::string>{});
@@ -130,7 +131,7 @@ TEST_F(CheckForUpdate, anInstalledProgramFolderIsNeverWritten) {
 
   // The whole start-up check: the news, then the update accepted.
   const auto window = host_.Window();
-  window->Timer1Timer();
+  shelltest::RunStartUpCheck(*window);
   ::chmod(host_.App().c_str(), 0755);
   EXPECT_EQ(ui::BalloonHint::Shown().size(), 1u);
   EXPECT_EQ(Messages(), (std::vector<QString>{Offer("2.02"), kWillClose}));
@@ -147,15 +148,15 @@ TEST_F(CheckForUpdate, cancelAtEitherQuestionLeavesTheProgramAsItWas) {
   host_.WriteUpdater();
   const auto window = host_.Window();
 
-  MessageBox::QueueAnswer(MessageButton::Cancel);
-  window->btnUpdateClick();
-  EXPECT_EQ(Messages(), std::vector<QString>{Offer("2.02")});
-
-  MessageBox::ClearShown();
   MessageBox::QueueAnswer(MessageButton::Ok);
   MessageBox::QueueAnswer(MessageButton::Cancel);
-  window->CheckForUpdate(true);
+  shelltest::RunStartUpCheck(*window);
   EXPECT_EQ(Messages(), (std::vector<QString>{Offer("2.02"), kWillClose}));
+
+  MessageBox::ClearShown();
+  MessageBox::QueueAnswer(MessageButton::Cancel);
+  Control<QToolButton>(*window, "bsSkinSpeedButton1")->click();
+  EXPECT_EQ(Messages(), std::vector<QString>{Offer("2.02")});
 
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(host_.UpdaterLog(300), std::nullopt);
@@ -164,7 +165,7 @@ TEST_F(CheckForUpdate, cancelAtEitherQuestionLeavesTheProgramAsItWas) {
 TEST_F(CheckForUpdate, aMissingUpdaterIsToldAndTheProgramGoesOn) {
   host_.Publish("3");
   const auto window = host_.Window();
-  window->CheckForUpdate(true);
+  shelltest::RunStartUpCheck(*window);
   EXPECT_EQ(Messages(), (std::vector<QString>{Offer("3"), kMissing}));
   EXPECT_TRUE(window->isVisible());
 }
@@ -173,7 +174,7 @@ TEST_F(CheckForUpdate, anUpdaterThatCannotStartIsToldAndTheProgramGoesOn) {
   host_.Publish("3");
   host_.WriteUpdater(/*executable=*/false);
   const auto window = host_.Window();
-  window->CheckForUpdate(true);
+  shelltest::RunStartUpCheck(*window);
   EXPECT_EQ(Messages(), (std::vector<QString>{Offer("3"), kWillClose, kMissing}));
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(host_.UpdaterLog(300), std::nullopt);
@@ -183,7 +184,7 @@ TEST_F(CheckForUpdate, agreeingTwiceStartsTheUpdaterAndClosesTheWindow) {
   host_.Publish("2.02");
   host_.WriteUpdater();
   const auto window = host_.Window();
-  window->btnUpdateClick();
+  Control<QToolButton>(*window, "bsSkinSpeedButton1")->click();
   EXPECT_EQ(Messages(), (std::vector<QString>{Offer("2.02"), kWillClose}));
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(host_.UpdaterLog(5000), host_.UpdateUrl() + "\n2.01\nA\n");

@@ -12,6 +12,7 @@
 #include "brand/BrandProfile.h"
 #include "shell/FAbout.h"
 #include "shell/FMain.h"
+#include "shell/tests/Controls.h"
 #include "ui/ColorComboBox.h"
 #include "ui/DateField.h"
 #include "ui/HtmlView.h"
@@ -22,6 +23,7 @@
 
 using brand::BrandProfile;
 using shell::TfrmMain;
+using shelltest::Control;
 using UUtils::Launcher;
 
 namespace {
@@ -60,26 +62,25 @@ class Keyboard : public ::testing::Test {
 TEST_F(Keyboard, tabWalksThePanelInItsDesignedOrderAndGoesRound) {
   TfrmMain w;
   Show(w);
-  QRadioButton* TfrmMain::*selected[] = {&TfrmMain::rbtLimitNumber, &TfrmMain::rbtExpiryDate,
-                                         &TfrmMain::rbtOneTimeOffer};
-  for (auto offer : selected) {
-    QTest::mouseClick(w.*offer, Qt::LeftButton, {}, QPoint(8, 8));
-    w.edtPage->setFocus();
+  for (const std::string offer : {"rbtLimitNumber", "rbtExpiryDate", "rbtOneTimeOffer"}) {
+    QTest::mouseClick(Control<QRadioButton>(w, offer.c_str()), Qt::LeftButton, {}, QPoint(8, 8));
+    Control<QLineEdit>(w, "edtPage")->setFocus();
     // The panel in its designed order, the header bar after it. A radio group
     // is one stop, at its selected button; disabled fields are passed over.
-    std::vector<QWidget*> order = {w.edtPage, w.edtCounterRefresh, w.edtMaxNumSales, w.btnBrowse,
-                                   w.*offer};
-    if (offer == &TfrmMain::rbtExpiryDate) order.push_back(w.edtExpiryDate);
-    if (offer == &TfrmMain::rbtOneTimeOffer) order.push_back(w.edtTimeOut);
-    if (offer == &TfrmMain::rbtExpiryDate) order.push_back(w.edtTimeZone);
-    for (QWidget* next : std::initializer_list<QWidget*>{
-             w.edtHurrexText, w.rbtOnTop, w.cbxBarColor, w.edtBarWidth, w.edtBarHeight,
-             w.edtBarBorder, w.edtRedirectPage, w.btnGenerateScript, w.btnPreview, w.btnTryHere,
-             w.btnPublish, w.btnMakeMoney, w.btnAbout, w.btnNews, w.bsSkinSpeedButton1,
-             w.bsSkinSpeedButton2, w.edtPage}) {
-      order.push_back(next);
+    std::vector<std::string> names = {"edtPage", "edtCounterRefresh", "edtMaxNumSales", "btnBrowse",
+                                      offer};
+    if (offer == "rbtExpiryDate") names.push_back("edtExpiryDate");
+    if (offer == "rbtOneTimeOffer") names.push_back("edtTimeOut");
+    if (offer == "rbtExpiryDate") names.push_back("edtTimeZone");
+    for (const char* next : {"edtHurrexText", "rbtOnTop", "cbxBarColor", "edtBarWidth",
+                             "edtBarHeight", "edtBarBorder", "edtRedirectPage", "btnGenerateScript",
+                             "btnPreview", "btnTryHere", "btnPublish", "btnMakeMoney", "btnAbout",
+                             "btnNews", "bsSkinSpeedButton1", "bsSkinSpeedButton2", "edtPage"}) {
+      names.push_back(next);
     }
-    const std::string offerName = (w.*offer)->objectName().toStdString();
+    std::vector<QWidget*> order;
+    for (const std::string& name : names) order.push_back(Control<QWidget>(w, name.c_str()));
+    const std::string& offerName = offer;
     for (std::size_t i = 1; i < order.size(); ++i) {
       Press(Qt::Key_Tab);
       ASSERT_EQ(Focused(), order[i]) << offerName << ": Tab number " << i << " should reach "
@@ -98,19 +99,23 @@ TEST_F(Keyboard, enterOnTheWelcomePagePressesItsDefaultButton) {
   BrandProfile.WelcomePage = "<p>Welcome</p>";
   TfrmMain w;
   Show(w);
-  ASSERT_EQ(w.pgcPrinc->currentWidget(), w.stsWelcome);
-  EXPECT_TRUE(w.bsSkinButton1->isDefault());
-  for (QWidget* focus : {static_cast<QWidget*>(w.prfWelcome), static_cast<QWidget*>(&w)}) {
+  ASSERT_EQ(Control<QStackedWidget>(w, "pgcPrinc")->currentWidget(),
+            Control<QWidget>(w, "stsWelcome"));
+  EXPECT_TRUE(Control<QPushButton>(w, "bsSkinButton1")->isDefault());
+  for (QWidget* focus :
+       {static_cast<QWidget*>(Control<ui::HtmlView>(w, "prfWelcome")), static_cast<QWidget*>(&w)}) {
     focus->setFocus();
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &w, Qt::Key_Return);
-    EXPECT_EQ(w.pgcPrinc->currentWidget(), w.stsMain);
-    w.pgcPrinc->setCurrentWidget(w.stsWelcome);
+    EXPECT_EQ(Control<QStackedWidget>(w, "pgcPrinc")->currentWidget(),
+              Control<QWidget>(w, "stsMain"));
+    Control<QStackedWidget>(w, "pgcPrinc")->setCurrentWidget(Control<QWidget>(w, "stsWelcome"));
   }
   // Enter in the main page's fields presses nothing of the welcome page.
-  w.pgcPrinc->setCurrentWidget(w.stsMain);
-  w.edtPage->setFocus();
-  QTest::keyClick(w.edtPage, Qt::Key_Enter);
-  EXPECT_EQ(w.pgcPrinc->currentWidget(), w.stsMain);
+  Control<QStackedWidget>(w, "pgcPrinc")->setCurrentWidget(Control<QWidget>(w, "stsMain"));
+  Control<QLineEdit>(w, "edtPage")->setFocus();
+  QTest::keyClick(Control<QLineEdit>(w, "edtPage"), Qt::Key_Enter);
+  EXPECT_EQ(Control<QStackedWidget>(w, "pgcPrinc")->currentWidget(),
+            Control<QWidget>(w, "stsMain"));
 }
 
 TEST_F(Keyboard, enterPressesTheFocusedButtonAsSpaceDoes) {
@@ -120,9 +125,9 @@ TEST_F(Keyboard, enterPressesTheFocusedButtonAsSpaceDoes) {
   Show(w);
   for (const int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
     Launcher::ClearRecorded();
-    w.btnMakeMoney->setFocus(Qt::TabFocusReason);
+    Control<QPushButton>(w, "btnMakeMoney")->setFocus(Qt::TabFocusReason);
     Press(key);
-    w.bsSkinSpeedButton2->setFocus(Qt::TabFocusReason);
+    Control<QToolButton>(w, "bsSkinSpeedButton2")->setFocus(Qt::TabFocusReason);
     Press(key);
     ASSERT_EQ(Launcher::Recorded().size(), 2u) << "key " << key;
     EXPECT_EQ(Launcher::Recorded()[0].arguments.at(0), "http://pay.example/");
@@ -134,17 +139,17 @@ TEST_F(Keyboard, enterPressesTheFocusedButtonAsSpaceDoes) {
     auto* box = qobject_cast<shell::TfrmAbout*>(QApplication::activeModalWidget());
     if (!box) return;
     shown = true;
-    QTest::keyClick(box->editAbout, Qt::Key_Return);
+    QTest::keyClick(Control<QPushButton>(*box, "editAbout"), Qt::Key_Return);
   });
-  w.btnAbout->setFocus(Qt::TabFocusReason);
+  Control<QPushButton>(w, "btnAbout")->setFocus(Qt::TabFocusReason);
   Press(Qt::Key_Return);
   EXPECT_TRUE(shown);
   Show(w);
   // Enter on a radio button or in a field presses nothing.
   Launcher::ClearRecorded();
-  w.rbtOneTimeOffer->setFocus(Qt::TabFocusReason);
+  Control<QRadioButton>(w, "rbtOneTimeOffer")->setFocus(Qt::TabFocusReason);
   Press(Qt::Key_Return);
-  EXPECT_FALSE(w.rbtOneTimeOffer->isChecked());
+  EXPECT_FALSE(Control<QRadioButton>(w, "rbtOneTimeOffer")->isChecked());
   EXPECT_TRUE(Launcher::Recorded().empty());
 }
 
@@ -184,10 +189,16 @@ TEST_F(Keyboard, focusIsClearlyVisibleOnEveryControlUnderBothSkins) {
     BrandProfile.WelcomePage = "<p>Welcome</p>";
     TfrmMain w;
     Show(w);
-    EXPECT_GE(PixelsMarkedByFocus(w.bsSkinButton1, w.prfWelcome), 40) << "bsSkinButton1";
-    EXPECT_GE(PixelsMarkedByFocus(w.prfWelcome, w.bsSkinButton1), 40) << "prfWelcome";
-    w.bsSkinButton1->click();
-    w.rbtExpiryDate->click();
+    EXPECT_GE(PixelsMarkedByFocus(Control<QPushButton>(w, "bsSkinButton1"),
+                                  Control<ui::HtmlView>(w, "prfWelcome")),
+              40)
+        << "bsSkinButton1";
+    EXPECT_GE(PixelsMarkedByFocus(Control<ui::HtmlView>(w, "prfWelcome"),
+                                  Control<QPushButton>(w, "bsSkinButton1")),
+              40)
+        << "prfWelcome";
+    Control<QPushButton>(w, "bsSkinButton1")->click();
+    Control<QRadioButton>(w, "rbtExpiryDate")->click();
 
     std::vector<QWidget*> controls;
     for (QWidget* c : w.findChildren<QWidget*>()) {
@@ -198,8 +209,9 @@ TEST_F(Keyboard, focusIsClearlyVisibleOnEveryControlUnderBothSkins) {
     }
     ASSERT_GE(controls.size(), 20u);
     for (QWidget* control : controls) {
-      QWidget* elsewhere = control == w.edtPage ? static_cast<QWidget*>(w.edtRedirectPage)
-                                                : static_cast<QWidget*>(w.edtPage);
+      QWidget* elsewhere = control == Control<QLineEdit>(w, "edtPage")
+                               ? static_cast<QWidget*>(Control<QLineEdit>(w, "edtRedirectPage"))
+                               : static_cast<QWidget*>(Control<QLineEdit>(w, "edtPage"));
       const int marked = PixelsMarkedByFocus(control, elsewhere);
       EXPECT_GE(marked, 40) << control->objectName().toStdString() << " "
                             << control->metaObject()->className() << " under skin "

@@ -14,6 +14,7 @@
 #include "news/NewsList.h"
 #include "shell/FMain.h"
 #include "shell/FNews.h"
+#include "shell/tests/Controls.h"
 #include "testsupport/Files.h"
 #include "testsupport/HostileServer.h"
 #include "testsupport/PhpServer.h"
@@ -28,6 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using shell::TfrmNews;
+using shelltest::Control;
 
 constexpr char kNoNews[] = "There's no news for this application!";
 
@@ -88,18 +90,21 @@ class NewsWindow : public ::testing::Test {
     return window;
   }
   static void ClickRow(TfrmNews& window, int row) {
-    QTreeWidgetItem* item = window.lvwItems->topLevelItem(row);
-    QTest::mouseClick(window.lvwItems->viewport(), Qt::LeftButton, {},
-                      window.lvwItems->visualItemRect(item).center());
+    QTreeWidgetItem* item = Control<ui::ListView>(window, "lvwItems")->topLevelItem(row);
+    QTest::mouseClick(Control<ui::ListView>(window, "lvwItems")->viewport(), Qt::LeftButton, {},
+                      Control<ui::ListView>(window, "lvwItems")->visualItemRect(item).center());
   }
   static int SelectedRow(const TfrmNews& window) {
-    const auto selected = window.lvwItems->selectedItems();
-    return selected.isEmpty() ? -1 : window.lvwItems->indexOfTopLevelItem(selected.front());
+    const auto selected = Control<ui::ListView>(window, "lvwItems")->selectedItems();
+    return selected.isEmpty()
+               ? -1
+               : Control<ui::ListView>(window, "lvwItems")->indexOfTopLevelItem(selected.front());
   }
   static void ExpectIdle(const TfrmNews& window) {
     EXPECT_FALSE(window.Busy());
     for (const QWidget* widget : std::initializer_list<const QWidget*>{
-             &window, window.lvwItems, window.prfEditorNews->viewport()}) {
+             &window, Control<ui::ListView>(window, "lvwItems"),
+             Control<ui::HtmlView>(window, "prfEditorNews")->viewport()}) {
       EXPECT_NE(widget->cursor().shape(), Qt::WaitCursor) << widget->objectName().toStdString();
     }
   }
@@ -118,24 +123,26 @@ TEST_F(NewsWindow, rowsFollowTheEntriesInOrderWithNothingSelected) {
   const auto window = Open({"17^Spring sale^12 May", "5^^", "9^Only a title", "3^Caf\xE9^x^y"});
   EXPECT_EQ(window->windowTitle(), "News");
   EXPECT_EQ(window->size(), QSize(682, 411));
-  EXPECT_EQ(window->btnExit->text(), "Close");
-  EXPECT_EQ(window->lvwItems->headerItem()->text(0), "News Title");
-  EXPECT_EQ(window->lvwItems->headerItem()->text(1), "Published");
-  EXPECT_EQ(window->lvwItems->columnWidth(1), 160);
-  EXPECT_TRUE(window->lvwItems->isColumnHidden(2));
+  EXPECT_EQ(Control<QPushButton>(*window, "btnExit")->text(), "Close");
+  EXPECT_EQ(Control<ui::ListView>(*window, "lvwItems")->headerItem()->text(0), "News Title");
+  EXPECT_EQ(Control<ui::ListView>(*window, "lvwItems")->headerItem()->text(1), "Published");
+  EXPECT_EQ(Control<ui::ListView>(*window, "lvwItems")->columnWidth(1), 160);
+  EXPECT_TRUE(Control<ui::ListView>(*window, "lvwItems")->isColumnHidden(2));
 
   const std::vector<std::array<QString, 3>> rows{{"Spring sale", "12 May", "17"},
                                                  {"", "", "5"},
                                                  {"Only a title", "", "9"},
                                                  {"Caf\u00e9", "x", "3"}};
-  ASSERT_EQ(window->lvwItems->topLevelItemCount(), int(rows.size()));
+  ASSERT_EQ(Control<ui::ListView>(*window, "lvwItems")->topLevelItemCount(), int(rows.size()));
   for (int i = 0; i < int(rows.size()); ++i) {
     for (int column = 0; column < 3; ++column) {
-      EXPECT_EQ(window->lvwItems->topLevelItem(i)->text(column), rows[i][column]) << i;
+      EXPECT_EQ(Control<ui::ListView>(*window, "lvwItems")->topLevelItem(i)->text(column),
+                rows[i][column])
+          << i;
     }
   }
   EXPECT_EQ(SelectedRow(*window), -1);
-  EXPECT_TRUE(window->prfEditorNews->toPlainText().isEmpty());
+  EXPECT_TRUE(Control<ui::HtmlView>(*window, "prfEditorNews")->toPlainText().isEmpty());
   EXPECT_EQ(Requests(), 0);
 }
 
@@ -146,7 +153,8 @@ TEST_F(NewsWindow, openingAnItemShowsItAndRemembersIt) {
   const auto window = Open({"17^New^", "5^Old^", "4^Blank^"});
 
   ClickRow(*window, 0);
-  EXPECT_EQ(window->prfEditorNews->toPlainText(), "Seventeen for $19 \u00e9t\u00e9");
+  EXPECT_EQ(Control<ui::HtmlView>(*window, "prfEditorNews")->toPlainText(),
+            "Seventeen for $19 \u00e9t\u00e9");
   EXPECT_EQ(StoredId(), "17");
   ExpectIdle(*window);
 
@@ -154,11 +162,11 @@ TEST_F(NewsWindow, openingAnItemShowsItAndRemembersIt) {
   EXPECT_EQ(Requests(), 1) << "the selected row again asks nothing";
 
   ClickRow(*window, 1);
-  EXPECT_EQ(window->prfEditorNews->toPlainText(), "Five");
+  EXPECT_EQ(Control<ui::HtmlView>(*window, "prfEditorNews")->toPlainText(), "Five");
   EXPECT_EQ(StoredId(), "5") << "an older item is stored all the same";
 
   ClickRow(*window, 2);
-  EXPECT_EQ(window->prfEditorNews->toPlainText(), "");
+  EXPECT_EQ(Control<ui::HtmlView>(*window, "prfEditorNews")->toPlainText(), "");
   EXPECT_EQ(StoredId(), "4");
   EXPECT_TRUE(Shown().empty());
 }
@@ -173,7 +181,7 @@ TEST_F(NewsWindow, failedItemKeepsViewAndStoredId) {
   EXPECT_EQ(Shown(),
             std::vector<std::string>{"There is a trouble with this news. Contact your provider."});
   EXPECT_EQ(ui::MessageBox::Shown().back().kind, ui::MessageKind::Warning);
-  EXPECT_EQ(window->prfEditorNews->toPlainText(), "Seventeen");
+  EXPECT_EQ(Control<ui::HtmlView>(*window, "prfEditorNews")->toPlainText(), "Seventeen");
   EXPECT_EQ(StoredId(), "17");
   ExpectIdle(*window);
 }
@@ -185,15 +193,17 @@ TEST_F(NewsWindow, selectionCannotMoveWhileAnItemIsFetched) {
   const auto window = Open({"17^New^", "5^Old^"});
   bool busyMeanwhile = false;
   QTimer::singleShot(300, [&] {
-    busyMeanwhile = window->Busy() && window->lvwItems->cursor().shape() == Qt::WaitCursor;
+    busyMeanwhile = window->Busy() &&
+                    Control<ui::ListView>(*window, "lvwItems")->cursor().shape() == Qt::WaitCursor;
     ClickRow(*window, 1);
-    QTest::keyClick(window->lvwItems, Qt::Key_Down);
+    QTest::keyClick(Control<ui::ListView>(*window, "lvwItems"), Qt::Key_Down);
   });
   ClickRow(*window, 0);
 
   EXPECT_TRUE(busyMeanwhile);
   EXPECT_EQ(SelectedRow(*window), 0);
-  EXPECT_EQ(window->lvwItems->currentItem(), window->lvwItems->topLevelItem(0));
+  EXPECT_EQ(Control<ui::ListView>(*window, "lvwItems")->currentItem(),
+            Control<ui::ListView>(*window, "lvwItems")->topLevelItem(0));
   EXPECT_EQ(Requests(), 1);
   EXPECT_EQ(StoredId(), "17");
   ExpectIdle(*window);
@@ -203,13 +213,14 @@ TEST_F(NewsWindow, closingWhileAnItemIsFetchedEndsTheRequestQuietly) {
   WriteItem("17", "New", "<p>Seventeen</p>");
   UseService("slow/");
   const auto window = Open({"17^New^"});
-  QTimer::singleShot(300, [&] { QTest::mouseClick(window->btnExit, Qt::LeftButton); });
+  QTimer::singleShot(
+      300, [&] { QTest::mouseClick(Control<QPushButton>(*window, "btnExit"), Qt::LeftButton); });
   ClickRow(*window, 0);
 
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->result(), QDialog::Accepted);
   EXPECT_TRUE(Shown().empty());
-  EXPECT_TRUE(window->prfEditorNews->toPlainText().isEmpty());
+  EXPECT_TRUE(Control<ui::HtmlView>(*window, "prfEditorNews")->toPlainText().isEmpty());
   EXPECT_EQ(StoredId(), "");
   ExpectIdle(*window);
 }
@@ -241,7 +252,7 @@ TEST_F(NewsButton, saysThereIsNoNewsWhenNoneCanBeHad) {
     brand::BrandProfile.GoldPublID = "pub1";
     c.arrange();
     ui::MessageBox::ClearShown();
-    window_.btnNewsClick();
+    Control<QToolButton>(window_, "btnNews")->click();
     EXPECT_EQ(Shown(), c.messages);
     EXPECT_EQ(ui::MessageBox::Shown().back().kind, ui::MessageKind::Information);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -257,12 +268,12 @@ TEST_F(NewsButton, opensTheNewsWindowOnTheList) {
   QTimer watch;  // until the news window is up
   QObject::connect(&watch, &QTimer::timeout, [&] {
     if (auto* news = qobject_cast<TfrmNews*>(QApplication::activeModalWidget())) {
-      rows = news->lvwItems->topLevelItemCount();
-      news->btnExit->click();
+      rows = Control<ui::ListView>(*news, "lvwItems")->topLevelItemCount();
+      Control<QPushButton>(*news, "btnExit")->click();
     }
   });
   watch.start(20);
-  QTest::mouseClick(window_.btnNews, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(window_, "btnNews"), Qt::LeftButton);
   EXPECT_EQ(rows, 2);
   EXPECT_EQ(*news::NewsList, (UUtils::StringList{"2^Two^today", "1^One^today"}));
   EXPECT_TRUE(Shown().empty());
@@ -281,7 +292,7 @@ TEST_F(NewsButton, closingTheMainWindowMidRequestShowsNothing) {
     }
   });
   watch.start(20);
-  window_.btnNewsClick();
+  Control<QToolButton>(window_, "btnNews")->click();
   EXPECT_FALSE(window_.isVisible());
   EXPECT_TRUE(Shown().empty());
   EXPECT_FALSE(newsWindowOpened);
@@ -310,14 +321,14 @@ TEST_F(NewsButton, idsThatAreNoNumbersNeverReachTheBrandFile) {
     auto* news = qobject_cast<TfrmNews*>(QApplication::activeModalWidget());
     if (!news) return;
     watch.stop();
-    for (int row = 0; row < news->lvwItems->topLevelItemCount(); ++row) {
-      rows.push_back(news->lvwItems->topLevelItem(row)->text(0));
+    for (int row = 0; row < Control<ui::ListView>(*news, "lvwItems")->topLevelItemCount(); ++row) {
+      rows.push_back(Control<ui::ListView>(*news, "lvwItems")->topLevelItem(row)->text(0));
       ClickRow(*news, row);
     }
-    news->btnExit->click();
+    Control<QPushButton>(*news, "btnExit")->click();
   });
   watch.start(20);
-  QTest::mouseClick(window.btnNews, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(window, "btnNews"), Qt::LeftButton);
 
   EXPECT_EQ(rows, std::vector<QString>{"Fine"});
   EXPECT_TRUE(Shown().empty());
@@ -336,19 +347,19 @@ TEST_F(NewsButton, aUsersRequestShowsTheBusyCursorAndASecondClickIsToldToWait) {
   bool busyMeanwhile = false;
   QTimer::singleShot(300, [&] {
     busyMeanwhile = window_.cursor().shape() == Qt::WaitCursor;
-    QTest::mouseClick(window_.btnNews, Qt::LeftButton);
-    QTest::mouseClick(window_.bsSkinSpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(Control<QToolButton>(window_, "btnNews"), Qt::LeftButton);
+    QTest::mouseClick(Control<QToolButton>(window_, "bsSkinSpeedButton1"), Qt::LeftButton);
   });
   int rows = -1;
   QTimer watch;  // until the news window is up, then closes it
   QObject::connect(&watch, &QTimer::timeout, [&] {
     if (auto* news = qobject_cast<TfrmNews*>(QApplication::activeModalWidget())) {
-      rows = news->lvwItems->topLevelItemCount();
-      news->btnExit->click();
+      rows = Control<ui::ListView>(*news, "lvwItems")->topLevelItemCount();
+      Control<QPushButton>(*news, "btnExit")->click();
     }
   });
   watch.start(20);
-  window_.btnNewsClick();
+  Control<QToolButton>(window_, "btnNews")->click();
 
   EXPECT_TRUE(busyMeanwhile);
   EXPECT_NE(window_.cursor().shape(), Qt::WaitCursor);

@@ -10,6 +10,7 @@
 #include "generator/DateTime.h"
 #include "generator/SetupKey.h"
 #include "shell/FMain.h"
+#include "shell/tests/Controls.h"
 #include "testsupport/Retype.h"
 #include "testsupport/TempFolder.h"
 #include "testsupport/Tolvan.h"
@@ -22,6 +23,7 @@
 
 using namespace generator;
 using shell::TfrmMain;
+using shelltest::Control;
 using testsupport::Retype;
 using testsupport::TypeDate;
 
@@ -59,87 +61,91 @@ class OfferPanel : public ::testing::Test {
 
 TEST_F(OfferPanel, freshStartShowsTheDesignedDefaults) {
   const auto& w = *window;
-  EXPECT_EQ(w.bsSkinGroupBox2->title(), "General");
-  EXPECT_EQ(w.bsSkinGroupBox1->title(), "Offer Type");
-  EXPECT_EQ(w.bsSkinGroupBox3->title(), "Hurrex Bar");
-  EXPECT_EQ(w.bsSkinGroupBox4->title(), "Next Page");
-  EXPECT_EQ(w.bsSkinGroupBox3->geometry(), QRect(398, 9, 356, 211));
-  EXPECT_EQ(w.btnGenerateScript->text(), "Generate Script");
-  EXPECT_EQ(w.btnGenerateScript->geometry(), QRect(12, 313, 113, 25));
+  EXPECT_EQ(Control<ui::GroupBox>(w, "bsSkinGroupBox2")->title(), "General");
+  EXPECT_EQ(Control<ui::GroupBox>(w, "bsSkinGroupBox1")->title(), "Offer Type");
+  EXPECT_EQ(Control<ui::GroupBox>(w, "bsSkinGroupBox3")->title(), "Hurrex Bar");
+  EXPECT_EQ(Control<ui::GroupBox>(w, "bsSkinGroupBox4")->title(), "Next Page");
+  EXPECT_EQ(Control<ui::GroupBox>(w, "bsSkinGroupBox3")->geometry(), QRect(398, 9, 356, 211));
+  EXPECT_EQ(Control<QPushButton>(w, "btnGenerateScript")->text(), "Generate Script");
+  EXPECT_EQ(Control<QPushButton>(w, "btnGenerateScript")->geometry(), QRect(12, 313, 113, 25));
 
-  EXPECT_TRUE(w.edtPage->text().isEmpty());
-  EXPECT_TRUE(w.edtRedirectPage->text().isEmpty());
-  EXPECT_EQ(w.edtMaxNumSales->Value(), 0);
-  EXPECT_EQ(w.edtCounterRefresh->Value(), 5);
-  EXPECT_TRUE(w.rbtLimitNumber->isChecked());
-  EXPECT_EQ(w.rbtLimitNumber->text(),
+  EXPECT_TRUE(Control<QLineEdit>(w, "edtPage")->text().isEmpty());
+  EXPECT_TRUE(Control<QLineEdit>(w, "edtRedirectPage")->text().isEmpty());
+  EXPECT_EQ(Control<ui::SpinEdit>(w, "edtMaxNumSales")->Value(), 0);
+  EXPECT_EQ(Control<ui::SpinEdit>(w, "edtCounterRefresh")->Value(), 5);
+  EXPECT_TRUE(Control<QRadioButton>(w, "rbtLimitNumber")->isChecked());
+  EXPECT_EQ(Control<QRadioButton>(w, "rbtLimitNumber")->text(),
             " Only limit number of sales (you must insert the token %%copiesleft%%)");
-  EXPECT_EQ(w.rbtOneTimeOffer->text(), " One Time Offer(you must insert the token %%timeleft%%):");
-  EXPECT_FALSE(w.edtExpiryDate->isEnabled());
-  EXPECT_FALSE(w.edtTimeZone->isEnabled());
-  EXPECT_FALSE(w.edtTimeOut->isEnabled());
-  EXPECT_EQ(w.edtTimeZone->Value(), 0);
-  EXPECT_EQ(w.edtTimeOut->Value(), 0);
-  EXPECT_EQ(w.edtHurrexText->text(), "Your offer will expire in %%timeleft%% minutes");
-  EXPECT_TRUE(w.rbtOnTop->isChecked());
-  EXPECT_FALSE(w.rbtOnBottom->isChecked());
-  EXPECT_EQ(w.cbxBarColor->currentText(), "Yellow");
-  EXPECT_EQ(w.cbxBarColor->count(), 16);
-  EXPECT_EQ(w.edtBarWidth->Value(), 700);
-  EXPECT_EQ(w.edtBarHeight->Value(), 28);
-  EXPECT_EQ(w.edtBarBorder->Value(), 0);
+  EXPECT_EQ(Control<QRadioButton>(w, "rbtOneTimeOffer")->text(),
+            " One Time Offer(you must insert the token %%timeleft%%):");
+  EXPECT_FALSE(Control<ui::DateField>(w, "edtExpiryDate")->isEnabled());
+  EXPECT_FALSE(Control<ui::SpinEdit>(w, "edtTimeZone")->isEnabled());
+  EXPECT_FALSE(Control<ui::SpinEdit>(w, "edtTimeOut")->isEnabled());
+  EXPECT_EQ(Control<ui::SpinEdit>(w, "edtTimeZone")->Value(), 0);
+  EXPECT_EQ(Control<ui::SpinEdit>(w, "edtTimeOut")->Value(), 0);
+  EXPECT_EQ(Control<QLineEdit>(w, "edtHurrexText")->text(),
+            "Your offer will expire in %%timeleft%% minutes");
+  EXPECT_TRUE(Control<QRadioButton>(w, "rbtOnTop")->isChecked());
+  EXPECT_FALSE(Control<QRadioButton>(w, "rbtOnBottom")->isChecked());
+  EXPECT_EQ(Control<ui::ColorComboBox>(w, "cbxBarColor")->currentText(), "Yellow");
+  EXPECT_EQ(Control<ui::ColorComboBox>(w, "cbxBarColor")->count(), 16);
+  EXPECT_EQ(Control<ui::SpinEdit>(w, "edtBarWidth")->Value(), 700);
+  EXPECT_EQ(Control<ui::SpinEdit>(w, "edtBarHeight")->Value(), 28);
+  EXPECT_EQ(Control<ui::SpinEdit>(w, "edtBarBorder")->Value(), 0);
 
   // Today, with the time of day at which the window was made.
   const double now = LocalDateTimeNow();
-  EXPECT_NEAR(w.edtExpiryDate->Value(), now, 60.0 / 86400);
-  EXPECT_NE(w.edtExpiryDate->Value(), std::floor(w.edtExpiryDate->Value()));
+  EXPECT_NEAR(Control<ui::DateField>(w, "edtExpiryDate")->Value(), now, 60.0 / 86400);
+  EXPECT_NE(Control<ui::DateField>(w, "edtExpiryDate")->Value(),
+            std::floor(Control<ui::DateField>(w, "edtExpiryDate")->Value()));
 }
 
 TEST_F(OfferPanel, offerTypeSetsTheDependentFields) {
   const struct {
-    QRadioButton* TfrmMain::*button;
+    const char* button;
     bool date, zone, timeOut;
   } steps[] = {
-      {&TfrmMain::rbtExpiryDate, true, true, false},
-      {&TfrmMain::rbtExpiryDate, true, true, false},  // pressed again: nothing changes
-      {&TfrmMain::rbtOneTimeOffer, false, false, true},
-      {&TfrmMain::rbtLimitNumber, false, false, false},
-      {&TfrmMain::rbtOneTimeOffer, false, false, true},
-      {&TfrmMain::rbtExpiryDate, true, true, false},
+      {"rbtExpiryDate", true, true, false},
+      {"rbtExpiryDate", true, true, false},  // pressed again: nothing changes
+      {"rbtOneTimeOffer", false, false, true},
+      {"rbtLimitNumber", false, false, false},
+      {"rbtOneTimeOffer", false, false, true},
+      {"rbtExpiryDate", true, true, false},
   };
   for (const auto& step : steps) {
-    QRadioButton* button = (*window).*step.button;
+    QRadioButton* button = Control<QRadioButton>(*window, step.button);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
     EXPECT_TRUE(button->isChecked()) << button->objectName().toStdString();
-    EXPECT_EQ(window->edtExpiryDate->isEnabled(), step.date);
-    EXPECT_EQ(window->edtTimeZone->isEnabled(), step.zone);
-    EXPECT_EQ(window->edtTimeOut->isEnabled(), step.timeOut);
-    const int selected = window->rbtLimitNumber->isChecked() + window->rbtExpiryDate->isChecked() +
-                         window->rbtOneTimeOffer->isChecked();
+    EXPECT_EQ(Control<ui::DateField>(*window, "edtExpiryDate")->isEnabled(), step.date);
+    EXPECT_EQ(Control<ui::SpinEdit>(*window, "edtTimeZone")->isEnabled(), step.zone);
+    EXPECT_EQ(Control<ui::SpinEdit>(*window, "edtTimeOut")->isEnabled(), step.timeOut);
+    const int selected = Control<QRadioButton>(*window, "rbtLimitNumber")->isChecked() +
+                         Control<QRadioButton>(*window, "rbtExpiryDate")->isChecked() +
+                         Control<QRadioButton>(*window, "rbtOneTimeOffer")->isChecked();
     EXPECT_EQ(selected, 1);
   }
 }
 
 TEST_F(OfferPanel, browseFillsThePageOnlyWhenConfirmed) {
-  window->edtPage->setText("/keep/me.html");
+  Control<QLineEdit>(*window, "edtPage")->setText("/keep/me.html");
   ui::FileDialog::QueueAnswer(std::nullopt);
-  QTest::mouseClick(window->btnBrowse, Qt::LeftButton);
-  EXPECT_EQ(window->edtPage->text(), "/keep/me.html");
+  QTest::mouseClick(Control<QPushButton>(*window, "btnBrowse"), Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(*window, "edtPage")->text(), "/keep/me.html");
   const auto request = ui::FileDialog::LastRequest();
   ASSERT_TRUE(request.has_value());
   EXPECT_EQ(request->title, "Open file");
   EXPECT_EQ(request->filterName, "All files");
 
   ui::FileDialog::QueueAnswer(QStringLiteral("/srv/site/index.php"));
-  QTest::mouseClick(window->btnBrowse, Qt::LeftButton);
-  EXPECT_EQ(window->edtPage->text(), "/srv/site/index.php");
+  QTest::mouseClick(Control<QPushButton>(*window, "btnBrowse"), Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(*window, "edtPage")->text(), "/srv/site/index.php");
 }
 
 TEST_F(OfferPanel, generateWithoutAPageOnlyAsksForOne) {
   for (const QString& page : {QString(), QString::fromStdString(dir.string()),
                               QString::fromStdString((dir / "missing.php").string())}) {
-    window->edtPage->setText(page);
-    QTest::mouseClick(window->btnGenerateScript, Qt::LeftButton);
+    Control<QLineEdit>(*window, "edtPage")->setText(page);
+    QTest::mouseClick(Control<QPushButton>(*window, "btnGenerateScript"), Qt::LeftButton);
     EXPECT_EQ(LastMessage(), "Please provide a valid page to insert the script.");
     EXPECT_EQ(ui::MessageBox::Shown().back().caption, "Information");
   }
@@ -150,18 +156,19 @@ TEST_F(OfferPanel, generateWritesWhatTheControlsHold) {
   const auto page = dir / "sales.php";
   UUtils::WriteFileBytes(page.string(), "<html></html>");
   auto& w = *window;
-  w.edtPage->setText(QString::fromStdString(page.string()));
-  QTest::mouseClick(w.rbtExpiryDate, Qt::LeftButton, {}, QPoint(8, 8));
-  TypeDate(w.edtExpiryDate->Editor(), "01012010");
-  Retype(w.edtTimeZone, "-5");
-  Retype(w.edtMaxNumSales, "250");
-  Retype(w.edtBarWidth, "0");
-  w.edtHurrexText->setText(QString::fromUtf8("Only %%copiesleft%% left — \"now\""));
-  w.edtRedirectPage->setText("thanks.php");
-  QTest::mouseClick(w.rbtOnBottom, Qt::LeftButton, {}, QPoint(8, 8));
-  w.cbxBarColor->SelectColor(0x800000);  // Navy
+  Control<QLineEdit>(w, "edtPage")->setText(QString::fromStdString(page.string()));
+  QTest::mouseClick(Control<QRadioButton>(w, "rbtExpiryDate"), Qt::LeftButton, {}, QPoint(8, 8));
+  TypeDate(Control<ui::DateField>(w, "edtExpiryDate")->Editor(), "01012010");
+  Retype(Control<ui::SpinEdit>(w, "edtTimeZone"), "-5");
+  Retype(Control<ui::SpinEdit>(w, "edtMaxNumSales"), "250");
+  Retype(Control<ui::SpinEdit>(w, "edtBarWidth"), "0");
+  Control<QLineEdit>(w, "edtHurrexText")
+      ->setText(QString::fromUtf8("Only %%copiesleft%% left — \"now\""));
+  Control<QLineEdit>(w, "edtRedirectPage")->setText("thanks.php");
+  QTest::mouseClick(Control<QRadioButton>(w, "rbtOnBottom"), Qt::LeftButton, {}, QPoint(8, 8));
+  Control<ui::ColorComboBox>(w, "cbxBarColor")->SelectColor(0x800000);  // Navy
 
-  QTest::mouseClick(w.btnGenerateScript, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(w, "btnGenerateScript"), Qt::LeftButton);
 
   EXPECT_EQ(LastMessage(),
             "Script generated in " + dir.string() + "/\r\nPlease upload to your server.");
@@ -176,7 +183,7 @@ TEST_F(OfferPanel, generateWritesWhatTheControlsHold) {
   EXPECT_EQ(lines[11], "$popupwidth = 1;");
   EXPECT_EQ(lines[12], "$popupbgcolor = \"#000080\";");
   // The strip gives the set-up address; the configuration keeps only the key's digest.
-  const auto strip = window->lblOfferSummary->text().toStdString();
+  const auto strip = Control<QLabel>(*window, "lblOfferSummary")->text().toStdString();
   const auto at = strip.find("stchmod.php?key=");
   ASSERT_NE(at, std::string::npos) << strip;
   const auto key = strip.substr(at + 16, 32);
@@ -188,20 +195,21 @@ TEST_F(OfferPanel, generateWritesWhatTheControlsHold) {
 
 TEST_F(OfferPanel, summaryUnderThePanelFollowsTheSettings) {
   auto& w = *window;
-  const auto summary = [&w] { return w.lblOfferSummary->text(); };
-  EXPECT_TRUE(w.lblOfferSummary->isVisible());
+  const auto summary = [&w] { return Control<QLabel>(w, "lblOfferSummary")->text(); };
+  EXPECT_TRUE(Control<QLabel>(w, "lblOfferSummary")->isVisible());
   EXPECT_TRUE(summary().contains("the offer never closes")) << summary().toStdString();
 
-  QTest::mouseClick(w.rbtExpiryDate, Qt::LeftButton, {}, QPoint(8, 8));
-  TypeDate(w.edtExpiryDate->Editor(), "01012010");
-  Retype(w.edtTimeZone, "-5");
+  QTest::mouseClick(Control<QRadioButton>(w, "rbtExpiryDate"), Qt::LeftButton, {}, QPoint(8, 8));
+  TypeDate(Control<ui::DateField>(w, "edtExpiryDate")->Editor(), "01012010");
+  Retype(Control<ui::SpinEdit>(w, "edtTimeZone"), "-5");
   EXPECT_TRUE(summary().contains("19:00 UTC")) << summary().toStdString();
   EXPECT_TRUE(summary().contains("The expiry has already passed")) << summary().toStdString();
   EXPECT_FALSE(summary().contains("never closes")) << summary().toStdString();
 
-  Retype(w.edtMaxNumSales, "250");
-  w.edtHurrexText->setText("%%timeleft%% minutes, %%copiesleft%% copies & more");
-  w.edtRedirectPage->setText("<next>.php");
+  Retype(Control<ui::SpinEdit>(w, "edtMaxNumSales"), "250");
+  Control<QLineEdit>(w, "edtHurrexText")
+      ->setText("%%timeleft%% minutes, %%copiesleft%% copies & more");
+  Control<QLineEdit>(w, "edtRedirectPage")->setText("<next>.php");
   EXPECT_TRUE(summary().contains("Closes after 250 sales.")) << summary().toStdString();
   EXPECT_TRUE(summary().contains("Next page: &lt;next&gt;.php,")) << summary().toStdString();
   EXPECT_FALSE(summary().contains("bar text")) << summary().toStdString();
@@ -211,8 +219,8 @@ TEST_F(OfferPanel, generateFileErrorIsReportedAndTheWindowGoesOn) {
   const auto page = dir / "sales.php";
   UUtils::WriteFileBytes(page.string(), "<html></html>");
   fs::create_directory(dir / "stconfig1.php");  // no file can be written there
-  window->edtPage->setText(QString::fromStdString(page.string()));
-  QTest::mouseClick(window->btnGenerateScript, Qt::LeftButton);
+  Control<QLineEdit>(*window, "edtPage")->setText(QString::fromStdString(page.string()));
+  QTest::mouseClick(Control<QPushButton>(*window, "btnGenerateScript"), Qt::LeftButton);
   ASSERT_FALSE(ui::MessageBox::Shown().empty());
   EXPECT_EQ(ui::MessageBox::Shown().back().caption, "Error");
   EXPECT_EQ(
@@ -226,8 +234,8 @@ TEST_F(OfferPanel, aShippedFileNotCopiedIsReportedAsAnErrorAndThePageKeepsItsByt
   const auto page = dir / "sales.php";
   UUtils::WriteFileBytes(page.string(), "<html></html>");
   fs::create_directory(dir / "stmain.php");  // no copy can be written there
-  window->edtPage->setText(QString::fromStdString(page.string()));
-  QTest::mouseClick(window->btnGenerateScript, Qt::LeftButton);
+  Control<QLineEdit>(*window, "edtPage")->setText(QString::fromStdString(page.string()));
+  QTest::mouseClick(Control<QPushButton>(*window, "btnGenerateScript"), Qt::LeftButton);
   ASSERT_FALSE(ui::MessageBox::Shown().empty());
   EXPECT_EQ(ui::MessageBox::Shown().back().caption, "Error");
   EXPECT_NE(LastMessage().find("is incomplete, so the page was left unchanged."), std::string::npos)
@@ -242,7 +250,9 @@ TEST_F(OfferPanel, aShippedFileNotCopiedIsReportedAsAnErrorAndThePageKeepsItsByt
 TEST_F(OfferPanel, theLargestValuesAreReadableInTheirFields) {
   auto& w = *window;
   for (ui::SpinEdit* field :
-       {w.edtMaxNumSales, w.edtCounterRefresh, w.edtBarWidth, w.edtBarHeight, w.edtBarBorder}) {
+       {Control<ui::SpinEdit>(w, "edtMaxNumSales"), Control<ui::SpinEdit>(w, "edtCounterRefresh"),
+        Control<ui::SpinEdit>(w, "edtBarWidth"), Control<ui::SpinEdit>(w, "edtBarHeight"),
+        Control<ui::SpinEdit>(w, "edtBarBorder")}) {
     field->SetValue(10000000);
     auto* editor = field->findChild<QLineEdit*>();
     ASSERT_EQ(editor->text(), "10000000");
@@ -261,7 +271,8 @@ TEST_F(OfferPanel, theLargestValuesAreReadableInTheirFields) {
 TEST_F(OfferPanel, captionsFitTheirBoxAndLeaveTheControlsClear) {
   auto& w = *window;
   for (ui::GroupBox* box :
-       {w.bsSkinGroupBox2, w.bsSkinGroupBox1, w.bsSkinGroupBox3, w.bsSkinGroupBox4}) {
+       {Control<ui::GroupBox>(w, "bsSkinGroupBox2"), Control<ui::GroupBox>(w, "bsSkinGroupBox1"),
+        Control<ui::GroupBox>(w, "bsSkinGroupBox3"), Control<ui::GroupBox>(w, "bsSkinGroupBox4")}) {
     ASSERT_FALSE(box->Captions().empty());
     for (const auto& caption : box->Captions()) {
       const QRect text = box->CaptionRect(caption);
@@ -273,7 +284,8 @@ TEST_F(OfferPanel, captionsFitTheirBoxAndLeaveTheControlsClear) {
       }
     }
   }
-  EXPECT_EQ(w.bsSkinGroupBox2->Captions().front().topLeft, QPoint(11, 27));
-  EXPECT_EQ(w.bsSkinGroupBox4->Captions().front().text,
+  EXPECT_EQ(Control<ui::GroupBox>(w, "bsSkinGroupBox2")->Captions().front().topLeft,
+            QPoint(11, 27));
+  EXPECT_EQ(Control<ui::GroupBox>(w, "bsSkinGroupBox4")->Captions().front().text,
             "Next page to redirect. Example: nextpage.php:");
 }

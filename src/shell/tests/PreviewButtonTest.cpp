@@ -8,6 +8,7 @@
 #include "generator/OfferSettings.h"
 #include "preview/PreviewPage.h"
 #include "shell/FMain.h"
+#include "shell/tests/Controls.h"
 #include "testsupport/Environment.h"
 #include "testsupport/Retype.h"
 #include "ui/ColorComboBox.h"
@@ -16,6 +17,7 @@
 #include "util/TextLines.h"
 
 using shell::TfrmMain;
+using shelltest::Control;
 using testsupport::Retype;
 using UUtils::Launcher;
 
@@ -48,8 +50,9 @@ class PreviewButton : public ::testing::Test {
 // Where it stands; the keyboard test walks the Tab order through it.
 TEST_F(PreviewButton, standsRightOfGenerateScript) {
   const TfrmMain& w = *window;
-  EXPECT_EQ(w.btnPreview->text(), "Preview");
-  const QRect generate = w.btnGenerateScript->geometry(), preview = w.btnPreview->geometry();
+  EXPECT_EQ(Control<QPushButton>(w, "btnPreview")->text(), "Preview");
+  const QRect generate = Control<QPushButton>(w, "btnGenerateScript")->geometry(),
+              preview = Control<QPushButton>(w, "btnPreview")->geometry();
   EXPECT_EQ(generate, QRect(12, 313, 113, 25));
   EXPECT_EQ(preview.top(), generate.top());
   EXPECT_EQ(preview.height(), generate.height());
@@ -61,23 +64,31 @@ TEST_F(PreviewButton, standsRightOfGenerateScript) {
 // window's own folder and opens it; the folder goes with the window.
 TEST_F(PreviewButton, opensThePanelsOfferOnASamplePageUntilTheWindowGoes) {
   TfrmMain& w = *window;
-  QTest::mouseClick(w.rbtOneTimeOffer, Qt::LeftButton, {}, QPoint(8, 8));
-  Retype(w.edtTimeOut, "15");
-  Retype(w.edtMaxNumSales, "7");
-  w.cbxBarColor->SelectColor(0x800000);
-  w.edtHurrexText->setText("%%timeleft%% minutes, %%copiesleft%% copies");
-  QTest::mouseClick(w.btnPreview, Qt::LeftButton);
+  QTest::mouseClick(Control<QRadioButton>(w, "rbtOneTimeOffer"), Qt::LeftButton, {}, QPoint(8, 8));
+  Retype(Control<ui::SpinEdit>(w, "edtTimeOut"), "15");
+  Retype(Control<ui::SpinEdit>(w, "edtMaxNumSales"), "7");
+  Control<ui::ColorComboBox>(w, "cbxBarColor")->SelectColor(0x800000);
+  Control<QLineEdit>(w, "edtHurrexText")->setText("%%timeleft%% minutes, %%copiesleft%% copies");
+  QTest::mouseClick(Control<QPushButton>(w, "btnPreview"), Qt::LeftButton);
   ASSERT_EQ(Launcher::Recorded().size(), 1u);
   const std::string page = OpenedPage();
-  // A one-time offer starts at the visitor's first view, whenever that is.
-  EXPECT_EQ(UUtils::ReadFileBytes(page), preview::PreviewPage(w.GatherOfferSettings(), 0));
+  // What the panel holds, the rest at its defaults. A one-time offer starts at
+  // the visitor's first view, whenever that is.
+  generator::OfferSettings settings;
+  settings.oneTimeOffer = true;
+  settings.timeOut = 15;
+  settings.maxNumSales = 7;
+  settings.barColor = 0x800000;
+  settings.hurrexText = "%%timeleft%% minutes, %%copiesleft%% copies";
+  EXPECT_EQ(UUtils::ReadFileBytes(page), preview::PreviewPage(settings, 0));
   EXPECT_NE(UUtils::ReadFileBytes(page).find("#000080"), std::string::npos);
 
-  Retype(w.edtTimeOut, "30");
-  QTest::mouseClick(w.btnPreview, Qt::LeftButton);
+  Retype(Control<ui::SpinEdit>(w, "edtTimeOut"), "30");
+  QTest::mouseClick(Control<QPushButton>(w, "btnPreview"), Qt::LeftButton);
   ASSERT_EQ(Launcher::Recorded().size(), 2u);
   EXPECT_EQ(OpenedPage(), page);
-  EXPECT_EQ(UUtils::ReadFileBytes(page), preview::PreviewPage(w.GatherOfferSettings(), 0));
+  settings.timeOut = 30;
+  EXPECT_EQ(UUtils::ReadFileBytes(page), preview::PreviewPage(settings, 0));
   EXPECT_TRUE(ui::MessageBox::Shown().empty());
 
   window.reset();
@@ -88,7 +99,7 @@ TEST_F(PreviewButton, withoutABrowserSaysWhereThePageIs) {
   {
     const testsupport::Environment browser("BROWSER", "/nonexistent/browser");
     Launcher::RecordOnly(false);
-    QTest::mouseClick(window->btnPreview, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*window, "btnPreview"), Qt::LeftButton);
     Launcher::RecordOnly(true);
   }
   ASSERT_EQ(ui::MessageBox::Shown().size(), 1u);

@@ -20,6 +20,7 @@
 #include "publish/tests/FileServers.h"
 #include "shell/FMain.h"
 #include "shell/FPublish.h"
+#include "shell/tests/Controls.h"
 #include "testsupport/Environment.h"
 #include "testsupport/PhpServer.h"
 #include "testsupport/TempFolder.h"
@@ -30,6 +31,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using shell::TfrmPublish;
+using shelltest::Control;
 using testsupport::Environment;
 
 std::string Read(const fs::path& path) {
@@ -88,23 +90,25 @@ TEST_F(PublishDialog, publishesChecksAndRemembersTheDestinationWithThePasswordIn
   testsupport::PhpServer web(remote_);
   shell::TfrmMain w(testsupport::BuiltAppFolder());
   w.show();
-  EXPECT_EQ(w.btnPublish->text(), "Publish");
-  w.edtPage->setText(QString::fromStdString(page_));
-  w.GenerateScript();
+  EXPECT_EQ(Control<QPushButton>(w, "btnPublish")->text(), "Publish");
+  Control<QLineEdit>(w, "edtPage")->setText(QString::fromStdString(page_));
+  Control<QPushButton>(w, "btnGenerateScript")->click();
   ui::MessageBox::ClearShown();
 
   WhenTheDialogOpens([&](TfrmPublish& dialog) {
-    EXPECT_TRUE(dialog.edtHost->text().isEmpty());
-    dialog.edtHost->setText("127.0.0.1");
-    dialog.edtPort->setValue(ssh.Port());
-    dialog.edtUser->setText(QString::fromStdString(account_.name));
-    dialog.edtFolder->setText(QString::fromStdString(remote_ + "/www"));
-    QTest::keyClicks(dialog.edtPassword, QString::fromStdString(account_.password));
-    dialog.chkRemember->setChecked(true);
-    dialog.edtSiteUrl->setText(QString::fromStdString(web.Url("www/index.php")));
-    QTest::mouseClick(dialog.btnPublish, Qt::LeftButton);
+    EXPECT_TRUE(Control<QLineEdit>(dialog, "edtHost")->text().isEmpty());
+    Control<QLineEdit>(dialog, "edtHost")->setText("127.0.0.1");
+    Control<QSpinBox>(dialog, "edtPort")->setValue(ssh.Port());
+    Control<QLineEdit>(dialog, "edtUser")->setText(QString::fromStdString(account_.name));
+    Control<QLineEdit>(dialog, "edtFolder")->setText(QString::fromStdString(remote_ + "/www"));
+    QTest::keyClicks(Control<QLineEdit>(dialog, "edtPassword"),
+                     QString::fromStdString(account_.password));
+    Control<QCheckBox>(dialog, "chkRemember")->setChecked(true);
+    Control<QLineEdit>(dialog, "edtSiteUrl")
+        ->setText(QString::fromStdString(web.Url("www/index.php")));
+    QTest::mouseClick(Control<QPushButton>(dialog, "btnPublish"), Qt::LeftButton);
   });
-  QTest::mouseClick(w.btnPublish, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(w, "btnPublish"), Qt::LeftButton);
 
   const auto& shown = ui::MessageBox::Shown();
   ASSERT_EQ(shown.size(), 2u);
@@ -127,35 +131,35 @@ TEST_F(PublishDialog, publishesChecksAndRemembersTheDestinationWithThePasswordIn
   // closes it with nothing sent.
   ui::MessageBox::ClearShown();
   WhenTheDialogOpens([&](TfrmPublish& dialog) {
-    EXPECT_EQ(dialog.edtHost->text(), "127.0.0.1");
-    EXPECT_EQ(dialog.edtPort->value(), ssh.Port());
-    EXPECT_EQ(dialog.edtPassword->text().toStdString(), account_.password);
-    EXPECT_TRUE(dialog.chkRemember->isChecked());
-    QTest::mouseClick(dialog.btnCancel, Qt::LeftButton);
+    EXPECT_EQ(Control<QLineEdit>(dialog, "edtHost")->text(), "127.0.0.1");
+    EXPECT_EQ(Control<QSpinBox>(dialog, "edtPort")->value(), ssh.Port());
+    EXPECT_EQ(Control<QLineEdit>(dialog, "edtPassword")->text().toStdString(), account_.password);
+    EXPECT_TRUE(Control<QCheckBox>(dialog, "chkRemember")->isChecked());
+    QTest::mouseClick(Control<QPushButton>(dialog, "btnCancel"), Qt::LeftButton);
   });
-  QTest::mouseClick(w.btnPublish, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(w, "btnPublish"), Qt::LeftButton);
   EXPECT_TRUE(ui::MessageBox::Shown().empty());
 }
 
 TEST_F(PublishDialog, aWrongPasswordIsToldAndTheDialogStaysForAnother) {
   publishtest::SshServer ssh(account_);
   shell::TfrmMain w(testsupport::BuiltAppFolder());
-  w.edtPage->setText(QString::fromStdString(page_));
-  w.GenerateScript();
+  Control<QLineEdit>(w, "edtPage")->setText(QString::fromStdString(page_));
+  Control<QPushButton>(w, "btnGenerateScript")->click();
   ui::MessageBox::ClearShown();
   WhenTheDialogOpens([&](TfrmPublish& dialog) {
-    dialog.edtHost->setText("127.0.0.1");
-    dialog.edtPort->setValue(ssh.Port());
-    dialog.edtUser->setText(QString::fromStdString(account_.name));
-    dialog.edtFolder->setText(QString::fromStdString(remote_ + "/www"));
-    dialog.edtPassword->setText("not the password");
-    dialog.chkRemember->setChecked(true);
-    QTest::mouseClick(dialog.btnPublish, Qt::LeftButton);
+    Control<QLineEdit>(dialog, "edtHost")->setText("127.0.0.1");
+    Control<QSpinBox>(dialog, "edtPort")->setValue(ssh.Port());
+    Control<QLineEdit>(dialog, "edtUser")->setText(QString::fromStdString(account_.name));
+    Control<QLineEdit>(dialog, "edtFolder")->setText(QString::fromStdString(remote_ + "/www"));
+    Control<QLineEdit>(dialog, "edtPassword")->setText("not the password");
+    Control<QCheckBox>(dialog, "chkRemember")->setChecked(true);
+    QTest::mouseClick(Control<QPushButton>(dialog, "btnPublish"), Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(dialog.btnPublish->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(dialog, "btnPublish")->isEnabled());
     dialog.reject();
   });
-  QTest::mouseClick(w.btnPublish, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(w, "btnPublish"), Qt::LeftButton);
   const auto& shown = ui::MessageBox::Shown();
   ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown.back().kind, ui::MessageKind::Error);
@@ -168,26 +172,26 @@ TEST_F(PublishDialog, aWrongPasswordIsToldAndTheDialogStaysForAnother) {
 TEST_F(PublishDialog, cancelWhileSendingLeavesTheHostAsItWas) {
   publishtest::SshServer ssh(account_);
   shell::TfrmMain w(testsupport::BuiltAppFolder());
-  w.edtPage->setText(QString::fromStdString(page_));
-  w.GenerateScript();
+  Control<QLineEdit>(w, "edtPage")->setText(QString::fromStdString(page_));
+  Control<QPushButton>(w, "btnGenerateScript")->click();
   ui::MessageBox::ClearShown();
   WhenTheDialogOpens([&](TfrmPublish& dialog) {
-    dialog.edtHost->setText("127.0.0.1");
-    dialog.edtPort->setValue(ssh.Port());
-    dialog.edtUser->setText(QString::fromStdString(account_.name));
-    dialog.edtFolder->setText(QString::fromStdString(remote_ + "/www"));
-    dialog.edtPassword->setText(QString::fromStdString(account_.password));
+    Control<QLineEdit>(dialog, "edtHost")->setText("127.0.0.1");
+    Control<QSpinBox>(dialog, "edtPort")->setValue(ssh.Port());
+    Control<QLineEdit>(dialog, "edtUser")->setText(QString::fromStdString(account_.name));
+    Control<QLineEdit>(dialog, "edtFolder")->setText(QString::fromStdString(remote_ + "/www"));
+    Control<QLineEdit>(dialog, "edtPassword")->setText(QString::fromStdString(account_.password));
     // Clicked while the publication runs: the dialog stays, the publication stops.
     QTimer::singleShot(0, &dialog, [&dialog] {
-      EXPECT_FALSE(dialog.btnPublish->isEnabled());
-      QTest::mouseClick(dialog.btnCancel, Qt::LeftButton);
+      EXPECT_FALSE(Control<QPushButton>(dialog, "btnPublish")->isEnabled());
+      QTest::mouseClick(Control<QPushButton>(dialog, "btnCancel"), Qt::LeftButton);
       EXPECT_TRUE(dialog.isVisible());
     });
-    QTest::mouseClick(dialog.btnPublish, Qt::LeftButton);
-    EXPECT_TRUE(dialog.btnPublish->isEnabled());
+    QTest::mouseClick(Control<QPushButton>(dialog, "btnPublish"), Qt::LeftButton);
+    EXPECT_TRUE(Control<QPushButton>(dialog, "btnPublish")->isEnabled());
     dialog.reject();
   });
-  QTest::mouseClick(w.btnPublish, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(w, "btnPublish"), Qt::LeftButton);
   const auto& shown = ui::MessageBox::Shown();
   ASSERT_FALSE(shown.empty());
   EXPECT_TRUE(shown.back().text.contains("cancelled")) << shown.back().text.toStdString();

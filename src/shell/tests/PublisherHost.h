@@ -12,6 +12,7 @@
 
 #include "brand/BrandProfile.h"
 #include "shell/FMain.h"
+#include "shell/tests/Controls.h"
 #include "testsupport/Environment.h"
 #include "testsupport/Files.h"
 #include "testsupport/PhpServer.h"
@@ -93,15 +94,15 @@ class PublisherHost {
     return UUtils::ReadFileBytes(log.string());
   }
 
-  // The main window, its start-up tick held back, asking this host and
-  // keeping its files in the program folder.
+  // The main window, its start-up tick held back, asking this host (or
+  // `updateBaseUrl` for updates) and keeping its files in the program folder.
   // The brand the test has set stays in force over the file's.
-  std::unique_ptr<shell::TfrmMain> Window() const {
+  std::unique_ptr<shell::TfrmMain> Window(std::string updateBaseUrl = {}) const {
     const brand::TBrandProfile profile = brand::BrandProfile;
-    auto window = std::make_unique<shell::TfrmMain>(AppFolder());
+    auto window = std::make_unique<shell::TfrmMain>(
+        AppFolder(), updateBaseUrl.empty() ? UpdateUrl() : std::move(updateBaseUrl));
     brand::BrandProfile = profile;
-    window->Timer1->stop();
-    window->updateBaseUrl = UpdateUrl();
+    Control<QTimer>(*window, "Timer1")->stop();
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     return window;

@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "shell/FMain.h"
+#include "shell/tests/Controls.h"
 #include "testsupport/Retype.h"
 #include "testsupport/TempFolder.h"
 #include "testsupport/Tolvan.h"
@@ -17,6 +18,7 @@
 #include "util/TextLines.h"
 
 using shell::TfrmMain;
+using shelltest::Control;
 using testsupport::Retype;
 using testsupport::TypeDate;
 
@@ -50,20 +52,21 @@ TEST(WindowAndCommand, sameSettingsWriteTheSamePackage) {
 
   TfrmMain w(testsupport::BuiltAppFolder());
   w.show();
-  w.edtPage->setText(QString::fromStdString((root / "window" / "index.php").string()));
-  QTest::mouseClick(w.rbtExpiryDate, Qt::LeftButton, {}, QPoint(8, 8));
-  TypeDate(w.edtExpiryDate->Editor(), "01012010");
-  Retype(w.edtTimeZone, "3");
-  Retype(w.edtMaxNumSales, "99");
-  Retype(w.edtCounterRefresh, "7");
-  Retype(w.edtBarWidth, "500");
-  Retype(w.edtBarHeight, "30");
-  Retype(w.edtBarBorder, "2");
-  w.edtHurrexText->setText(QString::fromStdString(text));
-  w.edtRedirectPage->setText("next.php");
-  QTest::mouseClick(w.rbtOnBottom, Qt::LeftButton, {}, QPoint(8, 8));
-  w.cbxBarColor->SelectColor(0x800000);
-  QTest::mouseClick(w.btnGenerateScript, Qt::LeftButton);
+  Control<QLineEdit>(w, "edtPage")
+      ->setText(QString::fromStdString((root / "window" / "index.php").string()));
+  QTest::mouseClick(Control<QRadioButton>(w, "rbtExpiryDate"), Qt::LeftButton, {}, QPoint(8, 8));
+  TypeDate(Control<ui::DateField>(w, "edtExpiryDate")->Editor(), "01012010");
+  Retype(Control<ui::SpinEdit>(w, "edtTimeZone"), "3");
+  Retype(Control<ui::SpinEdit>(w, "edtMaxNumSales"), "99");
+  Retype(Control<ui::SpinEdit>(w, "edtCounterRefresh"), "7");
+  Retype(Control<ui::SpinEdit>(w, "edtBarWidth"), "500");
+  Retype(Control<ui::SpinEdit>(w, "edtBarHeight"), "30");
+  Retype(Control<ui::SpinEdit>(w, "edtBarBorder"), "2");
+  Control<QLineEdit>(w, "edtHurrexText")->setText(QString::fromStdString(text));
+  Control<QLineEdit>(w, "edtRedirectPage")->setText("next.php");
+  QTest::mouseClick(Control<QRadioButton>(w, "rbtOnBottom"), Qt::LeftButton, {}, QPoint(8, 8));
+  Control<ui::ColorComboBox>(w, "cbxBarColor")->SelectColor(0x800000);
+  QTest::mouseClick(Control<QPushButton>(w, "btnGenerateScript"), Qt::LeftButton);
 
   const auto result =
       testsupport::RunTolvan({"generate",    "--page",   (root / "command" / "index.php").string(),

@@ -7,14 +7,15 @@
 #include <QDialog>
 #include <QTreeWidget>
 
+#include "shell/tests/Controls.h"
 #include "shell/tests/PublisherHost.h"
 #include "testsupport/HostileServer.h"
 #include "ui/HttpClient.h"
-#include "util/AppError.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using shelltest::Control;
 using shelltest::PublisherHost;
 using testsupport::HostileServer;
 using ui::BalloonHint;
@@ -42,8 +43,8 @@ class StartupCheck : public ::testing::Test {
   std::vector<QString> Balloons() {
     BalloonHint::ClearShown();
     const auto window = host_.Window();
-    window->Timer1Timer();
-    EXPECT_FALSE(window->Timer1->isActive());
+    shelltest::RunStartUpCheck(*window);
+    EXPECT_FALSE(Control<QTimer>(*window, "Timer1")->isActive());
     EXPECT_TRUE(fs::exists(host_.Descriptor())) << "the update check ran";
     fs::remove(host_.Descriptor());
     EXPECT_FALSE(fs::exists(host_.App() / "dbsettings.sim"));
@@ -127,31 +128,43 @@ TEST_F(StartupCheck, theBalloonPointsAtTheNewsButtonAndStaysWhileTheUpdateIsOffe
   host_.Publish("2.02");
   MessageBox::QueueAnswer(ui::MessageButton::Cancel);
   const auto window = host_.Window();
-  window->Timer1Timer();
+  shelltest::RunStartUpCheck(*window);
 
   ASSERT_EQ(BalloonHint::Shown().size(), 1u);
-  const QPoint centre = window->btnNews->mapToGlobal(
-      QPoint(window->btnNews->width() / 2, window->btnNews->height() / 2));
+  const QToolButton* news = Control<QToolButton>(*window, "btnNews");
+  const QPoint centre = news->mapToGlobal(QPoint(news->width() / 2, news->height() / 2));
   EXPECT_EQ(BalloonHint::Shown()[0].anchor, centre);
-  ASSERT_NE(window->LMDMessageHint1.Window(), nullptr);
-  EXPECT_TRUE(window->LMDMessageHint1.Window()->isVisible());
-  EXPECT_EQ(window->LMDMessageHint1.Window()->geometry().top(), centre.y());
+  ASSERT_NE(shelltest::ShownBalloon(), nullptr);
+  EXPECT_TRUE(shelltest::ShownBalloon()->isVisible());
+  EXPECT_EQ(shelltest::ShownBalloon()->geometry().top(), centre.y());
   ASSERT_EQ(MessageBox::Shown().size(), 1u);
   EXPECT_TRUE(MessageBox::Shown()[0].text.startsWith("There is a new update: (version 2.02)"));
 
   QTest::keyClick(window.get(), Qt::Key_Escape);
   QTest::qWait(20);
-  EXPECT_EQ(window->LMDMessageHint1.Window(), nullptr);
+  EXPECT_EQ(shelltest::ShownBalloon(), nullptr);
 }
 
-TEST_F(StartupCheck, aBrandFileThatCannotBeReadEndsTheSequenceBeforeTheUpdateCheck) {
+// An error in the sequence is told in an error box; it ends the sequence
+// before the update check, and the window goes on.
+TEST_F(StartupCheck, aBrandFileThatCannotBeReadIsToldAndEndsTheSequenceBeforeTheUpdateCheck) {
   UseBrand();
   host_.WriteItem(5, "Five");
   fs::create_directory(host_.App() / "dbsettings.dat");
   const auto window = host_.Window();
-  EXPECT_THROW(window->Timer1Timer(), UUtils::AppError);
+  MessageBox::ClearShown();  // the window's own report of the brand
+  shelltest::RunStartUpCheck(*window);
+  ASSERT_EQ(MessageBox::Shown().size(), 1u);
+  EXPECT_EQ(MessageBox::Shown()[0].kind, ui::MessageKind::Error);
+  EXPECT_TRUE(MessageBox::Shown()[0].text.contains("dbsettings.dat"))
+      << MessageBox::Shown()[0].text.toStdString();
   EXPECT_FALSE(fs::exists(host_.Descriptor()));
   EXPECT_FALSE(fs::exists(host_.App() / "dbsettings.sim"));
+
+  EXPECT_TRUE(window->isVisible());
+  Control<QToolButton>(*window, "bsSkinSpeedButton1")->click();
+  ASSERT_EQ(MessageBox::Shown().size(), 2u);
+  EXPECT_EQ(MessageBox::Shown()[1].text, "There's no new updates for this application!");
 }
 
 TEST_F(StartupCheck, newsWithoutEndOrWithoutAnswerIsSilentAndTheUpdateCheckFollows) {
@@ -191,9 +204,9 @@ TEST_F(StartupCheck, aStalledStartUpRequestGivesWayToTheUsersNewsClick) {
     EXPECT_EQ(hostile.Requests("/news/getlastnews.php"), 1) << "the start-up request waits";
     hostile.On("/news/getlastnews.php", HostileServer::Ok("5^Five^today\xAFOK"));
     watch.start(20);
-    QTest::mouseClick(window->btnNews, Qt::LeftButton);
+    QTest::mouseClick(Control<QToolButton>(*window, "btnNews"), Qt::LeftButton);
   });
-  window->Timer1Timer();
+  shelltest::RunStartUpCheck(*window);
 
   EXPECT_EQ(rows, 1) << "the user's list was served";
   EXPECT_EQ(hostile.Requests("/news/getlastnews.php"), 2);

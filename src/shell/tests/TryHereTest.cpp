@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "shell/FMain.h"
+#include "shell/tests/Controls.h"
 #include "testsupport/Environment.h"
 #include "testsupport/Files.h"
 #include "testsupport/TempFolder.h"
@@ -17,6 +18,7 @@
 namespace fs = std::filesystem;
 
 using shell::TfrmMain;
+using shelltest::Control;
 using testsupport::Environment;
 using testsupport::WebVisitor;
 using UUtils::Launcher;
@@ -45,11 +47,11 @@ class TryHere : public ::testing::Test {
 TEST_F(TryHere, opensTheServedPageWhichStaysUntilTheNextTryOrTheWindowCloses) {
   TfrmMain w(testsupport::BuiltAppFolder());
   w.show();
-  EXPECT_EQ(w.btnTryHere->text(), "Try it here");
-  EXPECT_EQ(w.btnTryHere->geometry(), QRect(250, 313, 113, 25));
-  w.edtPage->setText(QString::fromStdString(Page()));
-  QTest::mouseClick(w.btnTryHere, Qt::LeftButton);
-  QTest::mouseClick(w.btnTryHere, Qt::LeftButton);
+  EXPECT_EQ(Control<QPushButton>(w, "btnTryHere")->text(), "Try it here");
+  EXPECT_EQ(Control<QPushButton>(w, "btnTryHere")->geometry(), QRect(250, 313, 113, 25));
+  Control<QLineEdit>(w, "edtPage")->setText(QString::fromStdString(Page()));
+  QTest::mouseClick(Control<QPushButton>(w, "btnTryHere"), Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(w, "btnTryHere"), Qt::LeftButton);
 
   const auto& launched = Launcher::Recorded();
   ASSERT_EQ(launched.size(), 2u) << ui::MessageBox::Shown().back().text.toStdString();
@@ -74,8 +76,8 @@ TEST_F(TryHere, withoutPhpSaysHowToInstallIt) {
   fs::create_directory(folder.Root() / "bin");
   const Environment path("PATH", folder.Path("bin"));
   TfrmMain w;
-  w.edtPage->setText(QString::fromStdString(Page()));
-  QTest::mouseClick(w.btnTryHere, Qt::LeftButton);
+  Control<QLineEdit>(w, "edtPage")->setText(QString::fromStdString(Page()));
+  QTest::mouseClick(Control<QPushButton>(w, "btnTryHere"), Qt::LeftButton);
   ASSERT_EQ(ui::MessageBox::Shown().size(), 1u);
   EXPECT_TRUE(ui::MessageBox::Shown()[0].text.contains("sudo apt install php-cli"));
   EXPECT_TRUE(Launcher::Recorded().empty());
