@@ -76,6 +76,21 @@ class PublishDialog : public ::testing::Test {
   }
   void TearDown() override { publish::UseKeyring(nullptr); }
 
+  // Generates the package beside the page in the window; what that showed is forgotten.
+  void Generate(shell::TfrmMain& w) const {
+    Control<QLineEdit>(w, "edtPage")->setText(QString::fromStdString(page_));
+    Control<QPushButton>(w, "btnGenerateScript")->click();
+    ui::MessageBox::ClearShown();
+  }
+
+  // Fills the dialog with the test's SSH host on `port`, the account and its remote folder.
+  void FillDestination(TfrmPublish& dialog, int port) const {
+    Control<QLineEdit>(dialog, "edtHost")->setText("127.0.0.1");
+    Control<QSpinBox>(dialog, "edtPort")->setValue(port);
+    Control<QLineEdit>(dialog, "edtUser")->setText(QString::fromStdString(account_.name));
+    Control<QLineEdit>(dialog, "edtFolder")->setText(QString::fromStdString(remote_ + "/www"));
+  }
+
   testsupport::TempFolder temp_;
   Environment config_{"XDG_CONFIG_HOME", temp_.Path("config")};
   Environment home_{"HOME", temp_.Path("home")};
@@ -91,16 +106,11 @@ TEST_F(PublishDialog, publishesChecksAndRemembersTheDestinationWithThePasswordIn
   shell::TfrmMain w(testsupport::BuiltAppFolder());
   w.show();
   EXPECT_EQ(Control<QPushButton>(w, "btnPublish")->text(), "Publish");
-  Control<QLineEdit>(w, "edtPage")->setText(QString::fromStdString(page_));
-  Control<QPushButton>(w, "btnGenerateScript")->click();
-  ui::MessageBox::ClearShown();
+  Generate(w);
 
   WhenTheDialogOpens([&](TfrmPublish& dialog) {
     EXPECT_TRUE(Control<QLineEdit>(dialog, "edtHost")->text().isEmpty());
-    Control<QLineEdit>(dialog, "edtHost")->setText("127.0.0.1");
-    Control<QSpinBox>(dialog, "edtPort")->setValue(ssh.Port());
-    Control<QLineEdit>(dialog, "edtUser")->setText(QString::fromStdString(account_.name));
-    Control<QLineEdit>(dialog, "edtFolder")->setText(QString::fromStdString(remote_ + "/www"));
+    FillDestination(dialog, ssh.Port());
     QTest::keyClicks(Control<QLineEdit>(dialog, "edtPassword"),
                      QString::fromStdString(account_.password));
     Control<QCheckBox>(dialog, "chkRemember")->setChecked(true);
@@ -144,14 +154,9 @@ TEST_F(PublishDialog, publishesChecksAndRemembersTheDestinationWithThePasswordIn
 TEST_F(PublishDialog, aWrongPasswordIsToldAndTheDialogStaysForAnother) {
   publishtest::SshServer ssh(account_);
   shell::TfrmMain w(testsupport::BuiltAppFolder());
-  Control<QLineEdit>(w, "edtPage")->setText(QString::fromStdString(page_));
-  Control<QPushButton>(w, "btnGenerateScript")->click();
-  ui::MessageBox::ClearShown();
+  Generate(w);
   WhenTheDialogOpens([&](TfrmPublish& dialog) {
-    Control<QLineEdit>(dialog, "edtHost")->setText("127.0.0.1");
-    Control<QSpinBox>(dialog, "edtPort")->setValue(ssh.Port());
-    Control<QLineEdit>(dialog, "edtUser")->setText(QString::fromStdString(account_.name));
-    Control<QLineEdit>(dialog, "edtFolder")->setText(QString::fromStdString(remote_ + "/www"));
+    FillDestination(dialog, ssh.Port());
     Control<QLineEdit>(dialog, "edtPassword")->setText("not the password");
     Control<QCheckBox>(dialog, "chkRemember")->setChecked(true);
     QTest::mouseClick(Control<QPushButton>(dialog, "btnPublish"), Qt::LeftButton);
@@ -172,14 +177,9 @@ TEST_F(PublishDialog, aWrongPasswordIsToldAndTheDialogStaysForAnother) {
 TEST_F(PublishDialog, cancelWhileSendingLeavesTheHostAsItWas) {
   publishtest::SshServer ssh(account_);
   shell::TfrmMain w(testsupport::BuiltAppFolder());
-  Control<QLineEdit>(w, "edtPage")->setText(QString::fromStdString(page_));
-  Control<QPushButton>(w, "btnGenerateScript")->click();
-  ui::MessageBox::ClearShown();
+  Generate(w);
   WhenTheDialogOpens([&](TfrmPublish& dialog) {
-    Control<QLineEdit>(dialog, "edtHost")->setText("127.0.0.1");
-    Control<QSpinBox>(dialog, "edtPort")->setValue(ssh.Port());
-    Control<QLineEdit>(dialog, "edtUser")->setText(QString::fromStdString(account_.name));
-    Control<QLineEdit>(dialog, "edtFolder")->setText(QString::fromStdString(remote_ + "/www"));
+    FillDestination(dialog, ssh.Port());
     Control<QLineEdit>(dialog, "edtPassword")->setText(QString::fromStdString(account_.password));
     // Clicked while the publication runs: the dialog stays, the publication stops.
     QTimer::singleShot(0, &dialog, [&dialog] {
