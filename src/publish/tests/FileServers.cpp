@@ -136,6 +136,13 @@ std::string MakeAccountFolder(const testsupport::TempFolder& temp, const std::st
   return path;
 }
 
+SellerSite MakeSellerSite(const testsupport::TempFolder& temp, const TestAccount& account) {
+  std::filesystem::create_directories(temp.Path("local"));
+  SellerSite site{temp.Path("local/index.php"), MakeAccountFolder(temp, "host", account)};
+  std::ofstream(site.page) << "<html><body>Buy now</body></html>\n";
+  return site;
+}
+
 ServerProcess::~ServerProcess() { Stop(); }
 
 void ServerProcess::Stop() {

@@ -24,6 +24,14 @@ TestAccount PrepareAccount();
 std::string MakeAccountFolder(const testsupport::TempFolder& temp, const std::string& name,
                               const TestAccount& account);
 
+// A seller's sales page, `local/index.php`, and the folder `host` on the host that the account
+// owns, both under the temporary folder.
+struct SellerSite {
+  std::string page;
+  std::string remote;
+};
+SellerSite MakeSellerSite(const testsupport::TempFolder& temp, const TestAccount& account);
+
 // A server process started from its own configuration in a temporary folder, on a free port of
 // 127.0.0.1. Stop() ends it with every session it forked, as a host that goes away.
 class ServerProcess {

@@ -22,10 +22,9 @@ class PublishCommandTest : public ::testing::Test {
   void SetUp() override {
     account_ = publishtest::PrepareAccount();
     if (account_.name.empty()) GTEST_SKIP() << "the servers' test account needs root";
-    fs::create_directories(temp_.Path("local"));
-    page_ = temp_.Path("local/index.php");
-    std::ofstream(page_) << "<html><body>Buy now</body></html>\n";
-    remote_ = publishtest::MakeAccountFolder(temp_, "host", account_);
+    const auto site = publishtest::MakeSellerSite(temp_, account_);
+    page_ = site.page;
+    remote_ = site.remote;
     generator::OfferSettings settings;
     settings.page = page_;
     settings.maxNumSales = 50;

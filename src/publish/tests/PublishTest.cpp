@@ -43,11 +43,10 @@ class PublishTest : public ::testing::Test {
   void SetUp() override {
     account_ = publishtest::PrepareAccount();
     if (account_.name.empty()) GTEST_SKIP() << "the servers' test account needs root";
-    fs::create_directories(temp_.Path("local"));
-    page_ = temp_.Path("local/index.php");
-    std::ofstream(page_) << "<html><body>Buy now</body></html>\n";
+    const auto site = publishtest::MakeSellerSite(temp_, account_);
+    page_ = site.page;
+    remote_ = site.remote;
     std::ofstream(temp_.Path("local/notes.txt")) << "the seller's own notes\n";
-    remote_ = publishtest::MakeAccountFolder(temp_, "host", account_);
     Generate("Offer ends in %%timeleft%% minutes");
   }
 

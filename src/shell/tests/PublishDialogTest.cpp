@@ -69,10 +69,9 @@ class PublishDialog : public ::testing::Test {
     if (account_.name.empty()) GTEST_SKIP() << "the servers' test account needs root";
     publish::UseKeyring(&keyring_);
     ui::MessageBox::ClearShown();
-    fs::create_directories(temp_.Path("local"));
-    page_ = temp_.Path("local/index.php");
-    std::ofstream(page_) << "<html><body>Buy now</body></html>\n";
-    remote_ = publishtest::MakeAccountFolder(temp_, "host", account_);
+    const auto site = publishtest::MakeSellerSite(temp_, account_);
+    page_ = site.page;
+    remote_ = site.remote;
   }
   void TearDown() override { publish::UseKeyring(nullptr); }
 
