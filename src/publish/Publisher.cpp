@@ -5,8 +5,8 @@
 #include <memory>
 #include <set>
 
-#include "ui/CurlLibrary.h"
-#include "ui/HttpClient.h"
+#include "net/CurlLibrary.h"
+#include "net/HttpClient.h"
 #include "util/AppError.h"
 #include "util/PercentEncoding.h"
 #include "util/TextLines.h"
@@ -15,8 +15,8 @@ namespace publish {
 
 namespace {
 
-using ui::Curl;
-using ui::CurlLibrary;
+using net::Curl;
+using net::CurlLibrary;
 
 // How long one wait for the network may keep Qt's events waiting, and how often progress is told.
 constexpr int kEventSliceMs = 10;
@@ -376,7 +376,7 @@ PublishOutcome Publish(const std::string& page, const Destination& destination,
 
   try {
     (void)Curl();
-  } catch (const ui::HttpError& e) {
+  } catch (const net::HttpError& e) {
     throw PublishError(e.what());
   }
   Session session(destination, credentials, trust);

@@ -8,13 +8,13 @@
 #include <QVBoxLayout>
 
 #include "brand/LastNewsId.h"
+#include "net/HttpClient.h"
 #include "news/NewsList.h"
 #include "news/NewsRequests.h"
 #include "news/Tiers.h"
 #include "ui/Application.h"
 #include "ui/Cp1252.h"
 #include "ui/HtmlView.h"
-#include "ui/HttpClient.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
 #include "ui/WaitCursors.h"
@@ -166,7 +166,7 @@ void TfrmNews::btnExitClick() { accept(); }
 
 void TfrmNews::done(int result) {
   // Closing the window ends the item's request too: nothing comes of it.
-  if (FBusy) ui::HttpClient::Instance().Abort();
+  if (FBusy) net::HttpClient::Instance().Abort();
   QDialog::done(result);
 }
 

@@ -20,7 +20,7 @@ std::string DescriptorFolder() {
   return QDir::cleanPath(folder).toStdString() + "/";
 }
 
-Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder, ui::Priority priority) {
+Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder, net::Priority priority) {
   const std::string descriptor = folder + kDescriptorFile;
   switch (DownloadToFile(baseUrl + kDescriptorFile, descriptor, kMaxProfileBytes, priority)) {
     case Download::Interrupted:

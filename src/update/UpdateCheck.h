@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ui/HttpClient.h"
+#include "net/HttpClient.h"
 #include "util/Launch.h"
 
 namespace update {
@@ -39,7 +39,7 @@ std::string DescriptorFolder();
 // check the program makes by itself runs in the background (`priority`), so
 // that a user's request ends it.
 Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder,
-                     ui::Priority priority = ui::Priority::User);
+                     net::Priority priority = net::Priority::User);
 
 // How the updater in `folder` is started: with the update folder's address,
 // the installed version and "A".

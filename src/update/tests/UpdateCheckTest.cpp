@@ -151,7 +151,7 @@ TEST_F(UpdateFolder, aUsersCheckDuringADownloadStartsOnlyInPlaceOfAQuietOne) {
   second.reset();
   QTimer::singleShot(150, [&] { second = update::LookForUpdate(BaseUrl(), AppFolder()); });
   Publish("[APPLICATION]\r\nVersion=2.7\r\n");
-  const Lookup quiet = update::LookForUpdate(base, AppFolder(), ui::Priority::Background);
+  const Lookup quiet = update::LookForUpdate(base, AppFolder(), net::Priority::Background);
   ASSERT_TRUE(second.has_value());
   EXPECT_EQ(quiet.result, Lookup::Interrupted);
   EXPECT_EQ(second->result, Lookup::Newer);

@@ -11,18 +11,18 @@
 #include <fstream>
 #include <optional>
 
+#include "net/HttpClient.h"
 #include "testsupport/HostileServer.h"
 #include "testsupport/PhpServer.h"
 #include "testsupport/TempFolder.h"
-#include "ui/HttpClient.h"
 
 namespace {
 
-using ui::FormField;
-using ui::HttpClient;
-using ui::HttpError;
-using ui::HttpInterrupted;
-using ui::Priority;
+using net::FormField;
+using net::HttpClient;
+using net::HttpError;
+using net::HttpInterrupted;
+using net::Priority;
 using testsupport::HostileServer;
 
 constexpr size_t kLimit = 4 << 20;
@@ -173,6 +173,17 @@ TEST_F(HttpClientTest, failedExchangesThrow) {
       ADD_FAILURE() << "a failure is not an interruption";
     } catch (const HttpError&) {
     }
+  }
+}
+
+// The tests' guard, linked in beside their entry point, holds for every test executable that
+// can make a request.
+TEST_F(HttpClientTest, aRequestForAHostOffTheLoopbackFailsInTests) {
+  try {
+    Post("http://192.0.2.1/getlastnews.php");
+    ADD_FAILURE() << "no error";
+  } catch (const HttpError& error) {
+    EXPECT_NE(std::string(error.what()).find("only loopback"), std::string::npos) << error.what();
   }
 }
 

@@ -1,10 +1,10 @@
-#include "ui/HttpClient.h"
+#include "net/HttpClient.h"
 
 #include <QCoreApplication>
 
-#include "ui/CurlLibrary.h"
+#include "net/CurlLibrary.h"
 
-namespace ui {
+namespace net {
 
 namespace {
 
@@ -349,4 +349,4 @@ void HttpClient::Get(const std::string& url, const BodySink& sink, std::size_t m
   state.Run(request, t.receiver);
 }
 
-}  // namespace ui
+}  // namespace net
