@@ -11,6 +11,10 @@ namespace {
 constexpr char kListScript[] = "getlastnews.php";
 constexpr char kDetailsScript[] = "getnewsdetails.php";
 
+// How many news requests are on this thread's stack: a user's request may start while the
+// program's own waits.
+int asking = 0;
+
 // The trimmed answer of one request, or the reason why nothing is to follow.
 struct Answer {
   std::string trimmed;
@@ -20,6 +24,10 @@ struct Answer {
 Answer Ask(const std::string& tierCode, const char* script,
            const std::vector<net::FormField>& fields, net::Priority priority) {
   Answer answer;
+  ++asking;
+  struct Done {
+    ~Done() { --asking; }
+  } done;
   try {
     const std::string url = RequestUrl(NewsBaseUrl(tierCode), script);
     answer.trimmed = TrimAnswer(
@@ -63,6 +71,10 @@ Outcome Succeeded() {
 }
 
 }  // namespace
+
+void Cancel() {
+  if (asking > 0) net::HttpClient::Instance().Abort();
+}
 
 std::string RequestUrl(const std::string& baseUrl, const char* script) {
   if (!baseUrl.empty() && baseUrl.back() == '/') return baseUrl + script;

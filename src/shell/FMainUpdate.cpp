@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "brand/LastNewsId.h"
-#include "net/HttpClient.h"
 #include "news/Announcement.h"
 #include "news/NewsRequests.h"
 #include "news/Tiers.h"
@@ -49,7 +48,7 @@ void TfrmMain::ShowNewsHint(const std::string& text) {
 void TfrmMain::btnUpdateClick() { CheckForUpdate(false); }
 
 bool TfrmMain::TellToWait() {
-  if (!net::HttpClient::Instance().Refuses(net::Priority::User)) return false;
+  if (!update::Busy()) return false;
   msgMain.Show(QStringLiteral("Please wait: the request under way has not finished yet."),
                ui::MessageKind::Information);
   return true;
@@ -63,7 +62,7 @@ void TfrmMain::CheckForUpdate(bool Quiet) {
     std::optional<ui::WaitCursors> busy;
     if (!Quiet) busy.emplace(std::initializer_list<QWidget*>{this});
     lookup = update::LookForUpdate(updateBaseUrl_, update::DescriptorFolder(),
-                                   Quiet ? net::Priority::Background : net::Priority::User);
+                                   Quiet ? update::Asker::Program : update::Asker::User);
   }
   if (lookup.result == update::Lookup::Interrupted) return;
   updateChecked_ = true;

@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "brand/LastNewsId.h"
-#include "net/HttpClient.h"
 #include "news/NewsList.h"
 #include "news/NewsRequests.h"
 #include "news/Tiers.h"
@@ -166,7 +165,7 @@ void TfrmNews::btnExitClick() { accept(); }
 
 void TfrmNews::done(int result) {
   // Closing the window ends the item's request too: nothing comes of it.
-  if (FBusy) net::HttpClient::Instance().Abort();
+  if (FBusy) news::Cancel();
   QDialog::done(result);
 }
 
