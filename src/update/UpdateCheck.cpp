@@ -1,10 +1,9 @@
 #include "update/UpdateCheck.h"
 
-#include "net/HttpClient.h"
-
 #include <QDir>
 #include <QStandardPaths>
 
+#include "net/HttpClient.h"
 #include "update/DownloadToFile.h"
 #include "update/ProfileFile.h"
 #include "update/Version.h"
