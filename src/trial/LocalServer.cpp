@@ -52,9 +52,12 @@ LocalServer::LocalServer(const std::string& php, const std::string& root, const 
     if (pid_ < 0) {
       throw UUtils::AppError("Cannot start " + php + ". " + std::strerror(errno) + ".");
     }
+    // The last look comes after the time is up: a pause may have lasted long (a dialog the
+    // window opened meanwhile) while the server came up.
     const auto deadline = Clock::now() + kStartTime;
-    while (Running() && Clock::now() < deadline) {
+    while (Running()) {
       if (UUtils::LoopbackListens(port_)) return;
+      if (Clock::now() >= deadline) break;
       wait(kPoll);
     }
     if (pid_ > 0) {
