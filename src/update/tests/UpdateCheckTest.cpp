@@ -44,6 +44,12 @@ class UpdateFolder : public ::testing::Test {
     UUtils::WriteFileBytes((folder_.Root() / "www" / name).string(), php);
     return server_->Url(name + "/");
   }
+  // An update folder whose descriptor, naming version 2.5, comes after 600 ms.
+  std::string SlowDescriptor() {
+    return Script("slow.php",
+                  "<?php usleep(600000);\n"
+                  "echo \"[APPLICATION]\\r\\nVersion=2.5\\r\\n\";\n");
+  }
   std::vector<std::string> AppFiles() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(App())) {
@@ -131,9 +137,7 @@ TEST(DescriptorFolder, isTheUsersCacheFolder) {
 }
 
 TEST_F(UpdateFolder, aUsersCheckDuringADownloadStartsOnlyInPlaceOfAQuietOne) {
-  const std::string base = Script("slow.php",
-                                  "<?php usleep(600000);\n"
-                                  "echo \"[APPLICATION]\\r\\nVersion=2.5\\r\\n\";\n");
+  const std::string base = SlowDescriptor();
   int argc = 1;
   char name[] = "update_tests";
   char* argv[] = {name, nullptr};
@@ -162,9 +166,7 @@ TEST_F(UpdateFolder, aUsersCheckDuringADownloadStartsOnlyInPlaceOfAQuietOne) {
 }
 
 TEST_F(UpdateFolder, cancelEndsTheCheckUnderWayAndNoOtherRequest) {
-  const std::string base = Script("slow.php",
-                                  "<?php usleep(600000);\n"
-                                  "echo \"[APPLICATION]\\r\\nVersion=2.5\\r\\n\";\n");
+  const std::string base = SlowDescriptor();
   int argc = 1;
   char name[] = "update_tests";
   char* argv[] = {name, nullptr};
