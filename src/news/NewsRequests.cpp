@@ -1,8 +1,8 @@
 #include "news/NewsRequests.h"
 
+#include "net/HttpClient.h"
 #include "news/NewsAnswers.h"
 #include "news/Tiers.h"
-#include "ui/HttpClient.h"
 
 namespace news {
 
@@ -11,6 +11,10 @@ namespace {
 constexpr char kListScript[] = "getlastnews.php";
 constexpr char kDetailsScript[] = "getnewsdetails.php";
 
+// How many news requests are on this thread's stack: a user's request may start while the
+// program's own waits.
+int asking = 0;
+
 // The trimmed answer of one request, or the reason why nothing is to follow.
 struct Answer {
   std::string trimmed;
@@ -18,13 +22,17 @@ struct Answer {
 };
 
 Answer Ask(const std::string& tierCode, const char* script,
-           const std::vector<ui::FormField>& fields, ui::Priority priority) {
+           const std::vector<net::FormField>& fields, net::Priority priority) {
   Answer answer;
+  ++asking;
+  struct Done {
+    ~Done() { --asking; }
+  } done;
   try {
     const std::string url = RequestUrl(NewsBaseUrl(tierCode), script);
     answer.trimmed = TrimAnswer(
-        ui::HttpClient::Instance().PostMultipart(url, fields, kMaxAnswerBytes, priority));
-  } catch (const ui::HttpInterrupted&) {
+        net::HttpClient::Instance().PostMultipart(url, fields, kMaxAnswerBytes, priority));
+  } catch (const net::HttpInterrupted&) {
     answer.interrupted = true;
   } catch (const std::exception&) {
     // Any failed exchange, an answer beyond the limit among them, reads as
@@ -37,7 +45,7 @@ Answer Ask(const std::string& tierCode, const char* script,
 // apart by the content type.
 Answer AskList(const std::string& publisherId, const std::string& productCode,
                const std::string& tierCode, const std::string& newsTarget,
-               const char* contentType, ui::Priority priority) {
+               const char* contentType, net::Priority priority) {
   return Ask(tierCode, kListScript,
              {{"memusername", publisherId},
               {"prodcode", productCode},
@@ -64,6 +72,10 @@ Outcome Succeeded() {
 
 }  // namespace
 
+void Cancel() {
+  if (asking > 0) net::HttpClient::Instance().Abort();
+}
+
 std::string RequestUrl(const std::string& baseUrl, const char* script) {
   if (!baseUrl.empty() && baseUrl.back() == '/') return baseUrl + script;
   return baseUrl + "/" + script;
@@ -71,7 +83,7 @@ std::string RequestUrl(const std::string& baseUrl, const char* script) {
 
 Outcome GetNewsList(std::string publisherId, std::string productCode, std::string tierCode,
                     std::string newsTarget, UUtils::StringList& entries) {
-  const Answer answer = AskList(publisherId, productCode, tierCode, newsTarget, "all", ui::Priority::User);
+  const Answer answer = AskList(publisherId, productCode, tierCode, newsTarget, "all", net::Priority::User);
   if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::List);
   ParseList(answer.trimmed, entries);
   return Succeeded();
@@ -82,7 +94,7 @@ Outcome GetLastNews(std::string publisherId, std::string productCode, std::strin
   lastId.clear();
   // Asked by the program itself, at start: a user's request takes its place.
   const Answer answer =
-      AskList(publisherId, productCode, tierCode, newsTarget, "lastcode", ui::Priority::Background);
+      AskList(publisherId, productCode, tierCode, newsTarget, "lastcode", net::Priority::Background);
   if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::Last);
   ParseLast(answer.trimmed, lastId, title);
   return Succeeded();
@@ -98,7 +110,7 @@ Outcome GetNewsDetails(std::string publisherId, std::string productCode, std::st
                              {"newsid", newsId},
                              {"newstarget", newsTarget},
                              {"something", ""}},
-                            ui::Priority::User);
+                            net::Priority::User);
   if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::Details);
   details = ParseDetails(answer.trimmed);
   return Succeeded();

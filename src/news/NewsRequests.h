@@ -38,6 +38,10 @@ Outcome GetLastNews(std::string publisherId, std::string productCode, std::strin
 Outcome GetNewsDetails(std::string publisherId, std::string productCode, std::string tierCode,
                        std::string newsTarget, std::string newsId, std::string& details);
 
+// Ends the news request under way at once: it comes back interrupted and shows nothing. Does
+// nothing when no news request runs.
+void Cancel();
+
 // The address of a news script under a base URL: "/" is put between them
 // unless the base ends in one.
 std::string RequestUrl(const std::string& baseUrl, const char* script);

@@ -1,12 +1,12 @@
 #include "publish/Publisher.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <memory>
 #include <set>
 
-#include "ui/CurlLibrary.h"
-#include "ui/HttpClient.h"
+#include "net/CurlLibrary.h"
+#include "net/HttpClient.h"
+#include "net/TransferLoop.h"
 #include "util/AppError.h"
 #include "util/PercentEncoding.h"
 #include "util/TextLines.h"
@@ -15,11 +15,9 @@ namespace publish {
 
 namespace {
 
-using ui::Curl;
-using ui::CurlLibrary;
+using net::Curl;
 
-// How long one wait for the network may keep Qt's events waiting, and how often progress is told.
-constexpr int kEventSliceMs = 10;
+// How often progress is told.
 constexpr std::chrono::milliseconds kProgressEvery{100};
 // The remote folder's listing is only read for names; more than this is not a web folder.
 constexpr std::size_t kMaxListing = 4 << 20;
@@ -130,6 +128,11 @@ class Session {
 
   bool Sftp() const { return destination_.protocol == Protocol::Sftp; }
 
+  // The command that removes `name` from the folder, and may fail.
+  std::string RemoveCommand(const std::string& name) const {
+    return Sftp() ? "*rm " + Quoted(RemotePath(name)) : "*DELE " + name;
+  }
+
   // The remote path of a name in the folder, as the server's commands take it.
   std::string RemotePath(const std::string& name) const {
     if (!Sftp()) return name;
@@ -200,9 +203,10 @@ class Session {
  private:
   template <typename Value>
   static void Set(CURL* easy, CURLoption option, Value value) {
-    if (Curl().easy_setopt(easy, option, value) != CURLE_OK) {
+    const CURLcode code = Curl().easy_setopt(easy, option, value);
+    if (code != CURLE_OK) {
       throw PublishError(std::string("The network library lacks a feature: ") +
-                         Curl().easy_strerror(Curl().easy_setopt(easy, option, value)));
+                         Curl().easy_strerror(code));
     }
   }
 
@@ -260,8 +264,7 @@ class Session {
   // and then whether to go on. A cancel or a quiet connection ends the transfer.
   CURLcode Run(CURL* easy, Transfer& t, const std::function<bool()>& tick) {
     using Clock = std::chrono::steady_clock;
-    const CurlLibrary& curl = Curl();
-    if (curl.multi_add_handle(multi_.get(), easy) != CURLM_OK) {
+    if (Curl().multi_add_handle(multi_.get(), easy) != CURLM_OK) {
       throw PublishError("Cannot start the transfer.");
     }
     struct Remove {
@@ -269,37 +272,27 @@ class Session {
       CURL* easy;
       ~Remove() { Curl().multi_remove_handle(multi, easy); }
     } remove{multi_.get(), easy};
-    Clock::time_point heard = Clock::now(), told = Clock::now();
-    std::uint64_t moved = 0;
-    for (;;) {
-      int running = 0;
-      const Clock::time_point performing = Clock::now();
-      if (curl.multi_perform(multi_.get(), &running) != CURLM_OK) {
-        throw PublishError("The transfer failed.");
-      }
-      // A long perform was the seller answering the host-key question: not a quiet host.
-      if (Clock::now() - performing > std::chrono::seconds(1)) heard = Clock::now();
-      int queued = 0;
-      while (CURLMsg* message = curl.multi_info_read(multi_.get(), &queued)) {
-        if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
-          return message->data.result;
-        }
-      }
-      curl.multi_poll(multi_.get(), nullptr, 0, kEventSliceMs, nullptr);
+    Clock::time_point told = Clock::now();
+    const auto goOn = [&] {
       const Clock::time_point now = Clock::now();
-      if (t.moved != moved) {
-        moved = t.moved;
-        heard = now;
-      }
-      if (now - heard > kIdleTimeout + kConnectTimeout) {
-        throw PublishError("The host stopped answering during the transfer.");
-      }
       if (tick && now - told >= kProgressEvery) {
         told = now;
         if (!tick()) throw PublishCancelled("Publishing was cancelled.");
       }
-      if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+      return true;
+    };
+    const net::TransferOutcome outcome =
+        net::DriveTransfer(multi_.get(), easy, {&t.moved, kIdleTimeout + kConnectTimeout, goOn});
+    switch (outcome.end) {
+      case net::TransferOutcome::Done:
+        return outcome.result;
+      case net::TransferOutcome::Quiet:
+        throw PublishError("The host stopped answering during the transfer.");
+      case net::TransferOutcome::Stopped:
+      case net::TransferOutcome::Failed:
+        break;
     }
+    throw PublishError("The transfer failed.");
   }
 
   void Check(CURLcode code, const Transfer& t, const std::string& name) const {
@@ -376,7 +369,7 @@ PublishOutcome Publish(const std::string& page, const Destination& destination,
 
   try {
     (void)Curl();
-  } catch (const ui::HttpError& e) {
+  } catch (const net::HttpError& e) {
     throw PublishError(e.what());
   }
   Session session(destination, credentials, trust);
@@ -400,8 +393,7 @@ PublishOutcome Publish(const std::string& page, const Destination& destination,
   auto removeTemporaries = [&] {
     std::vector<std::string> commands;
     for (const std::string& name : temporaries) {
-      commands.push_back(session.Sftp() ? "*rm " + Quoted(session.RemotePath(name))
-                                        : "*DELE " + name);
+      commands.push_back(session.RemoveCommand(name));
     }
     if (commands.empty()) return;
     try {
@@ -459,8 +451,7 @@ PublishOutcome Publish(const std::string& page, const Destination& destination,
         std::find(temporaries.begin(), temporaries.end(), name) != temporaries.end()) {
       continue;
     }
-    commands.push_back(session.Sftp() ? "*rm " + Quoted(session.RemotePath(name))
-                                      : "*DELE " + name);
+    commands.push_back(session.RemoveCommand(name));
   }
   try {
     session.Commands(commands);

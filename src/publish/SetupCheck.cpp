@@ -1,8 +1,8 @@
 #include "publish/SetupCheck.h"
 
 #include "generator/SetupKey.h"
+#include "net/HttpClient.h"
 #include "publish/Destination.h"
-#include "ui/HttpClient.h"
 
 namespace publish {
 
@@ -94,14 +94,14 @@ SetupVerdict CheckSetup(const std::string& pageUrl, const std::string& setupKey)
   const std::string url = SetupPageUrl(pageUrl, setupKey);
   std::string body;
   try {
-    ui::HttpClient::Instance().Get(
+    net::HttpClient::Instance().Get(
         url,
         [&body](std::string_view chunk) {
           body.append(chunk);
           return true;
         },
         kMaxPage);
-  } catch (const ui::HttpError& e) {
+  } catch (const net::HttpError& e) {
     throw PublishError("The set-up page could not be opened at " + SetupPageUrl(pageUrl, "") +
                        ": " + e.what());
   }

@@ -16,11 +16,11 @@
 
 #include "brand/BrandProfile.h"
 #include "news/NewsList.h"
+#include "news/NewsRequests.h"
 #include "trial/Trial.h"
 #include "ui/Application.h"
 #include "ui/Cp1252.h"
 #include "ui/HtmlView.h"
-#include "ui/HttpClient.h"
 #include "ui/LinkLabel.h"
 #include "ui/PictureView.h"
 #include "update/UpdateCheck.h"
@@ -257,7 +257,8 @@ void TfrmMain::FormResize() {
 
 void TfrmMain::FormClose() {
   // A request under way ends at once, and nothing of it shows afterwards.
-  ui::HttpClient::Instance().Abort();
+  news::Cancel();
+  update::Cancel();
   QCoreApplication::processEvents();
   // A try's server stops with the window, and its copy goes.
   trial_.reset();

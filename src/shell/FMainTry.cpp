@@ -1,6 +1,9 @@
 // Trying the offer on this computer before it is uploaded.
+#include <QPushButton>
+
 #include "shell/FMain.h"
 #include "trial/Trial.h"
+#include "ui/Application.h"
 #include "util/Launch.h"
 
 namespace shell {
@@ -11,9 +14,16 @@ void TfrmMain::TryHere() {
     msgMain.Show(QString::fromUtf8(trial::kPhpMissingMessage), ui::MessageKind::Information);
     return;
   }
-  // One try at a time: the last one's server stops and its copy goes first.
+  // One try at a time: the last one's server stops and its copy goes first. The window goes on
+  // while the server starts, but takes no second try meanwhile.
   trial_.reset();
-  trial_ = std::make_unique<trial::Trial>(GatherOfferSettings(), appFolder_, php);
+  btnTryHere->setEnabled(false);
+  struct Enable {
+    QPushButton* button;
+    ~Enable() { button->setEnabled(true); }
+  } enable{btnTryHere};
+  trial_ = std::make_unique<trial::Trial>(GatherOfferSettings(), appFolder_, php,
+                                          std::filesystem::path(), ui::HandleEventsFor);
   if (!UUtils::OpenURL(trial_->Address())) {
     msgMain.Show(QStringLiteral("No web browser could be opened. To try the offer, open\n%1\n"
                                 "in yours; it is served until this window closes or the next try.")

@@ -11,7 +11,6 @@
 #include "news/Tiers.h"
 #include "shell/FMain.h"
 #include "ui/Cp1252.h"
-#include "ui/HttpClient.h"
 #include "ui/WaitCursors.h"
 #include "update/UpdateCheck.h"
 #include "util/Launch.h"
@@ -49,7 +48,7 @@ void TfrmMain::ShowNewsHint(const std::string& text) {
 void TfrmMain::btnUpdateClick() { CheckForUpdate(false); }
 
 bool TfrmMain::TellToWait() {
-  if (!ui::HttpClient::Instance().Refuses(ui::Priority::User)) return false;
+  if (!update::Busy()) return false;
   msgMain.Show(QStringLiteral("Please wait: the request under way has not finished yet."),
                ui::MessageKind::Information);
   return true;
@@ -63,7 +62,7 @@ void TfrmMain::CheckForUpdate(bool Quiet) {
     std::optional<ui::WaitCursors> busy;
     if (!Quiet) busy.emplace(std::initializer_list<QWidget*>{this});
     lookup = update::LookForUpdate(updateBaseUrl_, update::DescriptorFolder(),
-                                   Quiet ? ui::Priority::Background : ui::Priority::User);
+                                   Quiet ? update::Asker::Program : update::Asker::User);
   }
   if (lookup.result == update::Lookup::Interrupted) return;
   updateChecked_ = true;

@@ -14,7 +14,6 @@
 #include "ui/Application.h"
 #include "ui/Cp1252.h"
 #include "ui/HtmlView.h"
-#include "ui/HttpClient.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
 #include "ui/WaitCursors.h"
@@ -166,7 +165,7 @@ void TfrmNews::btnExitClick() { accept(); }
 
 void TfrmNews::done(int result) {
   // Closing the window ends the item's request too: nothing comes of it.
-  if (FBusy) ui::HttpClient::Instance().Abort();
+  if (FBusy) news::Cancel();
   QDialog::done(result);
 }
 

@@ -1,19 +1,15 @@
 #include "trial/LocalServer.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <thread>
-#include <vector>
 
 #include "util/AppError.h"
 #include "util/Loopback.h"
+#include "util/Spawn.h"
 #include "util/TextLines.h"
 
 namespace trial {
@@ -29,41 +25,6 @@ constexpr auto kStartTime = std::chrono::seconds(15);
 constexpr auto kStopTime = std::chrono::seconds(5);
 constexpr auto kPoll = std::chrono::milliseconds(20);
 
-// Starts `args` in a process group of its own with no input and its output appended to `log`.
-pid_t Spawn(const std::vector<std::string>& args, const std::string& log) {
-  // Everything the child needs is made before forking: between fork and exec only
-  // async-signal-safe calls are allowed.
-  std::vector<char*> argv;
-  for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  const pid_t parent = ::getpid();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::setpgid(0, 0);
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent) ::_exit(127);
-    // This program may hold signals back or ignore them while it serves; the server must not.
-    sigset_t none;
-    ::sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    struct sigaction standard {};
-    standard.sa_handler = SIG_DFL;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::sigaction(signal, &standard, nullptr);
-    const int in = ::open("/dev/null", O_RDONLY);
-    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-    if (in < 0 || out < 0) ::_exit(127);
-    ::dup2(in, STDIN_FILENO);
-    ::dup2(out, STDOUT_FILENO);
-    ::dup2(out, STDERR_FILENO);
-    ::close_range(3, ~0U, 0);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  // Set here too, so that stopping it reaches the group even before the child has run.
-  if (pid > 0) ::setpgid(pid, pid);
-  return pid;
-}
-
 // The end of what the server wrote, which says why it did not come up.
 std::string LastWords(const std::string& log) {
   std::string text;
@@ -77,19 +38,27 @@ std::string LastWords(const std::string& log) {
   return text.empty() ? "It said nothing." : "It said:\n" + text;
 }
 
+void SleepFor(std::chrono::milliseconds interval) { std::this_thread::sleep_for(interval); }
+
 }  // namespace
 
-LocalServer::LocalServer(const std::string& php, const std::string& root, const std::string& log) {
+LocalServer::LocalServer(const std::string& php, const std::string& root, const std::string& log,
+                         const Pause& pause) {
+  const Pause wait = pause ? pause : Pause(SleepFor);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     port_ = UUtils::FreeLoopbackPort();
-    pid_ = Spawn({php, "-S", "127.0.0.1:" + std::to_string(port_), "-t", root}, log);
+    pid_ = UUtils::Spawn(
+        {php, {php, "-S", "127.0.0.1:" + std::to_string(port_), "-t", root}, log});
     if (pid_ < 0) {
       throw UUtils::AppError("Cannot start " + php + ". " + std::strerror(errno) + ".");
     }
+    // The last look comes after the time is up: a pause may have lasted long (a dialog the
+    // window opened meanwhile) while the server came up.
     const auto deadline = Clock::now() + kStartTime;
-    while (Running() && Clock::now() < deadline) {
+    while (Running()) {
       if (UUtils::LoopbackListens(port_)) return;
-      std::this_thread::sleep_for(kPoll);
+      if (Clock::now() >= deadline) break;
+      wait(kPoll);
     }
     if (pid_ > 0) {
       Stop();

@@ -17,7 +17,7 @@ std::string PageAddress(int port, const std::string& fileName) {
 }
 
 Trial::Trial(const generator::OfferSettings& settings, const std::string& appFolder,
-             const std::string& php, const fs::path& tempParent)
+             const std::string& php, const fs::path& tempParent, const Pause& pause)
     : folder_("tolvan-try-", "for the try", tempParent), site_(folder_.Path() / "site") {
   std::error_code error;
   if (!fs::is_regular_file(settings.page, error)) {
@@ -36,7 +36,7 @@ Trial::Trial(const generator::OfferSettings& settings, const std::string& appFol
   }
 
   // The server's messages stay beside the copy, out of what it serves.
-  server_.emplace(php, site_.string(), (folder_.Path() / "server.log").string());
+  server_.emplace(php, site_.string(), (folder_.Path() / "server.log").string(), pause);
   address_ = PageAddress(server_->Port(), page.filename().string());
 }
 

@@ -34,9 +34,10 @@ class Trial {
   // `appFolder` (ending in '/') holds the shipped package files; `php` is the interpreter to
   // run. Throws UUtils::AppError, leaving nothing behind, when the page is no file
   // (kInvalidPageMessage), the folder cannot be copied, the package cannot be generated whole or
-  // the server does not come up.
+  // the server does not come up. While the server starts, the time passes with `pause`.
   Trial(const generator::OfferSettings& settings, const std::string& appFolder,
-        const std::string& php, const std::filesystem::path& tempParent = {});
+        const std::string& php, const std::filesystem::path& tempParent = {},
+        const Pause& pause = {});
   Trial(const Trial&) = delete;
   Trial& operator=(const Trial&) = delete;
 

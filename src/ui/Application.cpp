@@ -1,7 +1,9 @@
 #include "ui/Application.h"
 
 #include <QDir>
+#include <algorithm>
 #include <exception>
+#include <thread>
 
 #include "ui/MessageBox.h"
 #include "ui/Skin.h"
@@ -56,6 +58,18 @@ void Guarded(const std::function<void()>& work) {
     work();
   } catch (...) {
     ReportCurrentError();
+  }
+}
+
+void HandleEventsFor(std::chrono::milliseconds interval) {
+  using Clock = std::chrono::steady_clock;
+  constexpr std::chrono::milliseconds kSlice{10};
+  const Clock::time_point end = Clock::now() + interval;
+  for (;;) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const Clock::duration left = end - Clock::now();
+    if (left <= Clock::duration::zero()) return;
+    std::this_thread::sleep_for(std::min<Clock::duration>(left, kSlice));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <chrono>
 #include <functional>
 #include <type_traits>
 
@@ -26,6 +27,11 @@ class Application : public QApplication {
 // application object would. Handlers called from inside the widget toolkit
 // use it, so that no error has to unwind through the toolkit's own code.
 void Guarded(const std::function<void()>& work);
+
+// Passes `interval` on the windows' thread without freezing them: Qt's events are handled at least
+// every 10 ms meanwhile, so windows repaint and take input while the caller waits for something
+// outside, such as a server that is starting.
+void HandleEventsFor(std::chrono::milliseconds interval);
 
 // Connects `signal` of `sender` to a window's event handler: a member function of `receiver`, or
 // a function, given the signal's arguments when it takes them. The handler runs through Guarded,

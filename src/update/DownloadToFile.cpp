@@ -2,14 +2,14 @@
 
 #include <filesystem>
 
-#include "ui/HttpClient.h"
+#include "net/HttpClient.h"
 #include "util/ReplacementFile.h"
 
 namespace update {
 
 Download DownloadToFile(const std::string& url, const std::string& fileName, std::size_t maxBytes,
-                        ui::Priority priority) {
-  ui::HttpClient& client = ui::HttpClient::Instance();
+                        net::Priority priority) {
+  net::HttpClient& client = net::HttpClient::Instance();
   // A download that the client would refuse must not touch the running
   // one's file either.
   if (client.Refuses(priority)) return Download::Interrupted;
@@ -26,7 +26,7 @@ Download DownloadToFile(const std::string& url, const std::string& fileName, std
         },
         maxBytes, priority);
     file.Commit();
-  } catch (const ui::HttpInterrupted&) {
+  } catch (const net::HttpInterrupted&) {
     return Download::Interrupted;
   } catch (const std::exception&) {
     return Download::Failed;

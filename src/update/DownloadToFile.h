@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "ui/HttpClient.h"
+#include "net/HttpClient.h"
 
 namespace update {
 
@@ -22,6 +22,6 @@ enum class Download {
 // the name only when complete, so the file is never partial. Throws "Cannot
 // create file ..." when the folder takes no file.
 Download DownloadToFile(const std::string& url, const std::string& fileName, std::size_t maxBytes,
-                        ui::Priority priority = ui::Priority::User);
+                        net::Priority priority = net::Priority::User);
 
 }  // namespace update

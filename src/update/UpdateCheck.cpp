@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include "net/HttpClient.h"
 #include "update/DownloadToFile.h"
 #include "update/ProfileFile.h"
 #include "update/Version.h"
@@ -12,6 +13,22 @@ namespace update {
 
 const char UpdateBaseURL[] = UPDATE_BASE_URL;
 
+namespace {
+
+// How many checks are on this thread's stack: a user's check may start while
+// the program's own waits.
+int checking = 0;
+
+Download Fetch(const std::string& url, const std::string& fileName, net::Priority priority) {
+  ++checking;
+  struct Done {
+    ~Done() { --checking; }
+  } done;
+  return DownloadToFile(url, fileName, kMaxProfileBytes, priority);
+}
+
+}  // namespace
+
 std::string DescriptorFolder() {
   const QString folder =
       QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/hurrex-tolvan";
@@ -20,9 +37,11 @@ std::string DescriptorFolder() {
   return QDir::cleanPath(folder).toStdString() + "/";
 }
 
-Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder, ui::Priority priority) {
+Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder, Asker asker) {
   const std::string descriptor = folder + kDescriptorFile;
-  switch (DownloadToFile(baseUrl + kDescriptorFile, descriptor, kMaxProfileBytes, priority)) {
+  const net::Priority priority =
+      asker == Asker::Program ? net::Priority::Background : net::Priority::User;
+  switch (Fetch(baseUrl + kDescriptorFile, descriptor, priority)) {
     case Download::Interrupted:
       return {Lookup::Interrupted, {}};
     case Download::Failed:
@@ -33,6 +52,12 @@ Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder, ui::
   std::string version = ReadProfileString(descriptor, "APPLICATION", "Version", "");
   if (!IsNewer(version)) return {Lookup::None, {}};
   return {Lookup::Newer, std::move(version)};
+}
+
+bool Busy() { return net::HttpClient::Instance().Refuses(net::Priority::User); }
+
+void Cancel() {
+  if (checking > 0) net::HttpClient::Instance().Abort();
 }
 
 UUtils::LaunchRequest UpdaterLaunch(const std::string& baseUrl, const std::string& folder) {

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "ui/HttpClient.h"
 #include "util/Launch.h"
 
 namespace update {
@@ -34,12 +33,24 @@ struct Lookup {
 // program's folder, which an installed program may not write.
 std::string DescriptorFolder();
 
+// Who a check is for: the user, who asked for it and waits, or the program,
+// which checks by itself in the background.
+enum class Asker { User, Program };
+
 // Downloads `baseUrl` + the descriptor into `folder` (ending in '/') and
 // compares its version with the program's. The copy stays in `folder`. A
-// check the program makes by itself runs in the background (`priority`), so
-// that a user's request ends it.
+// check the program makes by itself gives way to a request of the user's:
+// that ends it (Interrupted).
 Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder,
-                     ui::Priority priority = ui::Priority::User);
+                     Asker asker = Asker::User);
+
+// Whether a check the user asks for now would not start (Interrupted) because
+// another request the user waits for is under way.
+bool Busy();
+
+// Ends the check under way at once: it comes back Interrupted. Does nothing
+// when no check runs.
+void Cancel();
 
 // How the updater in `folder` is started: with the update folder's address,
 // the installed version and "A".

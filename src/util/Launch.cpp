@@ -1,12 +1,11 @@
 #include "util/Launch.h"
 
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <sstream>
+
+#include "util/Spawn.h"
 
 namespace UUtils {
 
@@ -47,48 +46,9 @@ bool Launcher::Start(const std::string& program, const std::vector<std::string>&
   const std::string file = FindProgram(program);
   if (file.empty()) return false;
 
-  // Everything the children need is made before forking: between fork and
-  // exec only async-signal-safe calls are allowed.
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  int report[2];
-  if (::pipe2(report, O_CLOEXEC) != 0) return false;
-
-  // A grandchild in its own session: reparented to init as soon as the
-  // child ends, so nothing is left for this process to wait for. It writes
-  // errno to the pipe only when exec fails; a successful exec closes it.
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::setsid();
-    const pid_t grandchild = ::fork();
-    if (grandchild == 0) {
-      const int null = ::open("/dev/null", O_RDONLY);
-      if (null >= 0) ::dup2(null, STDIN_FILENO);
-      ::execv(file.c_str(), argv.data());
-      const int error = errno;
-      (void)!::write(report[1], &error, sizeof error);
-      ::_exit(127);
-    }
-    if (grandchild < 0) {
-      const int error = errno;
-      (void)!::write(report[1], &error, sizeof error);
-    }
-    ::_exit(0);
-  }
-  ::close(report[1]);
-  int error = child < 0 ? errno : 0;
-  if (child > 0) {
-    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    ssize_t got;
-    while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
-    }
-    if (got != sizeof error) error = 0;
-  }
-  ::close(report[0]);
-  return error == 0;
+  std::vector<std::string> argv{program};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return Spawn({file, argv, {}, SpawnRequest::Tie::Detached}) == 0;
 }
 
 void Launcher::RecordOnly(bool on) {

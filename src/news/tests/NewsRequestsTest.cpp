@@ -9,9 +9,9 @@
 #include <sstream>
 
 #include "brand/BrandProfile.h"
+#include "net/HttpClient.h"
 #include "news/NewsRequests.h"
 #include "news/Tiers.h"
-#include "ui/HttpClient.h"
 #include "testsupport/Files.h"
 #include "testsupport/HostileServer.h"
 #include "testsupport/PhpServer.h"
@@ -400,10 +400,10 @@ class HostileService : public ::testing::Test {
  protected:
   HostileService() {
     UseBrand(server_.Url("news/"));
-    ui::HttpClient::SetTimeouts(std::chrono::milliseconds(2000), std::chrono::milliseconds(300));
+    net::HttpClient::SetTimeouts(std::chrono::milliseconds(2000), std::chrono::milliseconds(300));
   }
   ~HostileService() override {
-    ui::HttpClient::SetTimeouts(ui::HttpClient::kConnectTimeout, ui::HttpClient::kIdleTimeout);
+    net::HttpClient::SetTimeouts(net::HttpClient::kConnectTimeout, net::HttpClient::kIdleTimeout);
     brand::BrandProfile = {};
   }
   testsupport::HostileServer server_;

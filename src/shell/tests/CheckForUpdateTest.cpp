@@ -7,10 +7,10 @@
 
 #include <tuple>
 
+#include "net/HttpClient.h"
 #include "shell/tests/Controls.h"
 #include "shell/tests/PublisherHost.h"
 #include "testsupport/HostileServer.h"
-#include "ui/HttpClient.h"
 #include "util/Launch.h"
 
 namespace {
@@ -94,7 +94,7 @@ TEST_F(CheckForUpdate, aDescriptorThatCannotBeHadIsToldOnlyByTheButtonAndLeavesN
   testsupport::HostileServer hostile;
   hostile.On("/stall/mainappupdate.inf", testsupport::HostileServer::Stall());
   hostile.On("/endless/mainappupdate.inf", testsupport::HostileServer::Endless());
-  ui::HttpClient::SetTimeouts(std::chrono::milliseconds(2000), std::chrono::milliseconds(300));
+  net::HttpClient::SetTimeouts(std::chrono::milliseconds(2000), std::chrono::milliseconds(300));
   const std::string unreachable =
       "http://127.0.0.1:" + std::to_string(testsupport::FreePort()) + "/liveupdate/";
   for (const std::string& base : {host_.UpdateUrl(), unreachable, hostile.Url("stall/"),
@@ -111,7 +111,7 @@ TEST_F(CheckForUpdate, aDescriptorThatCannotBeHadIsToldOnlyByTheButtonAndLeavesN
     EXPECT_EQ(host_.AppFiles(), std::vector<std::string>{});
     EXPECT_NE(window->cursor().shape(), Qt::WaitCursor);
   }
-  ui::HttpClient::SetTimeouts(ui::HttpClient::kConnectTimeout, ui::HttpClient::kIdleTimeout);
+  net::HttpClient::SetTimeouts(net::HttpClient::kConnectTimeout, net::HttpClient::kIdleTimeout);
   EXPECT_LT(hostile.BytesSent("/endless/mainappupdate.inf"), std::int64_t(64) << 20);
 }
 

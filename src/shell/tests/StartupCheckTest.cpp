@@ -7,10 +7,10 @@
 #include <QDialog>
 #include <QTreeWidget>
 
+#include "net/HttpClient.h"
 #include "shell/tests/Controls.h"
 #include "shell/tests/PublisherHost.h"
 #include "testsupport/HostileServer.h"
-#include "ui/HttpClient.h"
 
 namespace {
 
@@ -173,13 +173,13 @@ TEST_F(StartupCheck, newsWithoutEndOrWithoutAnswerIsSilentAndTheUpdateCheckFollo
   brand::BrandProfile.MasterNewsBaseURL = hostile.Url("news/");
   host_.WriteBrandFile("3");
   const std::vector<std::string> files = host_.AppFiles();
-  ui::HttpClient::SetTimeouts(std::chrono::milliseconds(2000), std::chrono::milliseconds(300));
+  net::HttpClient::SetTimeouts(std::chrono::milliseconds(2000), std::chrono::milliseconds(300));
   for (const HostileServer::Reply& reply : {HostileServer::Endless(), HostileServer::Stall()}) {
     hostile.On("/news/getlastnews.php", reply);
     EXPECT_EQ(Balloons(), std::vector<QString>{});
     EXPECT_EQ(host_.AppFiles(), files);
   }
-  ui::HttpClient::SetTimeouts(ui::HttpClient::kConnectTimeout, ui::HttpClient::kIdleTimeout);
+  net::HttpClient::SetTimeouts(net::HttpClient::kConnectTimeout, net::HttpClient::kIdleTimeout);
   EXPECT_EQ(hostile.Requests("/news/getlastnews.php"), 2);
   EXPECT_LT(hostile.BytesSent("/news/getlastnews.php"), std::int64_t(64) << 20);
 }

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "shell/FMain.h"
@@ -82,4 +83,27 @@ TEST_F(TryHere, withoutPhpSaysHowToInstallIt) {
   EXPECT_TRUE(ui::MessageBox::Shown()[0].text.contains("sudo apt install php-cli"));
   EXPECT_TRUE(Launcher::Recorded().empty());
   EXPECT_TRUE(fs::is_empty(folder.Root() / "tmp"));
+}
+
+TEST_F(TryHere, theWindowTakesEventsButNoSecondTryWhileTheServerStarts) {
+  TfrmMain w(testsupport::BuiltAppFolder());
+  Control<QLineEdit>(w, "edtPage")->setText(QString::fromStdString(Page()));
+  auto* button = Control<QPushButton>(w, "btnTryHere");
+  int ticksWhileStarting = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (button->isEnabled()) return;
+    ++ticksWhileStarting;
+    QTest::mouseClick(button, Qt::LeftButton);
+  });
+  timer.start(0);
+  QTest::mouseClick(button, Qt::LeftButton);
+  timer.stop();
+
+  EXPECT_GT(ticksWhileStarting, 0) << "the window handled no event while the server started";
+  EXPECT_TRUE(button->isEnabled());
+  ASSERT_EQ(Launcher::Recorded().size(), 1u) << "one try for the clicks during the start";
+  EXPECT_NE(WebVisitor().Get(Launcher::Recorded()[0].arguments[0]).body.find("hurrex-bar"),
+            std::string::npos);
+  EXPECT_TRUE(ui::MessageBox::Shown().empty());
 }

@@ -1,11 +1,11 @@
 // Entry point of the widget tests: one application object, dialogs answered
 // by the test seams instead of a person, programs recorded, never started,
-// no request leaving the machine, and the user's cache in a folder of the run.
+// and the user's cache in a folder of the run. No request leaves the machine:
+// the network library's tests/LoopbackOnly.cpp is linked in beside this.
 #include <gtest/gtest.h>
 
 #include "ui/Application.h"
 #include "ui/FileDialog.h"
-#include "ui/HttpClient.h"
 #include "ui/MessageBox.h"
 #include "util/Launch.h"
 #include "util/TemporaryFolder.h"
@@ -17,7 +17,6 @@ int main(int argc, char** argv) {
   ui::MessageBox::AnswerAutomatically(true);
   ui::FileDialog::AnswerAutomatically(true);
   UUtils::Launcher::RecordOnly(true);
-  ui::HttpClient::LoopbackOnly(true);
   const UUtils::TemporaryFolder cache("widget-tests-", "the tests' cache");
   qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache.Path().string()));
   return RUN_ALL_TESTS();

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "net/HttpClient.h"
 #include "testsupport/Environment.h"
 #include "testsupport/HostileServer.h"
 #include "testsupport/PhpServer.h"
@@ -42,6 +43,12 @@ class UpdateFolder : public ::testing::Test {
   std::string Script(const std::string& name, const std::string& php) {
     UUtils::WriteFileBytes((folder_.Root() / "www" / name).string(), php);
     return server_->Url(name + "/");
+  }
+  // An update folder whose descriptor, naming version 2.5, comes after 600 ms.
+  std::string SlowDescriptor() {
+    return Script("slow.php",
+                  "<?php usleep(600000);\n"
+                  "echo \"[APPLICATION]\\r\\nVersion=2.5\\r\\n\";\n");
   }
   std::vector<std::string> AppFiles() const {
     std::vector<std::string> names;
@@ -130,9 +137,7 @@ TEST(DescriptorFolder, isTheUsersCacheFolder) {
 }
 
 TEST_F(UpdateFolder, aUsersCheckDuringADownloadStartsOnlyInPlaceOfAQuietOne) {
-  const std::string base = Script("slow.php",
-                                  "<?php usleep(600000);\n"
-                                  "echo \"[APPLICATION]\\r\\nVersion=2.5\\r\\n\";\n");
+  const std::string base = SlowDescriptor();
   int argc = 1;
   char name[] = "update_tests";
   char* argv[] = {name, nullptr};
@@ -151,13 +156,43 @@ TEST_F(UpdateFolder, aUsersCheckDuringADownloadStartsOnlyInPlaceOfAQuietOne) {
   second.reset();
   QTimer::singleShot(150, [&] { second = update::LookForUpdate(BaseUrl(), AppFolder()); });
   Publish("[APPLICATION]\r\nVersion=2.7\r\n");
-  const Lookup quiet = update::LookForUpdate(base, AppFolder(), ui::Priority::Background);
+  const Lookup quiet = update::LookForUpdate(base, AppFolder(), update::Asker::Program);
   ASSERT_TRUE(second.has_value());
   EXPECT_EQ(quiet.result, Lookup::Interrupted);
   EXPECT_EQ(second->result, Lookup::Newer);
   EXPECT_EQ(second->version, "2.7");
   EXPECT_EQ(AppFiles(), std::vector<std::string>{update::kDescriptorFile});
   EXPECT_EQ(UUtils::ReadFileBytes(LocalCopy().string()), "[APPLICATION]\r\nVersion=2.7\r\n");
+}
+
+TEST_F(UpdateFolder, cancelEndsTheCheckUnderWayAndNoOtherRequest) {
+  const std::string base = SlowDescriptor();
+  int argc = 1;
+  char name[] = "update_tests";
+  char* argv[] = {name, nullptr};
+  QCoreApplication application(argc, argv);
+  EXPECT_FALSE(update::Busy());
+  std::optional<bool> busy;
+  QTimer::singleShot(150, [&] {
+    busy = update::Busy();
+    update::Cancel();
+  });
+  EXPECT_EQ(update::LookForUpdate(base, AppFolder()).result, Lookup::Interrupted);
+  EXPECT_EQ(busy, true) << "a user's check waits while another runs";
+  EXPECT_FALSE(update::Busy());
+  EXPECT_TRUE(AppFiles().empty());
+
+  // A request that is no check, such as the news window's, goes on.
+  QTimer::singleShot(150, [] { update::Cancel(); });
+  std::string body;
+  net::HttpClient::Instance().Get(
+      base + update::kDescriptorFile,
+      [&body](std::string_view chunk) {
+        body.append(chunk);
+        return true;
+      },
+      1000);
+  EXPECT_EQ(body, "[APPLICATION]\r\nVersion=2.5\r\n");
 }
 
 TEST_F(UpdateFolder, aFolderThatTakesNoFileIsAnErrorForTheUser) {

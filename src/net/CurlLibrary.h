@@ -2,7 +2,7 @@
 
 #include <curl/curl.h>
 
-namespace ui {
+namespace net {
 
 // The libcurl functions the HTTP client calls. The library is loaded when the
 // first request needs it, not when the program starts: with the twenty-odd
@@ -43,4 +43,4 @@ struct CurlLibrary {
 // when it cannot be loaded or lacks a function, and tries again next time.
 const CurlLibrary& Curl();
 
-}  // namespace ui
+}  // namespace net

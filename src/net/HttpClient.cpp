@@ -1,17 +1,14 @@
-#include "ui/HttpClient.h"
+#include "net/HttpClient.h"
 
-#include <QCoreApplication>
+#include "net/CurlLibrary.h"
+#include "net/TransferLoop.h"
 
-#include "ui/CurlLibrary.h"
-
-namespace ui {
+namespace net {
 
 namespace {
 
 constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 5.5; Windows NT 4.0)";
 constexpr char kAccept[] = "Accept: text/html, */*";
-// How long one wait for network activity may keep Qt's events waiting.
-constexpr int kEventSliceMs = 10;
 constexpr long kMaxRedirects = 20;
 
 template <typename T, void (*Free)(T*)>
@@ -32,20 +29,20 @@ using Headers = std::unique_ptr<curl_slist, Deleter<curl_slist, FreeHeaders>>;
 using Mime = std::unique_ptr<curl_mime, Deleter<curl_mime, FreeMime>>;
 
 // Where libcurl hands the body: the caller's sink, up to the body's limit, or
-// a refusal remembered; and when a byte last came.
+// a refusal remembered; and a count of what came, header lines among it.
 struct Receiver {
   const HttpClient::BodySink* sink = nullptr;
   std::size_t maxBody = 0;
   std::size_t received = 0;
   bool refused = false;
   bool tooLarge = false;
-  std::chrono::steady_clock::time_point heard;
+  std::uint64_t heard = 0;
 };
 
 size_t ReceiveBody(char* data, size_t size, size_t count, void* user) {
   auto* receiver = static_cast<Receiver*>(user);
   const size_t bytes = size * count;
-  receiver->heard = std::chrono::steady_clock::now();
+  ++receiver->heard;
   if (bytes > receiver->maxBody - receiver->received) {
     receiver->tooLarge = true;
     return 0;
@@ -59,7 +56,7 @@ size_t ReceiveBody(char* data, size_t size, size_t count, void* user) {
 }
 
 size_t ReceiveHeader(char*, size_t size, size_t count, void* user) {
-  static_cast<Receiver*>(user)->heard = std::chrono::steady_clock::now();
+  ++static_cast<Receiver*>(user)->heard;
   return size * count;
 }
 
@@ -117,7 +114,8 @@ struct HttpClient::State {
   void Drop(Running& request);
 
   // One transfer on `request.easy`, driven from this thread with Qt's events
-  // processed between the waits for the network.
+  // processed between the waits for the network; it ends early when the
+  // request is aborted meanwhile.
   void Run(Running& request, Receiver& receiver);
 };
 
@@ -219,7 +217,6 @@ void Prepare(Transfer& t, CURLSH* share, const std::string& url, std::size_t max
 }  // namespace
 
 void HttpClient::State::Run(Running& request, Receiver& receiver) {
-  using Clock = std::chrono::steady_clock;
   const CurlLibrary& curl = Curl();
   if (!multi) multi.reset(curl.multi_init());
   if (!multi) throw HttpError("Out of memory");
@@ -227,53 +224,21 @@ void HttpClient::State::Run(Running& request, Receiver& receiver) {
     throw HttpError("Cannot start the request");
   }
 
-  CURLcode result = CURLE_OK;
-  bool done = false;
-  bool quiet = false;
-  receiver.heard = Clock::now();
-  // The time since the last byte that the client spent listening; time in
-  // the handlers of Qt's events (a dialog, say) is left out.
-  Clock::time_point lastHeard = receiver.heard;
-  Clock::duration waited{};
-  while (!request.aborted) {
-    const Clock::time_point start = Clock::now();
-    CURLM* m = multi.get();
-    int running = 0;
-    if (curl.multi_perform(m, &running) != CURLM_OK) break;
-    int queued = 0;
-    while (CURLMsg* message = curl.multi_info_read(m, &queued)) {
-      if (message->msg == CURLMSG_DONE && message->easy_handle == request.easy) {
-        result = message->data.result;
-        done = true;
-      }
-    }
-    if (done) break;
-    curl.multi_poll(m, nullptr, 0, kEventSliceMs, nullptr);
-    const Clock::time_point end = Clock::now();
-    if (receiver.heard != lastHeard) {
-      lastHeard = receiver.heard;
-      waited = end - lastHeard;
-    } else {
-      waited += end - start;
-    }
-    if (waited > idleTimeout) {
-      quiet = true;
-      break;
-    }
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-  }
+  const TransferOutcome outcome = DriveTransfer(
+      multi.get(), request.easy,
+      {&receiver.heard, idleTimeout, [&request] { return !request.aborted; }});
   if (request.aborted) throw HttpInterrupted("The request was aborted");
   curl.multi_remove_handle(multi.get(), request.easy);
 
-  if (quiet) {
+  if (outcome.end == TransferOutcome::Quiet) {
     throw HttpError("No answer for " + std::to_string(idleTimeout.count()) + " ms");
   }
-  if (!done) throw HttpError("The request failed");
-  if (receiver.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
+  if (outcome.end != TransferOutcome::Done) throw HttpError("The request failed");
+  if (receiver.tooLarge || outcome.result == CURLE_FILESIZE_EXCEEDED) {
     throw HttpError("The answer is larger than " + std::to_string(receiver.maxBody) + " bytes");
   }
   if (receiver.refused) throw HttpError("The answer could not be stored");
-  Check(result);
+  Check(outcome.result);
   long status = 0;
   curl.easy_getinfo(request.easy, CURLINFO_RESPONSE_CODE, &status);
   if (status < 200 || status > 299) throw HttpError("HTTP status " + std::to_string(status));
@@ -349,4 +314,4 @@ void HttpClient::Get(const std::string& url, const BodySink& sink, std::size_t m
   state.Run(request, t.receiver);
 }
 
-}  // namespace ui
+}  // namespace net

@@ -1,12 +1,12 @@
-#include "ui/CurlLibrary.h"
+#include "net/CurlLibrary.h"
 
 #include <dlfcn.h>
 
 #include <string>
 
-#include "ui/HttpClient.h"
+#include "net/HttpClient.h"
 
-namespace ui {
+namespace net {
 
 namespace {
 
@@ -78,4 +78,4 @@ const CurlLibrary& Curl() {
   return *curl;
 }
 
-}  // namespace ui
+}  // namespace net

@@ -10,19 +10,22 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <thread>
 
+#include "net/CurlLibrary.h"
+#include "net/HttpClient.h"
+#include "net/TransferLoop.h"
 #include "testsupport/HostileServer.h"
 #include "testsupport/PhpServer.h"
 #include "testsupport/TempFolder.h"
-#include "ui/HttpClient.h"
 
 namespace {
 
-using ui::FormField;
-using ui::HttpClient;
-using ui::HttpError;
-using ui::HttpInterrupted;
-using ui::Priority;
+using net::FormField;
+using net::HttpClient;
+using net::HttpError;
+using net::HttpInterrupted;
+using net::Priority;
 using testsupport::HostileServer;
 
 constexpr size_t kLimit = 4 << 20;
@@ -176,6 +179,17 @@ TEST_F(HttpClientTest, failedExchangesThrow) {
   }
 }
 
+// The tests' guard, linked in beside their entry point, holds for every test executable that
+// can make a request.
+TEST_F(HttpClientTest, aRequestForAHostOffTheLoopbackFailsInTests) {
+  try {
+    Post("http://192.0.2.1/getlastnews.php");
+    ADD_FAILURE() << "no error";
+  } catch (const HttpError& error) {
+    EXPECT_NE(std::string(error.what()).find("only loopback"), std::string::npos) << error.what();
+  }
+}
+
 TEST_F(HttpClientTest, redirectChainIsFollowedToItsEnd) {
   EXPECT_EQ(Post(Url("redirect.php?n=4")), "arrived with GET");
   std::string answer;
@@ -317,6 +331,45 @@ TEST_F(HostileAnswers, aUsersRequestEndsABackgroundOneAndNothingElse) {
   EXPECT_EQ(user, "answer");
   EXPECT_EQ(server_.Requests("/answer"), 1) << "the second background request was refused";
   EXPECT_FALSE(HttpClient::Instance().Busy());
+}
+
+// As when the seller answers a question about the host's key in the middle of a transfer: the
+// time that takes is not time the host was quiet.
+TEST_F(HttpClientTest, timeSpentInACallbackIsNoQuietTime) {
+  const net::CurlLibrary& curl = net::Curl();
+  std::unique_ptr<CURL, void (*)(CURL*)> easy(curl.easy_init(), curl.easy_cleanup);
+  std::unique_ptr<CURLM, CURLMcode (*)(CURLM*)> multi(curl.multi_init(), curl.multi_cleanup);
+  struct Watched {
+    std::uint64_t heard = 0;
+    bool asked = false;
+  } watched;
+  const curl_write_callback receive = [](char*, size_t size, size_t count, void* user) {
+    ++static_cast<Watched*>(user)->heard;
+    return size * count;
+  };
+  const curl_xferinfo_callback ask = [](void* user, curl_off_t, curl_off_t, curl_off_t,
+                                        curl_off_t) {
+    auto* w = static_cast<Watched*>(user);
+    if (!w->asked) std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    w->asked = true;
+    return 0;
+  };
+  const std::string url = Url("echo.php");
+  curl.easy_setopt(easy.get(), CURLOPT_URL, url.c_str());
+  curl.easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, receive);
+  curl.easy_setopt(easy.get(), CURLOPT_WRITEDATA, &watched);
+  curl.easy_setopt(easy.get(), CURLOPT_NOPROGRESS, 0L);
+  curl.easy_setopt(easy.get(), CURLOPT_XFERINFOFUNCTION, ask);
+  curl.easy_setopt(easy.get(), CURLOPT_XFERINFODATA, &watched);
+  ASSERT_EQ(curl.multi_add_handle(multi.get(), easy.get()), CURLM_OK);
+
+  const net::TransferOutcome outcome = net::DriveTransfer(
+      multi.get(), easy.get(), {&watched.heard, std::chrono::milliseconds(500), {}});
+  curl.multi_remove_handle(multi.get(), easy.get());
+  EXPECT_TRUE(watched.asked);
+  EXPECT_EQ(outcome.end, net::TransferOutcome::Done);
+  EXPECT_EQ(outcome.result, CURLE_OK);
+  EXPECT_GT(watched.heard, 0u);
 }
 
 TEST_F(HostileAnswers, aConnectionNotMadeInTimeFails) {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ui {
+namespace net {
 
 // A request that did not deliver a successful answer: no connection, a name
 // that does not resolve, a status other than 2xx once redirects have been
@@ -96,4 +96,4 @@ class HttpClient {
   std::unique_ptr<State> state_;
 };
 
-}  // namespace ui
+}  // namespace net
