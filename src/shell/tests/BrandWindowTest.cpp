@@ -31,7 +31,7 @@
 #include "ui/MessageBox.h"
 #include "ui/PictureView.h"
 #include "ui/Skin.h"
-#include "util/CipherFiles.h"
+#include "brand/BrandFileCipher.h"
 #include "util/Launch.h"
 #include "util/TextLines.h"
 
@@ -80,7 +80,7 @@ class BrandWindow : public ::testing::Test {
   }
   void WriteBrand(const std::string& plain) {
     Write("brand.txt", plain);
-    UUtils::EncryptToFile(folder.Path("brand.txt"), folder.Path("dbsettings.dat"));
+    brand::EncryptToFile(folder.Path("brand.txt"), folder.Path("dbsettings.dat"));
     fs::remove(folder.Path("brand.txt"));
   }
   std::set<std::string> Names() const {
@@ -436,7 +436,7 @@ TEST_F(BrandWindow, mediaThatIsNoPlainFileIsReportedInsteadOfHoldingTheWindowUp)
     testsupport::TempFolder media;
     const auto at = [&media](const char* file) { return media.Path(file); };
     UUtils::WriteFileBytes(at("brand.txt"), Tag("Banner1", "top.jpg^http://s/"));
-    UUtils::EncryptToFile(at("brand.txt"), at("dbsettings.dat"));
+    brand::EncryptToFile(at("brand.txt"), at("dbsettings.dat"));
     ASSERT_EQ(::mkfifo(at(name).c_str(), 0600), 0);
     ui::MessageBox::ClearShown();
     TfrmMain window(media.Root().string() + "/");

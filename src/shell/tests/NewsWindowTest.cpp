@@ -22,7 +22,7 @@
 #include "ui/HtmlView.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
-#include "util/CipherFiles.h"
+#include "brand/BrandFileCipher.h"
 #include "util/TextLines.h"
 
 namespace {
@@ -59,7 +59,7 @@ class NewsWindow : public ::testing::Test {
     fs::create_directories(Program());
     testsupport::WriteFile(folder_.Root() / "plain",
                            "<%%ApplicationName%%>Tool<%%/ApplicationName%%>\r\n");
-    UUtils::EncryptToFile(folder_.Path("plain"), (Program() / "dbsettings.dat").string());
+    brand::EncryptToFile(folder_.Path("plain"), (Program() / "dbsettings.dat").string());
     news::NewsList = std::make_unique<UUtils::StringList>();
     ui::MessageBox::ClearShown();
   }
@@ -307,7 +307,7 @@ TEST_F(NewsButton, idsThatAreNoNumbersNeverReachTheBrandFile) {
   hostile.On("/news/getlastnews.php", testsupport::HostileServer::Ok(list));
   hostile.On("/news/getnewsdetails.php", testsupport::HostileServer::Ok("<p>seven</p>\xAFOK"));
   brand::BrandProfile.GoldNewsBaseURL = hostile.Url("news/");
-  const auto plain = [this] { return UUtils::DecryptFile((Program() / "dbsettings.dat").string()); };
+  const auto plain = [this] { return brand::DecryptFile((Program() / "dbsettings.dat").string()); };
   const std::string before = plain();
   // The main window of this program folder, with the test's brand.
   const brand::TBrandProfile profile = brand::BrandProfile;
