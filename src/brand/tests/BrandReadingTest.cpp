@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "brand/BrandReading.h"
 #include "util/AppError.h"
 #include "util/TextLines.h"
@@ -126,4 +128,47 @@ TEST(BrandReading, newsButtonFollowsTheTierWithExactCase) {
   halfPair.BranderType = std::string("Gold");
   halfPair.GoldPublID = std::string("7");
   EXPECT_FALSE(NewsButtonShown(halfPair));
+}
+
+TEST(BrandReading, newsAccountIsThePaidTiersOwnRow) {
+  const struct {
+    const char* tier;
+    bool withIds;
+    std::optional<NewsAccount> account;
+  } cases[] = {
+      {"Master", true, NewsAccount{"http://master/", "pM", "code", "BM"}},
+      {"Platinum", true, NewsAccount{"http://platinum/", "pP", "code", "BP"}},
+      {"Gold", true, NewsAccount{"http://gold/", "pG", "code", "BG"}},
+      {"gold", true, {}},
+      {"Free", true, {}},
+      {"", true, {}},
+      {"Gold ", true, {}},
+      {"Master", false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tier);
+    TBrandProfile p;
+    p.BranderType = c.tier;
+    p.BranderCode = "code";
+    if (c.withIds) p.MasterPublID = "pM", p.PlatinumPublID = "pP", p.GoldPublID = "pG";
+    p.MasterNewsBaseURL = "http://master/";
+    p.PlatinumNewsBaseURL = "http://platinum/";
+    p.GoldNewsBaseURL = "http://gold/";
+    const auto account = BrandNewsAccount(p);
+    ASSERT_EQ(account.has_value(), c.account.has_value());
+    if (!account) continue;
+    EXPECT_EQ(account->baseUrl, c.account->baseUrl);
+    EXPECT_EQ(account->publisherId, c.account->publisherId);
+    EXPECT_EQ(account->productCode, c.account->productCode);
+    EXPECT_EQ(account->tierCode, c.account->tierCode);
+  }
+  // A publisher identifier without an address still asks, and fails as an
+  // unreachable service would.
+  TBrandProfile noAddress;
+  noAddress.BranderType = "Gold";
+  noAddress.GoldPublID = "7";
+  const auto account = BrandNewsAccount(noAddress);
+  ASSERT_TRUE(account);
+  EXPECT_EQ(account->baseUrl, "");
+  EXPECT_EQ(account->tierCode, "BG");
 }

@@ -19,7 +19,6 @@
 
 #include "brand/BrandProfile.h"
 #include "brand/BrandSkin.h"
-#include "news/NewsList.h"
 #include "shell/FAbout.h"
 #include "shell/FMain.h"
 #include "shell/tests/Controls.h"
@@ -36,7 +35,6 @@
 #include "util/TextLines.h"
 
 namespace fs = std::filesystem;
-using news::NewsList;
 using shell::TfrmMain;
 using shelltest::Control;
 using UUtils::Launcher;
@@ -176,7 +174,6 @@ TEST_F(BrandWindow, fullBrandDressesTheWindowAndItsLinksOpenTheirAddresses) {
   EXPECT_NE(qApp->windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey()) << "the brand's";
   EXPECT_TRUE(Control<QTimer>(window, "Timer1")->isActive() == false)
       << "the welcome page holds the check";
-  ASSERT_NE(NewsList, nullptr);
 
   // The first frame already shows the branded window on its welcome page;
   // the page's text fills in straight after it.
@@ -310,7 +307,6 @@ TEST_F(BrandWindow, aFailingStepIsReportedAndTheWindowIsStillUsable) {
     EXPECT_FALSE(qApp->styleSheet().contains("#654321")) << c.what;
     // The window is made ready all the same.
     EXPECT_TRUE(Control<QTimer>(window, "Timer1")->isActive()) << c.what;
-    EXPECT_NE(NewsList, nullptr) << c.what;
     EXPECT_EQ(UUtils::ReadFileBytes(folder.Path("banner1.dat")), c.data) << c.what;
     brand::BrandProfile = {};
   }
