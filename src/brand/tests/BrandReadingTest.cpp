@@ -172,3 +172,27 @@ TEST(BrandReading, newsAccountIsThePaidTiersOwnRow) {
   EXPECT_EQ(account->baseUrl, "");
   EXPECT_EQ(account->tierCode, "BG");
 }
+
+TEST(BrandReading, bannerAndLinksAreChosenFromTheEntries) {
+  EXPECT_FALSE(ChooseBanner({}));
+  const Entries banners = {{1, "top.jpg^http://top/"}, {2, "side.gif^http://side/"}};
+  for (int draw = 0; draw < 8; ++draw) {
+    const auto banner = ChooseBanner(banners);
+    ASSERT_TRUE(banner);
+    EXPECT_EQ(banners[std::size_t(banner->number - 1)].text,
+              banner->parts.name + "^" + banner->parts.address);
+  }
+  EXPECT_THROW(ChooseBanner({{4, "no address"}}), UUtils::AppError);
+
+  EXPECT_TRUE(ChooseLinks({}).empty());
+  const auto one = ChooseLinks({{1, "Shop^http://shop/"}});
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0].name + one[0].address, "Shophttp://shop/");
+  for (int draw = 0; draw < 8; ++draw) {
+    const auto two = ChooseLinks({{1, "A^a"}, {2, "B^b"}, {3, "C^c"}});
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_NE(two[0].name, two[1].name) << "two different links";
+  }
+  EXPECT_THROW(ChooseLinks({{1, "A^a"}, {2, "B"}}), UUtils::AppError)
+      << "the entry without an address is drawn first or second";
+}

@@ -369,7 +369,7 @@ TEST_F(BrandWindow, brandTextsAreShownAsWrittenNeverAsMarkup) {
   EXPECT_EQ(Control<ui::LinkLabel>(window, "lblLink1URL")->text(), shown);
   EXPECT_EQ(Control<ui::LinkLabel>(window, "lblLink1URL")->textFormat(), Qt::PlainText);
 
-  shell::TfrmAbout box;
+  shell::TfrmAbout box(brand::BrandProfile);
   EXPECT_EQ(box.windowTitle(), "About " + shown + "...");
   for (QLabel* label :
        {Control<QLabel>(box, "lblProductName"), Control<QLabel>(box, "lblCopyright")}) {
