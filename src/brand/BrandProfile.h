@@ -34,6 +34,8 @@ struct TBrandProfile {
   std::string Link2URL;
 };
 
+// The brand the main window wears, filled while it is created; the windows
+// read it and hand what the libraries need to them as values.
 extern TBrandProfile BrandProfile;
 
 // Whether the News button shows: the tier (exact letter case) has both its
