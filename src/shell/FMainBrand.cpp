@@ -92,7 +92,7 @@ void TfrmMain::ApplyBanner(const brand::Entries& banners) {
 void TfrmMain::ApplyLinks(brand::Entries links) {
   brand::TBrandProfile& profile = brand::BrandProfile;
   const std::vector<brand::EntryParts> chosen = brand::ChooseLinks(std::move(links));
-  if (chosen.size() > 0) {
+  if (!chosen.empty()) {
     profile.Link1URL = chosen[0].address;
     profile.Link1Caption = chosen[0].name;
   }
