@@ -11,9 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "brand/BrandProfile.h"
 #include "news/NewsAnswers.h"
-#include "news/NewsList.h"
 #include "news/NewsRequests.h"
 #include "shell/FNews.h"
 #include "testsupport/HostileServer.h"
@@ -74,14 +72,11 @@ int main(int argc, char** argv) {
   // The whole way: a click on the item in the news window until its text shows.
   testsupport::HostileServer server;
   server.On("/news/getnewsdetails.php", testsupport::HostileServer::Ok(answer));
-  brand::BrandProfile.BranderType = "Gold";
-  brand::BrandProfile.BranderCode = "HT200";
-  brand::BrandProfile.GoldPublID = "pub1";
-  brand::BrandProfile.GoldNewsBaseURL = server.Url("news/");
-  news::NewsList = std::make_unique<UUtils::StringList>(UUtils::StringList{"1^Big^", "2^Other^"});
+  const news::Service service{server.Url("news/"), "pub1", "HT200", "BG"};
   testsupport::TempFolder program;  // no brand file: nothing is stored
   ui::MessageBox messages;
-  shell::TfrmNews window(nullptr, messages, program.Root().string() + "/");
+  shell::TfrmNews window(nullptr, messages, program.Root().string() + "/", service,
+                         {"1^Big^", "2^Other^"});
   window.show();
   (void)QTest::qWaitForWindowExposed(&window);
   auto* newsItems = window.findChild<ui::ListView*>("lvwItems");

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "util/CipherFiles.h"
+#include "brand/BrandFileCipher.h"
 #include "util/TextLines.h"
 
 namespace brand {
@@ -18,7 +18,7 @@ BrandDocument::BrandDocument(const UUtils::StringList& lines) : text(UUtils::Joi
 std::optional<UUtils::StringList> LoadBrandDocument(const std::string& folder) {
   const std::string source = folder + kBrandFile;
   if (!std::filesystem::exists(source)) return std::nullopt;
-  return UUtils::SplitLines(UUtils::DecryptFile(source));
+  return UUtils::SplitLines(brand::DecryptFile(source));
 }
 
 std::size_t FindFolded(std::string_view text, std::string_view pattern, std::size_t from) {

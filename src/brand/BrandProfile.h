@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace brand {
@@ -33,10 +34,26 @@ struct TBrandProfile {
   std::string Link2URL;
 };
 
+// The brand the main window wears, filled while it is created; the windows
+// read it and hand what the libraries need to them as values.
 extern TBrandProfile BrandProfile;
 
 // Whether the News button shows: the tier (exact letter case) has both its
 // publisher identifier and its news address; the Free tier uses the Master pair.
 bool NewsButtonShown(const TBrandProfile& profile);
+
+// Where the brand asks for its news and as whom: its tier's row of the tier
+// table.
+struct NewsAccount {
+  std::string baseUrl;
+  std::string publisherId;
+  std::string productCode;
+  std::string tierCode;  // "BM", "BP" or "BG"
+};
+
+// The account of a "Master", "Platinum" or "Gold" brand (exact letter case)
+// with a publisher identifier; nothing for any other tier, Free among them,
+// or an empty identifier.
+std::optional<NewsAccount> BrandNewsAccount(const TBrandProfile& profile);
 
 }  // namespace brand

@@ -75,4 +75,20 @@ std::size_t ChooseAtRandom(std::size_t count) {
   return UUtils::ProcessRandom::Draw(static_cast<std::uint32_t>(count));
 }
 
+std::optional<ChosenBanner> ChooseBanner(const Entries& banners) {
+  if (banners.empty()) return std::nullopt;
+  const Entry& entry = banners[ChooseAtRandom(banners.size())];
+  return ChosenBanner{entry.number, SplitEntry(entry, "Banner")};
+}
+
+std::vector<EntryParts> ChooseLinks(Entries links) {
+  std::vector<EntryParts> chosen;
+  if (links.empty()) return chosen;
+  const std::size_t first = ChooseAtRandom(links.size());
+  chosen.push_back(SplitEntry(links[first], "Link"));
+  links.erase(links.begin() + std::ptrdiff_t(first));
+  if (!links.empty()) chosen.push_back(SplitEntry(links[ChooseAtRandom(links.size())], "Link"));
+  return chosen;
+}
+
 }  // namespace brand

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,5 +50,18 @@ EntryParts SplitEntry(const Entry& entry, std::string_view family);
 // Seeds the process's generator from the clock and draws a position below
 // `count` (which is at least 1).
 std::size_t ChooseAtRandom(std::size_t count);
+
+// The banner shown: one Banner entry at random, with its number (which names
+// its picture's data file), file name and address; nothing without entries.
+// Throws as SplitEntry does.
+struct ChosenBanner {
+  int number;
+  EntryParts parts;
+};
+std::optional<ChosenBanner> ChooseBanner(const Entries& banners);
+
+// The links shown: up to two different Link entries at random, the second
+// drawn from those the first left. Throws as SplitEntry does.
+std::vector<EntryParts> ChooseLinks(Entries links);
 
 }  // namespace brand

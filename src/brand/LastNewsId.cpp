@@ -13,7 +13,7 @@
 
 #include "brand/BrandDocument.h"
 #include "util/AppError.h"
-#include "util/CipherFiles.h"
+#include "brand/BrandFileCipher.h"
 #include "util/PercentEncoding.h"
 #include "util/NewsId.h"
 #include "util/TextLines.h"
@@ -115,7 +115,7 @@ void SaveLastNewsId(const std::string& folder, const std::string& id) {
   // A file we cannot read back faithfully is kept: rewriting it would put
   // the one entry in place of the whole brand, or seal damaged text under a
   // fresh authentication code.
-  if (UUtils::DecryptFileChecked(file, plain) != UUtils::DecryptOutcome::Decrypted) return;
+  if (brand::DecryptFileChecked(file, plain) != brand::DecryptOutcome::Decrypted) return;
   UUtils::StringList lines = UUtils::SplitLines(plain);
 
   const std::string opening = OpeningTag(kTagName);
@@ -131,7 +131,7 @@ void SaveLastNewsId(const std::string& folder, const std::string& id) {
   if (!replaced) lines.push_back(entry);
 
   // The brand file is replaced by a complete new container or not at all.
-  UUtils::EncryptBytesToFile(UUtils::JoinLines(lines), file);
+  brand::EncryptBytesToFile(UUtils::JoinLines(lines), file);
   // An id kept for the user from a time the folder was read-only would
   // otherwise hide this newer one.
   StoreUserLastNewsId(folder, std::nullopt);

@@ -9,7 +9,7 @@
 
 #include "brand/BrandCheck.h"
 #include "util/AppError.h"
-#include "util/CipherFiles.h"
+#include "brand/BrandFileCipher.h"
 #include "util/TextLines.h"
 
 namespace cli {
@@ -28,18 +28,18 @@ std::optional<UUtils::StringList> DecryptedLines(const std::string& file) {
     ~Remove() { ::unlink(path.c_str()); }
   } remove{plain};
 
-  switch (UUtils::DecryptToFileChecked(file, plain)) {
-    case UUtils::DecryptOutcome::Decrypted:
+  switch (brand::DecryptToFileChecked(file, plain)) {
+    case brand::DecryptOutcome::Decrypted:
       std::printf("%s: decrypts with the built-in password; its authentication code holds\n",
                   file.c_str());
       return UUtils::ReadLines(plain);
-    case UUtils::DecryptOutcome::NotAContainer:
+    case brand::DecryptOutcome::NotAContainer:
       std::printf(
           "%s: does not decrypt with the built-in password: it is no brand settings "
           "file, or another password made it\n",
           file.c_str());
       break;
-    case UUtils::DecryptOutcome::Damaged:
+    case brand::DecryptOutcome::Damaged:
       std::printf("%s: damaged: its authentication code does not match the data\n", file.c_str());
       break;
   }

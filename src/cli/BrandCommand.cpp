@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "brand/BrandFileCipher.h"
 #include "cli/BrandCheckCommand.h"
 #include "util/UUtils.h"
 
@@ -49,14 +50,14 @@ int Fail(int code, const std::string& message) {
 }
 
 int Decrypt(const std::string& in, const std::string& out) {
-  switch (UUtils::DecryptToFileChecked(in, out)) {
-    case UUtils::DecryptOutcome::Decrypted:
+  switch (brand::DecryptToFileChecked(in, out)) {
+    case brand::DecryptOutcome::Decrypted:
       return 0;
-    case UUtils::DecryptOutcome::NotAContainer:
+    case brand::DecryptOutcome::NotAContainer:
       return Fail(kNotAContainer, "\"" + in +
                                       "\" is not a brand settings file, or it was encrypted with "
                                       "another password; nothing written");
-    case UUtils::DecryptOutcome::Damaged:
+    case brand::DecryptOutcome::Damaged:
       break;
   }
   return Fail(kDamaged, "the authentication code of \"" + in +
@@ -94,7 +95,7 @@ int RunBrand(const std::vector<std::string>& args) {
   }
   try {
     if (args[0] == "encrypt") {
-      UUtils::EncryptToFile(args[1], args[2]);
+      brand::EncryptToFile(args[1], args[2]);
       return 0;
     }
     if (args[0] == "skin") return PackSkin(args[1], args[2]);

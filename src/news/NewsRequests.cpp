@@ -2,7 +2,6 @@
 
 #include "net/HttpClient.h"
 #include "news/NewsAnswers.h"
-#include "news/Tiers.h"
 
 namespace news {
 
@@ -21,15 +20,15 @@ struct Answer {
   bool interrupted = false;
 };
 
-Answer Ask(const std::string& tierCode, const char* script,
-           const std::vector<net::FormField>& fields, net::Priority priority) {
+Answer Ask(const Service& service, const char* script, const std::vector<net::FormField>& fields,
+           net::Priority priority) {
   Answer answer;
   ++asking;
   struct Done {
     ~Done() { --asking; }
   } done;
   try {
-    const std::string url = RequestUrl(NewsBaseUrl(tierCode), script);
+    const std::string url = RequestUrl(service.baseUrl, script);
     answer.trimmed = TrimAnswer(
         net::HttpClient::Instance().PostMultipart(url, fields, kMaxAnswerBytes, priority));
   } catch (const net::HttpInterrupted&) {
@@ -43,13 +42,12 @@ Answer Ask(const std::string& tierCode, const char* script,
 
 // The list script answers both the whole list and the newest item, told
 // apart by the content type.
-Answer AskList(const std::string& publisherId, const std::string& productCode,
-               const std::string& tierCode, const std::string& newsTarget,
-               const char* contentType, net::Priority priority) {
-  return Ask(tierCode, kListScript,
-             {{"memusername", publisherId},
-              {"prodcode", productCode},
-              {"prodtype", tierCode},
+Answer AskList(const Service& service, const std::string& newsTarget, const char* contentType,
+               net::Priority priority) {
+  return Ask(service, kListScript,
+             {{"memusername", service.publisherId},
+              {"prodcode", service.productCode},
+              {"prodtype", service.tierCode},
               {"conttype", contentType},
               {"newstarget", newsTarget},
               {"something", ""}},
@@ -81,32 +79,30 @@ std::string RequestUrl(const std::string& baseUrl, const char* script) {
   return baseUrl + "/" + script;
 }
 
-Outcome GetNewsList(std::string publisherId, std::string productCode, std::string tierCode,
-                    std::string newsTarget, UUtils::StringList& entries) {
-  const Answer answer = AskList(publisherId, productCode, tierCode, newsTarget, "all", net::Priority::User);
+Outcome GetNewsList(const Service& service, std::string newsTarget, UUtils::StringList& entries) {
+  const Answer answer = AskList(service, newsTarget, "all", net::Priority::User);
   if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::List);
   ParseList(answer.trimmed, entries);
   return Succeeded();
 }
 
-Outcome GetLastNews(std::string publisherId, std::string productCode, std::string tierCode,
-                    std::string newsTarget, std::string& lastId, std::string& title) {
+Outcome GetLastNews(const Service& service, std::string newsTarget, std::string& lastId,
+                    std::string& title) {
   lastId.clear();
   // Asked by the program itself, at start: a user's request takes its place.
-  const Answer answer =
-      AskList(publisherId, productCode, tierCode, newsTarget, "lastcode", net::Priority::Background);
+  const Answer answer = AskList(service, newsTarget, "lastcode", net::Priority::Background);
   if (answer.interrupted || !IsSuccess(answer.trimmed)) return Failed(answer, Operation::Last);
   ParseLast(answer.trimmed, lastId, title);
   return Succeeded();
 }
 
-Outcome GetNewsDetails(std::string publisherId, std::string productCode, std::string tierCode,
-                       std::string newsTarget, std::string newsId, std::string& details) {
+Outcome GetNewsDetails(const Service& service, std::string newsTarget, std::string newsId,
+                       std::string& details) {
   details.clear();
-  const Answer answer = Ask(tierCode, kDetailsScript,
-                            {{"memusername", publisherId},
-                             {"prodcode", productCode},
-                             {"prodtype", tierCode},
+  const Answer answer = Ask(service, kDetailsScript,
+                            {{"memusername", service.publisherId},
+                             {"prodcode", service.productCode},
+                             {"prodtype", service.tierCode},
                              {"newsid", newsId},
                              {"newstarget", newsTarget},
                              {"something", ""}},

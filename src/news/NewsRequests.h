@@ -14,6 +14,15 @@ inline constexpr char kNewsTarget[] = "UA";
 // failed exchange.
 inline constexpr std::size_t kMaxAnswerBytes = 4 * 1024 * 1024;
 
+// Where the news is asked for and as whom: every request goes to a script
+// under `baseUrl` and carries the other three.
+struct Service {
+  std::string baseUrl;
+  std::string publisherId;  // field "memusername"
+  std::string productCode;  // field "prodcode"
+  std::string tierCode;     // field "prodtype"
+};
+
 // How a news request ended.
 struct Outcome {
   bool ok = false;
@@ -26,17 +35,16 @@ struct Outcome {
 
 // Every item of the product: appends its raw entries to `entries` on success,
 // also none.
-Outcome GetNewsList(std::string publisherId, std::string productCode, std::string tierCode,
-                    std::string newsTarget, UUtils::StringList& entries);
+Outcome GetNewsList(const Service& service, std::string newsTarget, UUtils::StringList& entries);
 
 // The newest item's id and title. Never has a warning. A request of the
 // program's own: a user's request started meanwhile ends it (interrupted).
-Outcome GetLastNews(std::string publisherId, std::string productCode, std::string tierCode,
-                    std::string newsTarget, std::string& lastId, std::string& title);
+Outcome GetLastNews(const Service& service, std::string newsTarget, std::string& lastId,
+                    std::string& title);
 
 // One item's HTML text.
-Outcome GetNewsDetails(std::string publisherId, std::string productCode, std::string tierCode,
-                       std::string newsTarget, std::string newsId, std::string& details);
+Outcome GetNewsDetails(const Service& service, std::string newsTarget, std::string newsId,
+                       std::string& details);
 
 // Ends the news request under way at once: it comes back interrupted and shows nothing. Does
 // nothing when no news request runs.

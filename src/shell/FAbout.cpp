@@ -7,7 +7,6 @@
 #include <QScreen>
 #include <QScrollBar>
 
-#include "brand/BrandProfile.h"
 #include "ui/Application.h"
 #include "ui/Cp1252.h"
 #include "util/AppVersion.h"
@@ -24,7 +23,7 @@ constexpr int kScrollBarWidth = 19;
 
 }  // namespace
 
-TfrmAbout::TfrmAbout(QWidget* parent)
+TfrmAbout::TfrmAbout(const brand::TBrandProfile& brand, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName(QStringLiteral("frmAbout"));
   setAttribute(Qt::WA_StyledBackground);
@@ -73,11 +72,10 @@ TfrmAbout::TfrmAbout(QWidget* parent)
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
-  FormCreate();
+  FormCreate(brand);
 }
 
-void TfrmAbout::FormCreate() {
-  const brand::TBrandProfile& brand = brand::BrandProfile;
+void TfrmAbout::FormCreate(const brand::TBrandProfile& brand) {
   setWindowTitle("About " + ui::FromCp1252(brand.ApplicationName) + "...");
   lblProductName->setText(ui::FromCp1252(brand.ApplicationName));
   lblProductVersion->setText(QStringLiteral("Product Version: ") + UUtils::AppVersion);

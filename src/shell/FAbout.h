@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "brand/BrandProfile.h"
+
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -14,7 +16,7 @@ namespace shell {
 class TfrmAbout : public QDialog {
   Q_OBJECT
  public:
-  explicit TfrmAbout(QWidget* parent = nullptr);
+  explicit TfrmAbout(const brand::TBrandProfile& brand, QWidget* parent = nullptr);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -30,7 +32,7 @@ class TfrmAbout : public QDialog {
   QPushButton* editAbout;
 
   // Handlers.
-  void FormCreate();
+  void FormCreate(const brand::TBrandProfile& brand);
   void editAboutClick();
 
   void PlaceControls();

@@ -15,7 +15,6 @@
 #include <QVBoxLayout>
 
 #include "brand/BrandProfile.h"
-#include "news/NewsList.h"
 #include "news/NewsRequests.h"
 #include "trial/Trial.h"
 #include "ui/Application.h"
@@ -116,7 +115,7 @@ TfrmMain::TfrmMain(std::string appFolder, std::string updateBaseUrl)
   if (brand::BrandProfile.WelcomePage.empty()) CreateOfferControls();
 }
 
-TfrmMain::~TfrmMain() { FormDestroy(); }
+TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::CreateWelcomePage() {
   stsWelcome = Panel(pgcPrinc, "stsWelcome");
@@ -228,7 +227,6 @@ void TfrmMain::FormCreate() {
   // window is made ready all the same.
   ui::Guarded([this] { ApplyBrandSettings(); });
   if (brand::BrandProfile.WelcomePage.empty()) Timer1->start();
-  news::NewsList = std::make_unique<UUtils::StringList>();
 }
 
 void TfrmMain::FormShow() {
@@ -263,8 +261,6 @@ void TfrmMain::FormClose() {
   // A try's server stops with the window, and its copy goes.
   trial_.reset();
 }
-
-void TfrmMain::FormDestroy() { news::NewsList.reset(); }
 
 void TfrmMain::bsSkinButton1Click() {
   CreateOfferControls();

@@ -39,6 +39,10 @@ namespace generator {
 struct OfferSettings;
 }  // namespace generator
 
+namespace news {
+struct Service;
+}  // namespace news
+
 namespace trial {
 class Trial;
 }  // namespace trial
@@ -141,7 +145,6 @@ class TfrmMain : public QWidget {
   void FormShow();
   void FormResize();
   void FormClose();
-  void FormDestroy();
   void bsSkinButton1Click();
   void btnMakeMoneyClick();
   void btnHelpClick();
@@ -184,6 +187,8 @@ class TfrmMain : public QWidget {
   void ConnectLinks();
   // While a user's request runs, says that it goes on and answers true.
   bool TellToWait();
+  // The brand's news service; nothing when its tier has none.
+  std::optional<news::Service> NewsService() const;
   // Publishes the page with the destination of the open publish dialog.
   void PublishTo(TfrmPublish& dialog, const std::string& page);
 

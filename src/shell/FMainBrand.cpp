@@ -57,12 +57,10 @@ void ApplyIcon(const std::string& folder, QWidget* window) {
 void TfrmMain::ApplyBanner(const brand::Entries& banners) {
   brand::TBrandProfile& profile = brand::BrandProfile;
   int number = 0;
-  if (!banners.empty()) {
-    const brand::Entry& entry = banners[brand::ChooseAtRandom(banners.size())];
-    number = entry.number;
-    const brand::EntryParts parts = brand::SplitEntry(entry, "Banner");
-    profile.BannerURL = parts.address;
-    profile.BannerFile = parts.name;
+  if (const auto banner = brand::ChooseBanner(banners)) {
+    number = banner->number;
+    profile.BannerURL = banner->parts.address;
+    profile.BannerFile = banner->parts.name;
   }
   if (!profile.BannerURL.empty()) {
     imgBanner->setCursor(Qt::PointingHandCursor);
@@ -93,18 +91,14 @@ void TfrmMain::ApplyBanner(const brand::Entries& banners) {
 // Two different links at random; the strip shows only with a first caption.
 void TfrmMain::ApplyLinks(brand::Entries links) {
   brand::TBrandProfile& profile = brand::BrandProfile;
-  if (!links.empty()) {
-    const std::size_t first = brand::ChooseAtRandom(links.size());
-    const brand::EntryParts link1 = brand::SplitEntry(links[first], "Link");
-    profile.Link1URL = link1.address;
-    profile.Link1Caption = link1.name;
-    links.erase(links.begin() + std::ptrdiff_t(first));
-    if (!links.empty()) {
-      const brand::EntryParts link2 =
-          brand::SplitEntry(links[brand::ChooseAtRandom(links.size())], "Link");
-      profile.Link2URL = link2.address;
-      profile.Link2Caption = link2.name;
-    }
+  const std::vector<brand::EntryParts> chosen = brand::ChooseLinks(std::move(links));
+  if (!chosen.empty()) {
+    profile.Link1URL = chosen[0].address;
+    profile.Link1Caption = chosen[0].name;
+  }
+  if (chosen.size() > 1) {
+    profile.Link2URL = chosen[1].address;
+    profile.Link2Caption = chosen[1].name;
   }
   panLinks->setVisible(!profile.Link1Caption.empty());
   lblLink1URL->setText(ui::FromCp1252(profile.Link1Caption));

@@ -44,7 +44,7 @@ void TfrmMain::gifBannerClick() {
 
 void TfrmMain::btnAboutClick() {
   // A fresh box for each showing, so it always shows the current brand.
-  TfrmAbout frmAbout(this);
+  TfrmAbout frmAbout(brand::BrandProfile, this);
   frmAbout.exec();
 }
 

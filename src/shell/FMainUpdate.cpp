@@ -8,7 +8,6 @@
 #include "brand/LastNewsId.h"
 #include "news/Announcement.h"
 #include "news/NewsRequests.h"
-#include "news/Tiers.h"
 #include "shell/FMain.h"
 #include "ui/Cp1252.h"
 #include "ui/WaitCursors.h"
@@ -21,11 +20,9 @@ void TfrmMain::Timer1Timer() {
   // Off first, so that every enabling of the timer gives exactly one tick.
   Timer1->stop();
 
-  if (const auto publisher = news::BrandPublisher()) {
+  if (const auto service = NewsService()) {
     std::string lastId, title;
-    const news::Outcome outcome =
-        news::GetLastNews(publisher->publisherId, publisher->productCode, publisher->tierCode,
-                          news::kNewsTarget, lastId, title);
+    const news::Outcome outcome = news::GetLastNews(*service, news::kNewsTarget, lastId, title);
     // Ended: the window has closed, and the sequence ends with it; or a
     // user's click has taken the request's place, and the sequence goes on
     // once the user's request is done.

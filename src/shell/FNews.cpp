@@ -8,9 +8,7 @@
 #include <QVBoxLayout>
 
 #include "brand/LastNewsId.h"
-#include "news/NewsList.h"
 #include "news/NewsRequests.h"
-#include "news/Tiers.h"
 #include "ui/Application.h"
 #include "ui/Cp1252.h"
 #include "ui/HtmlView.h"
@@ -45,8 +43,13 @@ class BusyCursors {
 
 }  // namespace
 
-TfrmNews::TfrmNews(QWidget* parent, ui::MessageBox& messages, std::string programFolder)
-    : QDialog(parent), msgMain(messages), programFolder_(std::move(programFolder)) {
+TfrmNews::TfrmNews(QWidget* parent, ui::MessageBox& messages, std::string programFolder,
+                   news::Service service, UUtils::StringList entries)
+    : QDialog(parent),
+      msgMain(messages),
+      programFolder_(std::move(programFolder)),
+      service_(std::move(service)),
+      entries_(std::move(entries)) {
   setObjectName(QStringLiteral("frmNews"));
   setWindowTitle(QStringLiteral("News"));
   setAttribute(Qt::WA_StyledBackground);
@@ -119,7 +122,7 @@ void TfrmNews::showEvent(QShowEvent* event) {
 }
 
 void TfrmNews::FormShow() {
-  for (const std::string& entry : *news::NewsList) {
+  for (const std::string& entry : entries_) {
     UUtils::StringList pieces;
     UUtils::SplitString('^', entry, pieces);
     // An entry cut short shows its missing columns empty.
@@ -150,11 +153,8 @@ void TfrmNews::lvwItemsChange() {
 
 bool TfrmNews::GetNewsDetails(std::string newsId, std::string& details) {
   details.clear();
-  const auto publisher = news::BrandPublisher();
-  if (!publisher) return false;
   const news::Outcome outcome =
-      news::GetNewsDetails(publisher->publisherId, publisher->productCode, publisher->tierCode,
-                           news::kNewsTarget, std::move(newsId), details);
+      news::GetNewsDetails(service_, news::kNewsTarget, std::move(newsId), details);
   if (!outcome.warning.empty()) {
     msgMain.Show(QString::fromLatin1(outcome.warning.c_str()), ui::MessageKind::Warning);
   }

@@ -3,6 +3,9 @@
 #include <QDialog>
 #include <string>
 
+#include "news/NewsRequests.h"
+#include "util/SplitString.h"
+
 class QPushButton;
 class QSplitter;
 
@@ -14,13 +17,15 @@ class MessageBox;
 
 namespace shell {
 
-// The news window: the items of the last news list above the HTML view of
-// the one selected. Selecting an item fetches its text and remembers it as
-// the item last opened in the brand file in `programFolder`.
+// The news window: the entries of a news list, as the service gave them,
+// above the HTML view of the one selected. Selecting an item fetches its text
+// from `service` and remembers it as the item last opened in the brand file
+// in `programFolder`.
 class TfrmNews : public QDialog {
   Q_OBJECT
  public:
-  TfrmNews(QWidget* parent, ui::MessageBox& messages, std::string programFolder);
+  TfrmNews(QWidget* parent, ui::MessageBox& messages, std::string programFolder,
+           news::Service service, UUtils::StringList entries);
 
   // An item's text is being fetched: the selection stays where it is meanwhile.
   bool Busy() const { return FBusy; }
@@ -49,6 +54,8 @@ class TfrmNews : public QDialog {
 
   ui::MessageBox& msgMain;
   std::string programFolder_;
+  news::Service service_;
+  UUtils::StringList entries_;
   bool FBusy = false;
   bool shown_ = false;
 };

@@ -3,7 +3,6 @@
 // The program's shared routines.
 #include "util/AppError.h"
 #include "util/AppFolder.h"
-#include "util/CipherFiles.h"
 #include "util/DecodeHexEscapes.h"
 #include "util/SplitString.h"
 #include "util/TextLines.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "testsupport/TempFolder.h"
-#include "util/CipherFiles.h"
+#include "brand/BrandFileCipher.h"
 #include "util/TextLines.h"
 
 namespace brandtest {
@@ -21,11 +21,11 @@ class BrandFolder {
 
   void WriteBrand(const std::string& plain) {
     UUtils::WriteFileBytes(Path("plain.txt"), plain);
-    UUtils::EncryptToFile(Path("plain.txt"), Path("dbsettings.dat"));
+    brand::EncryptToFile(Path("plain.txt"), Path("dbsettings.dat"));
     std::filesystem::remove(Path("plain.txt"));
   }
 
-  std::string ReadBrand() const { return UUtils::DecryptFile(Path("dbsettings.dat")); }
+  std::string ReadBrand() const { return brand::DecryptFile(Path("dbsettings.dat")); }
 
   // The names in the folder, sorted.
   std::vector<std::string> Names() const {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "brand/BrandReading.h"
 #include "util/AppError.h"
 #include "util/TextLines.h"
@@ -126,4 +128,71 @@ TEST(BrandReading, newsButtonFollowsTheTierWithExactCase) {
   halfPair.BranderType = std::string("Gold");
   halfPair.GoldPublID = std::string("7");
   EXPECT_FALSE(NewsButtonShown(halfPair));
+}
+
+TEST(BrandReading, newsAccountIsThePaidTiersOwnRow) {
+  const struct {
+    const char* tier;
+    bool withIds;
+    std::optional<NewsAccount> account;
+  } cases[] = {
+      {"Master", true, NewsAccount{"http://master/", "pM", "code", "BM"}},
+      {"Platinum", true, NewsAccount{"http://platinum/", "pP", "code", "BP"}},
+      {"Gold", true, NewsAccount{"http://gold/", "pG", "code", "BG"}},
+      {"gold", true, {}},
+      {"Free", true, {}},
+      {"", true, {}},
+      {"Gold ", true, {}},
+      {"Master", false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tier);
+    TBrandProfile p;
+    p.BranderType = c.tier;
+    p.BranderCode = "code";
+    if (c.withIds) p.MasterPublID = "pM", p.PlatinumPublID = "pP", p.GoldPublID = "pG";
+    p.MasterNewsBaseURL = "http://master/";
+    p.PlatinumNewsBaseURL = "http://platinum/";
+    p.GoldNewsBaseURL = "http://gold/";
+    const auto account = BrandNewsAccount(p);
+    ASSERT_EQ(account.has_value(), c.account.has_value());
+    if (!account) continue;
+    EXPECT_EQ(account->baseUrl, c.account->baseUrl);
+    EXPECT_EQ(account->publisherId, c.account->publisherId);
+    EXPECT_EQ(account->productCode, c.account->productCode);
+    EXPECT_EQ(account->tierCode, c.account->tierCode);
+  }
+  // A publisher identifier without an address still asks, and fails as an
+  // unreachable service would.
+  TBrandProfile noAddress;
+  noAddress.BranderType = "Gold";
+  noAddress.GoldPublID = "7";
+  const auto account = BrandNewsAccount(noAddress);
+  ASSERT_TRUE(account);
+  EXPECT_EQ(account->baseUrl, "");
+  EXPECT_EQ(account->tierCode, "BG");
+}
+
+TEST(BrandReading, bannerAndLinksAreChosenFromTheEntries) {
+  EXPECT_FALSE(ChooseBanner({}));
+  const Entries banners = {{1, "top.jpg^http://top/"}, {2, "side.gif^http://side/"}};
+  for (int draw = 0; draw < 8; ++draw) {
+    const auto banner = ChooseBanner(banners);
+    ASSERT_TRUE(banner);
+    EXPECT_EQ(banners[std::size_t(banner->number - 1)].text,
+              banner->parts.name + "^" + banner->parts.address);
+  }
+  EXPECT_THROW(ChooseBanner({{4, "no address"}}), UUtils::AppError);
+
+  EXPECT_TRUE(ChooseLinks({}).empty());
+  const auto one = ChooseLinks({{1, "Shop^http://shop/"}});
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0].name + one[0].address, "Shophttp://shop/");
+  for (int draw = 0; draw < 8; ++draw) {
+    const auto two = ChooseLinks({{1, "A^a"}, {2, "B^b"}, {3, "C^c"}});
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_NE(two[0].name, two[1].name) << "two different links";
+  }
+  EXPECT_THROW(ChooseLinks({{1, "A^a"}, {2, "B"}}), UUtils::AppError)
+      << "the entry without an address is drawn first or second";
 }

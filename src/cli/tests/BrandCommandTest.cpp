@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "brand/BrandFileCipher.h"
 #include "brand/BrandSkin.h"
 #include "cipher/Crypt.h"
 #include "cipher/tests/MemoryStream.h"
@@ -11,6 +12,7 @@
 #include "ui/Skin.h"
 #include "util/UUtils.h"
 
+using namespace brand;
 using namespace UUtils;
 namespace fs = std::filesystem;
 

@@ -8,10 +8,8 @@
 #include <optional>
 #include <sstream>
 
-#include "brand/BrandProfile.h"
 #include "net/HttpClient.h"
 #include "news/NewsRequests.h"
-#include "news/Tiers.h"
 #include "testsupport/Files.h"
 #include "testsupport/HostileServer.h"
 #include "testsupport/PhpServer.h"
@@ -30,23 +28,18 @@ constexpr char kProductTrouble[] =
     "There is a trouble with the product validation. Contact your provider.";
 constexpr char kNewsTrouble[] = "There is a trouble with this news. Contact your provider.";
 
-// The brand of every test: a Master reseller whose news base URL is `base`.
-void UseBrand(const std::string& base) {
-  brand::BrandProfile = {};
-  brand::BrandProfile.BranderType = "Master";
-  brand::BrandProfile.BranderCode = "HT200";
-  brand::BrandProfile.MasterPublID = "pub1";
-  brand::BrandProfile.MasterNewsBaseURL = base;
-}
+// The service of every test: a Master reseller's, at `base`.
+news::Service ServiceAt(const std::string& base) { return {base, "pub1", "HT200", "BM"}; }
 
-news::Outcome List(StringList& entries) {
-  return news::GetNewsList("pub1", "HT200", "BM", news::kNewsTarget, entries);
+news::Outcome List(const news::Service& service, StringList& entries) {
+  return news::GetNewsList(service, news::kNewsTarget, entries);
 }
-news::Outcome Last(std::string& id, std::string& title) {
-  return news::GetLastNews("pub1", "HT200", "BM", news::kNewsTarget, id, title);
+news::Outcome Last(const news::Service& service, std::string& id, std::string& title) {
+  return news::GetLastNews(service, news::kNewsTarget, id, title);
 }
-news::Outcome Details(const std::string& newsId, std::string& details) {
-  return news::GetNewsDetails("pub1", "HT200", "BM", news::kNewsTarget, newsId, details);
+news::Outcome Details(const news::Service& service, const std::string& newsId,
+                      std::string& details) {
+  return news::GetNewsDetails(service, news::kNewsTarget, newsId, details);
 }
 
 // The test news service under /news/ of a loopback server, with its items
@@ -59,9 +52,8 @@ class NewsService : public ::testing::Test {
         (folder_.Root() / "www").string(),
         testsupport::PhpServer::Options{
             {{"NEWS_DATA", Items().string()}, {"NEWS_REQUEST_LOG", folder_.Path("log")}}, {}});
-    UseBrand(server_->Url("news/"));
+    service_ = ServiceAt(server_->Url("news/"));
   }
-  ~NewsService() override { brand::BrandProfile = {}; }
 
   fs::path Items() const { return folder_.Root() / "items"; }
   fs::path Product() const { return Items() / "pub1" / "HT200"; }
@@ -82,15 +74,16 @@ class NewsService : public ::testing::Test {
   testsupport::TempFolder folder_;
   bool made_ = fs::create_directories(folder_.Root() / "www");
   std::optional<testsupport::PhpServer> server_;
+  news::Service service_;
 };
 
 TEST_F(NewsService, requestsCarryTheirFieldsInOrderAsHttp10) {
   WriteItem(3, "Three", "today", "<p>3</p>");
   StringList entries;
   std::string id, title, details;
-  ASSERT_TRUE(List(entries).ok);
-  ASSERT_TRUE(Last(id, title).ok);
-  ASSERT_TRUE(Details("3", details).ok);
+  ASSERT_TRUE(List(service_, entries).ok);
+  ASSERT_TRUE(Last(service_, id, title).ok);
+  ASSERT_TRUE(Details(service_, "3", details).ok);
 
   const std::vector<QJsonObject> requests = Recorded();
   ASSERT_EQ(requests.size(), 3u);
@@ -123,17 +116,17 @@ TEST_F(NewsService, itemsComeNewestFirstAndDetailsRoundTrip) {
   WriteItem(5, "Five", "1 March", html);
 
   StringList entries{"kept"};
-  ASSERT_TRUE(List(entries).ok);
+  ASSERT_TRUE(List(service_, entries).ok);
   EXPECT_EQ(entries,
             (StringList{"kept", "17^Version 2.01^", "5^Five^1 March", "2^Sale \xE9t\xE9^12 May"}));
 
   std::string id, title;
-  ASSERT_TRUE(Last(id, title).ok);
+  ASSERT_TRUE(Last(service_, id, title).ok);
   EXPECT_EQ(id, "17");
   EXPECT_EQ(title, "Version 2.01");
 
   std::string details;
-  const news::Outcome outcome = Details("5", details);
+  const news::Outcome outcome = Details(service_, "5", details);
   EXPECT_TRUE(outcome.ok);
   EXPECT_EQ(outcome.warning, "");
   EXPECT_EQ(details, html);
@@ -142,10 +135,10 @@ TEST_F(NewsService, itemsComeNewestFirstAndDetailsRoundTrip) {
 TEST_F(NewsService, productWithoutItemsSucceedsEmpty) {
   fs::create_directories(Product());
   StringList entries;
-  EXPECT_TRUE(List(entries).ok);
+  EXPECT_TRUE(List(service_, entries).ok);
   EXPECT_TRUE(entries.empty());
   std::string id = "stale", title;
-  EXPECT_TRUE(Last(id, title).ok);
+  EXPECT_TRUE(Last(service_, id, title).ok);
   EXPECT_EQ(id, "");
   EXPECT_EQ(title, "");
 }
@@ -153,9 +146,9 @@ TEST_F(NewsService, productWithoutItemsSucceedsEmpty) {
 TEST_F(NewsService, serviceRefusalsGiveTheirWarnings) {
   WriteItem(1, "One", "x", "<p>1</p>");
   StringList entries;
-  EXPECT_EQ(news::GetNewsList("pub1", "OTHER", "BM", "UA", entries).warning, kProductTrouble);
-  // A tier code outside the table has no news base URL.
-  EXPECT_EQ(news::GetNewsList("pub1", "HT200", "XX", "UA", entries).warning, kAccessTrouble);
+  news::Service other = service_;
+  other.productCode = "OTHER";
+  EXPECT_EQ(news::GetNewsList(other, "UA", entries).warning, kProductTrouble);
   EXPECT_TRUE(entries.empty());
 
   struct Case {
@@ -175,18 +168,20 @@ TEST_F(NewsService, serviceRefusalsGiveTheirWarnings) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     c.arrange();
-    const news::Outcome list = news::GetNewsList(c.publisher, "HT200", "BM", "UA", entries);
+    news::Service service = service_;
+    service.publisherId = c.publisher;
+    const news::Outcome list = news::GetNewsList(service, "UA", entries);
     EXPECT_EQ(list.ok, c.listWarning.empty());
     EXPECT_EQ(list.warning, c.listWarning);
     EXPECT_FALSE(list.interrupted);
     std::string details = "stale";
     const news::Outcome one =
-        news::GetNewsDetails(c.publisher, "HT200", "BM", "UA", c.newsId, details);
+        news::GetNewsDetails(service, "UA", c.newsId, details);
     EXPECT_FALSE(one.ok);
     EXPECT_EQ(one.warning, c.detailsWarning);
     EXPECT_EQ(details, "");
     std::string id = "stale", title = "kept";
-    const news::Outcome last = news::GetLastNews(c.publisher, "HT200", "BM", "UA", id, title);
+    const news::Outcome last = news::GetLastNews(service, "UA", id, title);
     EXPECT_EQ(last.ok, c.listWarning.empty());
     EXPECT_EQ(last.warning, "") << "the newest item is asked for quietly";
     if (!last.ok) {
@@ -197,64 +192,16 @@ TEST_F(NewsService, serviceRefusalsGiveTheirWarnings) {
 
 TEST_F(NewsService, baseUrlWithOrWithoutSlashReachesTheScripts) {
   WriteItem(1, "One", "x", "<p>1</p>");
-  const struct {
-    const char* branderType;
-    std::string base;
-  } tiers[] = {{"Master", server_->Url("news/")},
-               {"Platinum", server_->Url("news")},
-               {"Gold", server_->Url("news")}};
-  for (const auto& tier : tiers) {
-    SCOPED_TRACE(tier.branderType);
-    brand::BrandProfile = {};
-    brand::BrandProfile.BranderType = tier.branderType;
-    brand::BrandProfile.BranderCode = "HT200";
-    brand::BrandProfile.MasterPublID = brand::BrandProfile.PlatinumPublID =
-        brand::BrandProfile.GoldPublID = "pub1";
-    // Every tier reads its own pair; the others lead nowhere.
-    brand::BrandProfile.MasterNewsBaseURL = brand::BrandProfile.PlatinumNewsBaseURL =
-        brand::BrandProfile.GoldNewsBaseURL = "http://127.0.0.1:1/";
-    (tier.branderType == std::string("Master")     ? brand::BrandProfile.MasterNewsBaseURL
-     : tier.branderType == std::string("Platinum") ? brand::BrandProfile.PlatinumNewsBaseURL
-                                                   : brand::BrandProfile.GoldNewsBaseURL) =
-        tier.base;
-    const auto publisher = news::BrandPublisher();
-    ASSERT_TRUE(publisher);
+  for (const std::string& base : {server_->Url("news/"), server_->Url("news")}) {
+    SCOPED_TRACE(base);
     StringList entries;
-    EXPECT_TRUE(news::GetNewsList(publisher->publisherId, publisher->productCode,
-                                  publisher->tierCode, news::kNewsTarget, entries)
-                    .ok);
+    EXPECT_TRUE(List(ServiceAt(base), entries).ok);
     EXPECT_EQ(entries, StringList{"1^One^x"});
   }
   EXPECT_EQ(news::RequestUrl("", "getlastnews.php"), "/getlastnews.php");
   EXPECT_EQ(news::RequestUrl("http://h/news", "getnewsdetails.php"),
             "http://h/news/getnewsdetails.php");
   EXPECT_EQ(news::RequestUrl("http://h/news/", "getlastnews.php"), "http://h/news/getlastnews.php");
-}
-
-TEST(NewsTiers, onlyTheThreeTiersWithAPublisherIdAsk) {
-  const struct {
-    const char* branderType;
-    const char* publisherId;  // for every tier
-    std::optional<std::string> tierCode;
-  } cases[] = {{"Master", "p", "BM"}, {"Platinum", "p", "BP"}, {"Gold", "p", "BG"},
-               {"gold", "p", {}},     {"Free", "p", {}},       {"", "p", {}},
-               {"Master", "", {}},    {"Gold ", "p", {}}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.branderType);
-    brand::BrandProfile = {};
-    brand::BrandProfile.BranderType = c.branderType;
-    brand::BrandProfile.BranderCode = "code";
-    brand::BrandProfile.MasterPublID = brand::BrandProfile.PlatinumPublID =
-        brand::BrandProfile.GoldPublID = c.publisherId;
-    const auto publisher = news::BrandPublisher();
-    ASSERT_EQ(publisher.has_value(), c.tierCode.has_value());
-    if (publisher) {
-      EXPECT_EQ(publisher->tierCode, *c.tierCode);
-      EXPECT_EQ(publisher->publisherId, "p");
-      EXPECT_EQ(publisher->productCode, "code");
-    }
-  }
-  brand::BrandProfile = {};
 }
 
 // A server that gives whatever answer a test writes, to both scripts.
@@ -265,15 +212,15 @@ class CannedAnswers : public ::testing::Test {
       testsupport::WriteFile(folder_.Root() / script, "<?php readfile(__DIR__ . '/answer');");
     }
     server_.emplace(folder_.Root().string());
-    UseBrand(server_->Url());
+    service_ = ServiceAt(server_->Url());
   }
-  ~CannedAnswers() override { brand::BrandProfile = {}; }
   void Answer(const std::string& bytes) {
     testsupport::WriteFile(folder_.Root() / "answer", bytes);
   }
 
   testsupport::TempFolder folder_;
   std::optional<testsupport::PhpServer> server_;
+  news::Service service_;
 };
 
 TEST_F(CannedAnswers, listAnswers) {
@@ -311,7 +258,7 @@ TEST_F(CannedAnswers, listAnswers) {
     SCOPED_TRACE(c.answer);
     Answer(c.answer);
     StringList entries;
-    const news::Outcome outcome = List(entries);
+    const news::Outcome outcome = List(service_, entries);
     EXPECT_EQ(outcome.ok, c.ok);
     EXPECT_EQ(outcome.warning, c.warning);
     EXPECT_EQ(entries, c.entries);
@@ -342,7 +289,7 @@ TEST_F(CannedAnswers, newestAnswers) {
     SCOPED_TRACE(c.answer);
     Answer(c.answer);
     std::string id = "stale", title = "unchanged";
-    const news::Outcome outcome = Last(id, title);
+    const news::Outcome outcome = Last(service_, id, title);
     EXPECT_EQ(outcome.ok, c.ok);
     EXPECT_EQ(outcome.warning, "");
     EXPECT_EQ(id, c.id);
@@ -370,7 +317,7 @@ TEST_F(CannedAnswers, detailsAnswers) {
     SCOPED_TRACE(c.answer);
     Answer(c.answer);
     std::string details = "stale";
-    const news::Outcome outcome = Details("4", details);
+    const news::Outcome outcome = Details(service_, "4", details);
     EXPECT_EQ(outcome.ok, c.ok);
     EXPECT_EQ(outcome.warning, c.warning);
     EXPECT_EQ(details, c.details);
@@ -383,14 +330,14 @@ TEST_F(CannedAnswers, failedExchangesReadAsAnEmptyAnswer) {
       "http://127.0.0.1:" + std::to_string(testsupport::FreePort()) + "/";
   for (const std::string& base : {unreachable, server_->Url("missing/"), std::string()}) {
     SCOPED_TRACE(base);
-    brand::BrandProfile.MasterNewsBaseURL = base;
+    const news::Service service = ServiceAt(base);
     StringList entries;
-    const news::Outcome outcome = List(entries);
+    const news::Outcome outcome = List(service, entries);
     EXPECT_FALSE(outcome.ok);
     EXPECT_FALSE(outcome.interrupted);
     EXPECT_EQ(outcome.warning, kAccessTrouble);
     std::string details = "stale";
-    EXPECT_EQ(Details("1", details).warning, kAccessTrouble);
+    EXPECT_EQ(Details(service, "1", details).warning, kAccessTrouble);
     EXPECT_EQ(details, "");
   }
 }
@@ -399,14 +346,13 @@ TEST_F(CannedAnswers, failedExchangesReadAsAnEmptyAnswer) {
 class HostileService : public ::testing::Test {
  protected:
   HostileService() {
-    UseBrand(server_.Url("news/"));
     net::HttpClient::SetTimeouts(std::chrono::milliseconds(2000), std::chrono::milliseconds(300));
   }
   ~HostileService() override {
     net::HttpClient::SetTimeouts(net::HttpClient::kConnectTimeout, net::HttpClient::kIdleTimeout);
-    brand::BrandProfile = {};
   }
   testsupport::HostileServer server_;
+  const news::Service service_ = ServiceAt(server_.Url("news/"));
 };
 
 TEST_F(HostileService, answersBeyondTheLimitOrWithoutEndTakeTheFailurePath) {
@@ -429,15 +375,15 @@ TEST_F(HostileService, answersBeyondTheLimitOrWithoutEndTakeTheFailurePath) {
     server_.On("/news/getnewsdetails.php", c.reply);
     server_.On("/news/getlastnews.php", c.reply);
     std::string details = "stale";
-    const news::Outcome outcome = Details("1", details);
+    const news::Outcome outcome = Details(service_, "1", details);
     EXPECT_EQ(outcome.ok, c.ok);
     EXPECT_EQ(outcome.warning, c.ok ? "" : kAccessTrouble);
     EXPECT_EQ(details.size(), c.ok ? kLimit - 3 : 0);
     StringList entries;
-    EXPECT_EQ(List(entries).warning, c.ok ? "" : kAccessTrouble);
+    EXPECT_EQ(List(service_, entries).warning, c.ok ? "" : kAccessTrouble);
     EXPECT_TRUE(entries.empty());
     std::string id = "stale", title;
-    EXPECT_EQ(Last(id, title).ok, c.ok);
+    EXPECT_EQ(Last(service_, id, title).ok, c.ok);
   }
   // Nothing close to what an endless answer would have filled.
   EXPECT_LT(server_.BytesSent("/news/getlastnews.php"), std::int64_t(8 * kLimit));

@@ -28,7 +28,7 @@ class AboutBox : public ::testing::Test {
 }  // namespace
 
 TEST_F(AboutBox, withoutBrandShowsTheVersionAndEmptyBrandTexts) {
-  TfrmAbout box;
+  TfrmAbout box(brand::TBrandProfile{});
   EXPECT_EQ(box.windowTitle(), "About ...");
   EXPECT_EQ(Control<QLabel>(box, "lblProductName")->text(), "");
   EXPECT_EQ(Control<QLabel>(box, "lblProductVersion")->text(), "Product Version: 2.01");
@@ -40,14 +40,15 @@ TEST_F(AboutBox, withoutBrandShowsTheVersionAndEmptyBrandTexts) {
 }
 
 TEST_F(AboutBox, showsTheBrandAndItsScrollBarScrollsTheText) {
-  brand::BrandProfile.ApplicationName = "Caf\xE9 Seller";
-  brand::BrandProfile.CopyrightYears = "2009-2011";
-  brand::BrandProfile.CopyrightCompany = "Shop Ltd";
+  brand::TBrandProfile brand;
+  brand.ApplicationName = "Caf\xE9 Seller";
+  brand.CopyrightYears = "2009-2011";
+  brand.CopyrightCompany = "Shop Ltd";
   std::string about = "First\r\nSecond\rThird\n";
   for (int i = 4; i <= 30; ++i) about += "Line " + std::to_string(i) + "\r\n";
-  brand::BrandProfile.AboutText = about;
+  brand.AboutText = about;
 
-  TfrmAbout box;
+  TfrmAbout box(brand);
   EXPECT_EQ(box.windowTitle(), QString::fromUtf8("About Café Seller..."));
   EXPECT_EQ(Control<QLabel>(box, "lblProductName")->text(), QString::fromUtf8("Café Seller"));
   EXPECT_TRUE(Control<QLabel>(box, "lblProductName")->font().bold());

@@ -19,7 +19,6 @@
 
 #include "brand/BrandProfile.h"
 #include "brand/BrandSkin.h"
-#include "news/NewsList.h"
 #include "shell/FAbout.h"
 #include "shell/FMain.h"
 #include "shell/tests/Controls.h"
@@ -31,12 +30,11 @@
 #include "ui/MessageBox.h"
 #include "ui/PictureView.h"
 #include "ui/Skin.h"
-#include "util/CipherFiles.h"
+#include "brand/BrandFileCipher.h"
 #include "util/Launch.h"
 #include "util/TextLines.h"
 
 namespace fs = std::filesystem;
-using news::NewsList;
 using shell::TfrmMain;
 using shelltest::Control;
 using UUtils::Launcher;
@@ -80,7 +78,7 @@ class BrandWindow : public ::testing::Test {
   }
   void WriteBrand(const std::string& plain) {
     Write("brand.txt", plain);
-    UUtils::EncryptToFile(folder.Path("brand.txt"), folder.Path("dbsettings.dat"));
+    brand::EncryptToFile(folder.Path("brand.txt"), folder.Path("dbsettings.dat"));
     fs::remove(folder.Path("brand.txt"));
   }
   std::set<std::string> Names() const {
@@ -176,7 +174,6 @@ TEST_F(BrandWindow, fullBrandDressesTheWindowAndItsLinksOpenTheirAddresses) {
   EXPECT_NE(qApp->windowIcon().cacheKey(), ui::Application::OwnIcon().cacheKey()) << "the brand's";
   EXPECT_TRUE(Control<QTimer>(window, "Timer1")->isActive() == false)
       << "the welcome page holds the check";
-  ASSERT_NE(NewsList, nullptr);
 
   // The first frame already shows the branded window on its welcome page;
   // the page's text fills in straight after it.
@@ -310,7 +307,6 @@ TEST_F(BrandWindow, aFailingStepIsReportedAndTheWindowIsStillUsable) {
     EXPECT_FALSE(qApp->styleSheet().contains("#654321")) << c.what;
     // The window is made ready all the same.
     EXPECT_TRUE(Control<QTimer>(window, "Timer1")->isActive()) << c.what;
-    EXPECT_NE(NewsList, nullptr) << c.what;
     EXPECT_EQ(UUtils::ReadFileBytes(folder.Path("banner1.dat")), c.data) << c.what;
     brand::BrandProfile = {};
   }
@@ -373,7 +369,7 @@ TEST_F(BrandWindow, brandTextsAreShownAsWrittenNeverAsMarkup) {
   EXPECT_EQ(Control<ui::LinkLabel>(window, "lblLink1URL")->text(), shown);
   EXPECT_EQ(Control<ui::LinkLabel>(window, "lblLink1URL")->textFormat(), Qt::PlainText);
 
-  shell::TfrmAbout box;
+  shell::TfrmAbout box(brand::BrandProfile);
   EXPECT_EQ(box.windowTitle(), "About " + shown + "...");
   for (QLabel* label :
        {Control<QLabel>(box, "lblProductName"), Control<QLabel>(box, "lblCopyright")}) {
@@ -436,7 +432,7 @@ TEST_F(BrandWindow, mediaThatIsNoPlainFileIsReportedInsteadOfHoldingTheWindowUp)
     testsupport::TempFolder media;
     const auto at = [&media](const char* file) { return media.Path(file); };
     UUtils::WriteFileBytes(at("brand.txt"), Tag("Banner1", "top.jpg^http://s/"));
-    UUtils::EncryptToFile(at("brand.txt"), at("dbsettings.dat"));
+    brand::EncryptToFile(at("brand.txt"), at("dbsettings.dat"));
     ASSERT_EQ(::mkfifo(at(name).c_str(), 0600), 0);
     ui::MessageBox::ClearShown();
     TfrmMain window(media.Root().string() + "/");

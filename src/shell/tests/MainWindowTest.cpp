@@ -10,7 +10,6 @@
 #include <QToolButton>
 
 #include "brand/BrandProfile.h"
-#include "news/NewsList.h"
 #include "shell/FMain.h"
 #include "shell/tests/Controls.h"
 #include "ui/HtmlView.h"
@@ -18,7 +17,6 @@
 #include "ui/PictureView.h"
 
 using brand::BrandProfile;
-using news::NewsList;
 using shell::TfrmMain;
 using shelltest::Control;
 
@@ -65,8 +63,6 @@ TEST_F(MainWindow, withoutBrandShowsMainPageInItsDesignedState) {
   EXPECT_FALSE(Control<ui::LinkLabel>(window, "lblLink2URL")->text().isEmpty());
   EXPECT_EQ(Control<ui::PictureView>(window, "gifBanner")->geometry(),
             Control<ui::PictureView>(window, "imgBanner")->geometry());
-  ASSERT_NE(news::NewsList, nullptr);
-  EXPECT_TRUE(news::NewsList->empty());
 
   EXPECT_EQ(TicksWithin(window, 400), 1) << "exactly one start-up check";
   EXPECT_FALSE(Control<QTimer>(window, "Timer1")->isActive());

@@ -11,7 +11,6 @@
 
 #include "brand/BrandProfile.h"
 #include "brand/LastNewsId.h"
-#include "news/NewsList.h"
 #include "shell/FMain.h"
 #include "shell/FNews.h"
 #include "shell/tests/Controls.h"
@@ -22,7 +21,7 @@
 #include "ui/HtmlView.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
-#include "util/CipherFiles.h"
+#include "brand/BrandFileCipher.h"
 #include "util/TextLines.h"
 
 namespace {
@@ -59,13 +58,11 @@ class NewsWindow : public ::testing::Test {
     fs::create_directories(Program());
     testsupport::WriteFile(folder_.Root() / "plain",
                            "<%%ApplicationName%%>Tool<%%/ApplicationName%%>\r\n");
-    UUtils::EncryptToFile(folder_.Path("plain"), (Program() / "dbsettings.dat").string());
-    news::NewsList = std::make_unique<UUtils::StringList>();
+    brand::EncryptToFile(folder_.Path("plain"), (Program() / "dbsettings.dat").string());
     ui::MessageBox::ClearShown();
   }
   ~NewsWindow() override {
     brand::BrandProfile = {};
-    news::NewsList.reset();
     ui::MessageBox::ClearShown();
   }
 
@@ -83,8 +80,9 @@ class NewsWindow : public ::testing::Test {
 
   // A shown news window over the entries, with nothing selected yet.
   std::unique_ptr<TfrmNews> Open(const UUtils::StringList& entries) {
-    *news::NewsList = entries;
-    auto window = std::make_unique<TfrmNews>(nullptr, messages_, Program().string() + "/");
+    const news::Service service{brand::BrandProfile.GoldNewsBaseURL, "pub1", "HT200", "BG"};
+    auto window =
+        std::make_unique<TfrmNews>(nullptr, messages_, Program().string() + "/", service, entries);
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     return window;
@@ -263,19 +261,20 @@ TEST_F(NewsButton, saysThereIsNoNewsWhenNoneCanBeHad) {
 TEST_F(NewsButton, opensTheNewsWindowOnTheList) {
   WriteItem("2", "Two", "<p>2</p>");
   WriteItem("1", "One", "<p>1</p>");
-  news::NewsList->push_back("stale^entry^");
-  int rows = -1;
+  std::vector<QString> rows;
   QTimer watch;  // until the news window is up
   QObject::connect(&watch, &QTimer::timeout, [&] {
     if (auto* news = qobject_cast<TfrmNews*>(QApplication::activeModalWidget())) {
-      rows = Control<ui::ListView>(*news, "lvwItems")->topLevelItemCount();
+      const auto* items = Control<ui::ListView>(*news, "lvwItems");
+      for (int row = 0; row < items->topLevelItemCount(); ++row) {
+        rows.push_back(items->topLevelItem(row)->text(0) + "^" + items->topLevelItem(row)->text(1));
+      }
       Control<QPushButton>(*news, "btnExit")->click();
     }
   });
   watch.start(20);
   QTest::mouseClick(Control<QToolButton>(window_, "btnNews"), Qt::LeftButton);
-  EXPECT_EQ(rows, 2);
-  EXPECT_EQ(*news::NewsList, (UUtils::StringList{"2^Two^today", "1^One^today"}));
+  EXPECT_EQ(rows, (std::vector<QString>{"Two^today", "One^today"}));
   EXPECT_TRUE(Shown().empty());
 }
 
@@ -307,7 +306,7 @@ TEST_F(NewsButton, idsThatAreNoNumbersNeverReachTheBrandFile) {
   hostile.On("/news/getlastnews.php", testsupport::HostileServer::Ok(list));
   hostile.On("/news/getnewsdetails.php", testsupport::HostileServer::Ok("<p>seven</p>\xAFOK"));
   brand::BrandProfile.GoldNewsBaseURL = hostile.Url("news/");
-  const auto plain = [this] { return UUtils::DecryptFile((Program() / "dbsettings.dat").string()); };
+  const auto plain = [this] { return brand::DecryptFile((Program() / "dbsettings.dat").string()); };
   const std::string before = plain();
   // The main window of this program folder, with the test's brand.
   const brand::TBrandProfile profile = brand::BrandProfile;

@@ -19,7 +19,7 @@
 #include "testsupport/TempFolder.h"
 #include "ui/BalloonHint.h"
 #include "ui/MessageBox.h"
-#include "util/CipherFiles.h"
+#include "brand/BrandFileCipher.h"
 #include "util/TextLines.h"
 
 namespace shelltest {
@@ -74,7 +74,7 @@ class PublisherHost {
     UUtils::StringList lines{"<%%ApplicationName%%>Hurrex Tolvan<%%/ApplicationName%%>"};
     if (lastNewsId) lines.push_back("<%%LastNewsId%%>" + *lastNewsId + "<%%/LastNewsId%%>");
     UUtils::WriteLines(folder_.Path("brand.txt"), lines);
-    UUtils::EncryptToFile(folder_.Path("brand.txt"), (App() / "dbsettings.dat").string());
+    brand::EncryptToFile(folder_.Path("brand.txt"), (App() / "dbsettings.dat").string());
   }
 
   // An updater that writes its arguments, one a line, to "Updater.log".

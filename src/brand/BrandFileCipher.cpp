@@ -1,4 +1,4 @@
-#include "util/CipherFiles.h"
+#include "brand/BrandFileCipher.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +11,13 @@
 #include "util/FileStream.h"
 #include "util/ReplacementFile.h"
 
-namespace UUtils {
+namespace brand {
+
+using UUtils::FileStream;
+using UUtils::ReplacementFile;
+using UUtils::ThrowCannotCreate;
+using UUtils::ThrowCannotOpen;
+using UUtils::ThrowFileErrors;
 
 namespace {
 
@@ -214,4 +220,4 @@ void EncryptBytesToFile(std::string_view plain, const std::string& target) {
   EncryptInto(reader, target, [] {});
 }
 
-}  // namespace UUtils
+}  // namespace brand

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace UUtils {
+namespace brand {
 
 // The password every brand settings file is encrypted with.
 inline constexpr std::string_view kBuiltInPassword = "wodnexhutr";
@@ -42,4 +42,4 @@ void EncryptToFile(const std::string& source, const std::string& target);
 // Plain bytes -> container file, in the same way.
 void EncryptBytesToFile(std::string_view plain, const std::string& target);
 
-}  // namespace UUtils
+}  // namespace brand

@@ -5,18 +5,19 @@
 #include <filesystem>
 #include <functional>
 
+#include "brand/BrandFileCipher.h"
 #include "cipher/Crypt.h"
 #include "cipher/tests/MemoryStream.h"
 #include "testsupport/FileSizeLimit.h"
 #include "testsupport/TempFolder.h"
 #include "util/AppError.h"
-#include "util/CipherFiles.h"
 #include "util/TextLines.h"
 
+using namespace brand;
 using namespace UUtils;
 namespace fs = std::filesystem;
 
-class CipherFiles : public ::testing::Test {
+class BrandFileCipher : public ::testing::Test {
  protected:
   std::string Path(const char* name) const { return folder.Path(name); }
   testsupport::TempFolder folder;
@@ -52,7 +53,7 @@ class CipherFiles : public ::testing::Test {
   const fs::path& dir = folder.Root();
 };
 
-TEST_F(CipherFiles, roundTripWithTheBuiltInPassword) {
+TEST_F(BrandFileCipher, roundTripWithTheBuiltInPassword) {
   for (const std::size_t size : {0, 1, 262145}) {
     const std::string plain = Plain(size);
     WriteFileBytes(Path("plain"), plain);
@@ -70,7 +71,7 @@ TEST_F(CipherFiles, roundTripWithTheBuiltInPassword) {
   EXPECT_EQ(FilesInFolder(), 3u);
 }
 
-TEST_F(CipherFiles, otherPasswordGivesNothingWithoutAnError) {
+TEST_F(BrandFileCipher, otherPasswordGivesNothingWithoutAnError) {
   EncryptWith("not the built-in one", Plain(500), Path("foreign.dat"));
   EXPECT_EQ(DecryptFile(Path("foreign.dat")), "");
 
@@ -79,7 +80,7 @@ TEST_F(CipherFiles, otherPasswordGivesNothingWithoutAnError) {
   EXPECT_EQ(DecryptFile(Path("short.dat")), "");
 }
 
-TEST_F(CipherFiles, damagedCodeStillWritesAllTheData) {
+TEST_F(BrandFileCipher, damagedCodeStillWritesAllTheData) {
   const std::string plain = Plain(1000);
   EncryptWith(std::string(kBuiltInPassword), plain, Path("dbsettings.dat"));
   std::string container = ReadFileBytes(Path("dbsettings.dat"));
@@ -88,7 +89,7 @@ TEST_F(CipherFiles, damagedCodeStillWritesAllTheData) {
   EXPECT_EQ(DecryptFile(Path("dbsettings.dat")), plain);
 }
 
-TEST_F(CipherFiles, missingSourceRaisesCannotOpenAndLeavesTheTarget) {
+TEST_F(BrandFileCipher, missingSourceRaisesCannotOpenAndLeavesTheTarget) {
   WriteFileBytes(Path("target"), "keep");
   const std::string missing = Path("missing.dat");
   const std::string expected = "Cannot open file \"" + missing + "\". No such file or directory.";
@@ -98,7 +99,7 @@ TEST_F(CipherFiles, missingSourceRaisesCannotOpenAndLeavesTheTarget) {
   EXPECT_EQ(ReadFileBytes(Path("target")), "keep");
 }
 
-TEST_F(CipherFiles, uncreatableTargetRaisesCannotCreate) {
+TEST_F(BrandFileCipher, uncreatableTargetRaisesCannotCreate) {
   WriteFileBytes(Path("source"), Plain(100));
   const std::string target = (dir / "nowhere" / "file").string();
   const std::string expected = "Cannot create file \"" + target + "\". No such file or directory.";
@@ -106,14 +107,14 @@ TEST_F(CipherFiles, uncreatableTargetRaisesCannotCreate) {
   EXPECT_EQ(ErrorOf([&] { EncryptBytesToFile("plain", target); }), expected);
 }
 
-TEST_F(CipherFiles, fullDiskWhileDecryptingRaisesCannotCreate) {
+TEST_F(BrandFileCipher, fullDiskWhileDecryptingRaisesCannotCreate) {
   WriteFileBytes(Path("plain"), Plain(5000));
   EncryptToFile(Path("plain"), Path("container"));
   EXPECT_EQ(ErrorOf([&] { DecryptToFileChecked(Path("container"), "/dev/full"); }),
             "Cannot create file \"/dev/full\". No space left on device.");
 }
 
-TEST_F(CipherFiles, failedEncryptionKeepsTheOldContainerWhole) {
+TEST_F(BrandFileCipher, failedEncryptionKeepsTheOldContainerWhole) {
   WriteFileBytes(Path("plain"), Plain(5000));
   WriteFileBytes(Path("dbsettings.dat"), "old");
   // A file-size limit makes the write fail half-way, as a full disk would.
@@ -127,14 +128,14 @@ TEST_F(CipherFiles, failedEncryptionKeepsTheOldContainerWhole) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 }
 
-TEST_F(CipherFiles, encryptingAFileOntoItselfKeepsItsData) {
+TEST_F(BrandFileCipher, encryptingAFileOntoItselfKeepsItsData) {
   const std::string plain = Plain(3000);
   WriteFileBytes(Path("file"), plain);
   EncryptToFile(Path("file"), Path("file"));
   EXPECT_EQ(DecryptFile(Path("file")), plain);
 }
 
-TEST_F(CipherFiles, sourceThatOpensButCannotBeReadRaisesCannotOpenAndLeavesTheTarget) {
+TEST_F(BrandFileCipher, sourceThatOpensButCannotBeReadRaisesCannotOpenAndLeavesTheTarget) {
   WriteFileBytes(Path("target"), "keep");
   fs::create_directory(Path("folder"));
   const std::string expected = "Cannot open file \"" + Path("folder") + "\". Is a directory.";
@@ -144,7 +145,7 @@ TEST_F(CipherFiles, sourceThatOpensButCannotBeReadRaisesCannotOpenAndLeavesTheTa
   EXPECT_EQ(FilesInFolder(), 2u);
 }
 
-TEST_F(CipherFiles, checkedDecryptionGivesTheDataOnlyWhenAllIsRight) {
+TEST_F(BrandFileCipher, checkedDecryptionGivesTheDataOnlyWhenAllIsRight) {
   const std::string plain = Plain(300000);
   EncryptWith(std::string(kBuiltInPassword), plain, Path("good.dat"));
   EncryptWith(std::string(kBuiltInPassword), "", Path("empty.dat"));
@@ -182,7 +183,7 @@ TEST_F(CipherFiles, checkedDecryptionGivesTheDataOnlyWhenAllIsRight) {
 
 // The brand is read while the window is made: a pipe with no writer or a
 // device would hold it forever, and a folder is no document.
-TEST_F(CipherFiles, decryptingIntoMemoryRefusesAnythingButARegularFileAtOnce) {
+TEST_F(BrandFileCipher, decryptingIntoMemoryRefusesAnythingButARegularFileAtOnce) {
   fs::create_directory(Path("folder"));
   ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
   fs::create_symlink(Path("pipe"), Path("link to pipe"));
