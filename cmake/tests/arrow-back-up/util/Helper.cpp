@@ -1,0 +1,1 @@
+#include "shell/Window.h"
