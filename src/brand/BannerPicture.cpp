@@ -6,17 +6,11 @@
 #include <string_view>
 
 #include "util/AppError.h"
+#include "util/Ascii.h"
 
 namespace brand {
 
 namespace {
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  }
-  return text;
-}
 
 struct StillFormat {
   std::string_view extension;
@@ -37,7 +31,7 @@ std::string FileNamePart(const std::string& bannerFile) {
 }
 
 BannerPicture BannerPictureOf(const std::string& bannerFile) {
-  const std::string name = LowerAscii(FileNamePart(bannerFile));
+  const std::string name = UUtils::LowerAscii(FileNamePart(bannerFile));
   if (name.find(".gif") != std::string::npos) return {true, "gif"};
   const auto dot = name.rfind('.');
   const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);

@@ -139,8 +139,9 @@ class Checker {
       if (count == 0) {
         Add(Kind::Missing, tag);
       } else {
-        Add(Kind::Problem, tag + " stands before " + lastFound_ +
-                               " and is never read: tags must follow the documented order");
+        Add(Kind::Problem,
+            tag + " stands before " + lastFound_ +
+                " and is never read: the tags are read one after another, in a fixed order");
       }
       return value;
     }

@@ -3,15 +3,10 @@
 #include <filesystem>
 
 #include "brand/BrandFileCipher.h"
+#include "util/Ascii.h"
 #include "util/TextLines.h"
 
 namespace brand {
-
-namespace {
-
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-}  // namespace
 
 BrandDocument::BrandDocument(const UUtils::StringList& lines) : text(UUtils::JoinLines(lines)) {}
 
@@ -25,7 +20,8 @@ std::size_t FindFolded(std::string_view text, std::string_view pattern, std::siz
   if (pattern.size() > text.size()) return std::string_view::npos;
   for (std::size_t at = from; at + pattern.size() <= text.size(); ++at) {
     std::size_t i = 0;
-    while (i < pattern.size() && FoldAscii(text[at + i]) == FoldAscii(pattern[i])) ++i;
+    while (i < pattern.size() && UUtils::LowerAscii(text[at + i]) == UUtils::LowerAscii(pattern[i]))
+      ++i;
     if (i == pattern.size()) return at;
   }
   return std::string_view::npos;

@@ -9,6 +9,7 @@
 #include "generator/PlaceZone.h"
 #include "generator/ScriptValues.h"
 #include "util/AppError.h"
+#include "util/Ascii.h"
 
 namespace cli {
 
@@ -112,18 +113,9 @@ std::optional<unsigned> HexByte(const std::string& text, std::size_t from) {
   return value;
 }
 
-bool SameLetters(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 std::uint32_t ParseColor(const std::string& text) {
   for (const auto& color : kBarColors) {
-    if (SameLetters(text, color.name)) return color.value;
+    if (UUtils::SameIgnoringAsciiCase(text, color.name)) return color.value;
   }
   if (text.size() == 7 && text[0] == '#') {
     const auto red = HexByte(text, 1), green = HexByte(text, 3), blue = HexByte(text, 5);

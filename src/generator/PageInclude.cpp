@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "util/AppError.h"
+#include "util/Ascii.h"
 #include "util/FileStream.h"
 #include "util/ReplacementFile.h"
 
@@ -25,8 +26,6 @@ const std::string kIncludeCrLf = std::string(kIncludeLine) + "\r\n";
                          "\". The comments that open its PHP code run past its first megabyte, "
                          "so the place of the include cannot be found; it was left unchanged.");
 }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool IsNameChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -74,7 +73,7 @@ class PhpReader {
     Need(word.size() + 1);
     if (s_.size() - i_ < word.size()) return false;
     for (std::size_t k = 0; k < word.size(); ++k) {
-      if (Lower(s_[i_ + k]) != word[k]) return false;
+      if (UUtils::LowerAscii(s_[i_ + k]) != word[k]) return false;
     }
     if (i_ + word.size() < s_.size() && IsNameChar(s_[i_ + word.size()])) return false;
     i_ += word.size();

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "util/Ascii.h"
 #include "util/PercentEncoding.h"
 
 namespace publish {
@@ -10,7 +11,7 @@ namespace {
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = char(std::tolower(static_cast<unsigned char>(c)));
+  c = UUtils::LowerAscii(c);
   return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 

@@ -10,22 +10,18 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "util/Ascii.h"
+
 namespace testsupport {
 
 namespace {
 
 constexpr int kSliceMs = 20;
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return char(std::tolower(c)); });
-  return text;
-}
-
 // The value of a header in a block of headers, empty without it.
 std::string Header(const std::string& head, const std::string& name) {
-  const std::string lower = Lower(head);
-  const size_t at = lower.find("\r\n" + Lower(name) + ":");
+  const std::string lower = UUtils::LowerAscii(head);
+  const size_t at = lower.find("\r\n" + UUtils::LowerAscii(name) + ":");
   if (at == std::string::npos) return {};
   const size_t start = at + name.size() + 3;
   const size_t end = head.find("\r\n", start);
@@ -147,7 +143,7 @@ void HostileServer::Serve(int client) {
     const std::string head = request.substr(0, headEnd);
     const std::string length = Header(head, "Content-Length");
     wanted = length.empty() ? 0 : std::stoul(length);
-    if (!continued && Lower(Header(head, "Expect")) == "100-continue") {
+    if (!continued && UUtils::LowerAscii(Header(head, "Expect")) == "100-continue") {
       continued = true;
       const std::string go = "HTTP/1.1 100 Continue\r\n\r\n";
       ::send(client, go.data(), go.size(), MSG_NOSIGNAL);

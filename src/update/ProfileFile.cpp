@@ -1,6 +1,7 @@
 #include "update/ProfileFile.h"
 
 #include "util/AppError.h"
+#include "util/Ascii.h"
 #include "util/FileStream.h"
 #include "util/TextLines.h"
 
@@ -15,15 +16,6 @@ std::string_view Trim(std::string_view text) {
   const size_t first = text.find_first_not_of(kBlanks);
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 std::string_view Unquoted(std::string_view value) {
@@ -48,12 +40,14 @@ std::string ProfileString(std::string_view text, std::string_view section, std::
       if (close == std::string_view::npos) continue;
       // Only the first section of that name counts.
       if (inside) return fallback;
-      inside = SameName(Trim(line.substr(1, close - 1)), section);
+      inside = UUtils::SameIgnoringAsciiCase(Trim(line.substr(1, close - 1)), section);
       continue;
     }
     if (!inside) continue;
     const size_t equals = line.find('=');
-    if (equals == std::string_view::npos || !SameName(Trim(line.substr(0, equals)), key)) continue;
+    if (equals == std::string_view::npos ||
+        !UUtils::SameIgnoringAsciiCase(Trim(line.substr(0, equals)), key))
+      continue;
     return std::string(Unquoted(Trim(line.substr(equals + 1))));
   }
   return fallback;
