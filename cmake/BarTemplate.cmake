@@ -3,13 +3,15 @@
 #         -P BarTemplate.cmake
 #     writes SOURCE with its one marker /*bar.template*/ replaced by a case of a PHP switch for
 #     each part, returning the part's text joined with the values of its {{placeholders}}
-#     ($values['name']), so that the package fills a part in one expression; and its parts of
-#     PHP source put in as PhpParts.cmake does;
+#     ($values['name']), so that the package fills a part in one expression; its parts of
+#     PHP source put in as PhpParts.cmake does; and with -DCONTRACT=contract.txt, its marker
+#     /*contract*/ replaced by the constants of the package's contract (PackageContract.cmake);
 #   cmake -DFORMAT=cpp -DTEMPLATE=bar.template -DOUTPUT=BarTemplate.h -P BarTemplate.cmake
 #     writes a header with each part as a string constant kTemplate<Name>.
 # The template's own comments tell how its parts are read.
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/PhpParts.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/PackageContract.cmake)
 
 # The parts, read line by line from one string: a CMake list would split lines at semicolons.
 file(READ "${TEMPLATE}" rest)
@@ -53,6 +55,17 @@ function(append_php_string out text)
   set(${out} "${${out}}'${quoted}' . " PARENT_SCOPE)
 endfunction()
 
+# Replaces `marker`, which the source must hold once, by `text` in the variable named `out`.
+function(replace_marker out marker text)
+  string(FIND "${${out}}" "${marker}" first)
+  string(FIND "${${out}}" "${marker}" last REVERSE)
+  if(first EQUAL -1 OR NOT first EQUAL last)
+    message(FATAL_ERROR "${SOURCE} must hold the marker ${marker} once")
+  endif()
+  string(REPLACE "${marker}" "${text}" replaced "${${out}}")
+  set(${out} "${replaced}" PARENT_SCOPE)
+endfunction()
+
 if(FORMAT STREQUAL "php")
   set(cases "")
   foreach(name IN LISTS names)
@@ -76,13 +89,12 @@ if(FORMAT STREQUAL "php")
   string(STRIP "${cases}" cases)
   file(READ "${SOURCE}" php)
   php_parts(php "${PARTS}")
-  set(marker "/*bar.template*/")
-  string(FIND "${php}" "${marker}" first)
-  string(FIND "${php}" "${marker}" last REVERSE)
-  if(first EQUAL -1 OR NOT first EQUAL last)
-    message(FATAL_ERROR "${SOURCE} must hold the marker ${marker} once")
+  replace_marker(php "/*bar.template*/" "${cases}")
+  if(DEFINED CONTRACT)
+    contract_read("${CONTRACT}")
+    contract_php(constants)
+    replace_marker(php "/*contract*/" "${constants}")
   endif()
-  string(REPLACE "${marker}" "${cases}" php "${php}")
   file(WRITE "${OUTPUT}" "${php}")
 elseif(FORMAT STREQUAL "cpp")
   set(header "// Made by the build from server/bar.template.\n#pragma once\n\n#include <string_view>\n\n")

@@ -14,7 +14,7 @@
     }
     $rows = [['PHP version', version_compare(PHP_VERSION, '7.4.0', '>='), PHP_VERSION
         . ' (the package needs 7.4 or newer)']];
-    $rows[] = hurrex_check_config(__DIR__ . '/stconfig1.php');
+    $rows[] = hurrex_check_config(__DIR__ . '/' . Hurrex::CONFIG_FILE);
     $cfg = Hurrex::guarded('Hurrex::loadConfig');
     $cfg = $cfg === null ? Hurrex::defaults() : $cfg;
     $rows = array_merge($rows, Hurrex::guarded(function () use ($cfg) {

@@ -15,33 +15,18 @@ if (!class_exists('Hurrex', false)) {
 // The package's routines, one class so that a page declares them in one step.
 final class Hurrex
 {
-    const EXPIRY_OFFSET = 6600;  // the tool writes the expiry as Unix seconds minus this
+    /*contract*/
     const SECRET_FILE = 'stsecret.php';
     const SECRET = '/^[0-9a-f]{64}$/D';  // a secret as the package makes it: 64 hex digits
-    // Connection settings of a database that keeps the offer's state instead of the data files.
-    const DATABASE_FILE = 'stdatabase.php';
     const SOLD_MARK_SECONDS = 86400;  // how long an address that bought is not counted again
     const VISITOR_COOKIE_SECONDS = 31536000;
-    const LONGEST_TIMER_MS = 2147483647;  // browsers fire a longer timer at once
     // A byte that a cookie's Path or a script's string may not hold as it is: outside printable
     // ASCII, or the blank, a quote, the semicolon or the backslash.
     const URL_UNSAFE = '/[^\x21\x23-\x26\x28-\x3A\x3C-\x5B\x5D-\x7E]/';
 
-    // The numbers of stconfig1.php: [default, least, most], the ranges the tool writes.
-    const NUMBERS = [
-        'useoto' => [0, 0, 1], 'timeout' => [0, 0, 10000000], 'checkip' => [0, 0, 1],
-        'offerexpire' => [0, -1000000000000, 1000000000000], 'maxsales' => [0, 0, 10000000],
-        'refreshtime' => [0, 0, 10000000], 'popuptop' => [1, 0, 1],
-        'popupheight' => [28, 0, 10000000], 'popupwidth' => [700, 0, 10000000],
-        'popupborder' => [0, 0, 10000000], 'maxiplen' => [5000, 1, 10000000],
-        'popuppadding' => [4, 0, 10000000],
-    ];
     const HEX_DIGITS = '0123456789ABCDEFabcdef';
     // A cookie name as the tool writes it: letters, digits and the underscore.
     const COOKIE_NAME = '/^[A-Za-z0-9_]{1,64}$/D';
-    const TEXTS = ['page2' => '', 'popuptext' => '', 'popupbgcolor' => '#FFFF00',
-        'popupfont' => '', 'cookiename' => 'hurrex', 'salesfile' => 'stnumsales.txt',
-        'ipshuntname' => 'stiptrack.txt'];
 
     public static function log($message)
     {
@@ -175,7 +160,7 @@ final class Hurrex
     // The variables that stconfig1.php beside this file sets; null when it is missing.
     public static function configVars()
     {
-        $file = __DIR__ . '/stconfig1.php';
+        $file = __DIR__ . '/' . self::CONFIG_FILE;
         if (!is_file($file)) {
             self::log($file . ' is missing');
             return null;
@@ -193,7 +178,7 @@ final class Hurrex
         if ($vars === null) {
             return null;
         }
-        $file = __DIR__ . '/stconfig1.php';
+        $file = __DIR__ . '/' . self::CONFIG_FILE;
         $cfg = self::config($vars);
         if ($cfg === null) {
             self::log($file . ' sets none of the offer settings');

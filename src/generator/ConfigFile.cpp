@@ -12,11 +12,17 @@ std::string Number(double value) { return std::to_string(WholeNumber(value)); }
 
 std::string Flag(bool value) { return value ? "1" : "0"; }
 
-std::string Quoted(const std::string& text) {
+std::string Quoted(std::string_view text) {
   std::string quoted = "\"";
   quoted += PhpStringBody(text);
   quoted += '"';
   return quoted;
+}
+
+// One line of the file: the setting `name` set to `value`, as PHP writes it.
+template <class Setting>
+std::string Line(const Setting& setting, const std::string& value) {
+  return "$" + std::string(setting.name) + " = " + value + ";";
 }
 
 }  // namespace
@@ -28,25 +34,25 @@ UUtils::StringList ConfigLines(const OfferSettings& s, std::uint32_t cookieSuffi
                    : "0";
   return {
       "<?php",
-      "$useoto = " + Flag(s.oneTimeOffer) + ";",
-      "$timeout = " + Number(s.timeOut) + ";",
-      "$checkip = 0;",
-      "$offerexpire = " + offerExpire + ";",
-      "$maxsales = " + Number(s.maxNumSales) + ";",
-      "$refreshtime = " + Number(s.counterRefresh) + ";",
-      "$page2 = " + Quoted(s.redirectPage) + ";",
-      "$popuptext = " + Quoted(s.hurrexText) + ";",
-      "$popuptop = " + Flag(s.onTop) + ";",
-      "$popupheight = " + Number(s.barHeight) + ";",
-      "$popupwidth = " + Number(s.barWidth) + ";",
-      "$popupbgcolor = \"" + ColorToHtml(s.barColor) + "\";",
-      "$popupborder = " + Number(s.barBorder) + ";",
-      "$cookiename = \"hurrex" + std::to_string(cookieSuffix) + "\";",
-      "$salesfile = \"stnumsales.txt\";",
-      "$ipshuntname = \"stiptrack.txt\";",
-      "$maxiplen = 5000;",
-      "$popuppadding = " + std::to_string(kBarPadding) + ";",
-      "$popupfont = " + Quoted(kBarFont) + ";",
+      Line(kUseOto, Flag(s.oneTimeOffer)),
+      Line(kTimeOut, Number(s.timeOut)),
+      Line(kCheckIp, std::to_string(kCheckIp.fallback)),
+      Line(kOfferExpire, offerExpire),
+      Line(kMaxSales, Number(s.maxNumSales)),
+      Line(kRefreshTime, Number(s.counterRefresh)),
+      Line(kPage2, Quoted(s.redirectPage)),
+      Line(kPopupText, Quoted(s.hurrexText)),
+      Line(kPopupTop, Flag(s.onTop)),
+      Line(kPopupHeight, Number(s.barHeight)),
+      Line(kPopupWidth, Number(s.barWidth)),
+      Line(kPopupBgColor, Quoted(ColorToHtml(s.barColor))),
+      Line(kPopupBorder, Number(s.barBorder)),
+      Line(kCookieName, Quoted(std::string(kCookieName.fallback) + std::to_string(cookieSuffix))),
+      Line(kSalesFile, Quoted(kSalesFile.fallback)),
+      Line(kIpShuntName, Quoted(kIpShuntName.fallback)),
+      Line(kMaxIpLen, std::to_string(kMaxIpLen.fallback)),
+      Line(kPopupPadding, std::to_string(kPopupPadding.fallback)),
+      Line(kPopupFont, Quoted(kBarFont)),
       "$setupkey = " + Quoted(setupKeyHash) + ";",
       "?>",
   };

@@ -3,13 +3,14 @@
 #include <cstdint>
 
 #include "generator/OfferSettings.h"
+#include "generator/PackageContract.h"
 #include "util/SplitString.h"
 
 namespace generator {
 
 // The bar's padding in pixels and the opening tag that styles its text: the tool writes them for
 // every offer.
-inline constexpr int kBarPadding = 4;
+inline constexpr std::int64_t kBarPadding = kPopupPadding.fallback;
 inline constexpr char kBarFont[] =
     "<FONT style='color: #000000; font-family: Arial; font-size: 12pt;'>";
 

@@ -2,14 +2,14 @@
 
 #include <string>
 
+#include "generator/PackageContract.h"
 #include "util/SplitString.h"
 
 namespace generator {
 
-// The connection settings beside the package: with this file the package
-// keeps its sales count, remembered visitors and secret in a shared database,
-// for a site served by several web servers.
-inline constexpr char kDatabaseFile[] = "stdatabase.php";
+// The connection settings beside the package are kDatabaseFile: with this file
+// the package keeps its sales count, remembered visitors and secret in a shared
+// database, for a site served by several web servers.
 
 struct DatabaseSettings {
   std::string dsn;  // a PDO data source, "mysql:host=...;dbname=..."

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "generator/ConfigFile.h"
+#include "generator/PackageContract.h"
 #include "generator/PageInclude.h"
 #include "generator/SetupKey.h"
 #include "generator/ShippedFiles.h"
@@ -13,8 +14,6 @@
 namespace generator {
 
 namespace {
-
-constexpr char kConfigFile[] = "stconfig1.php";
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 

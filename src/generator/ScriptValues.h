@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "generator/PackageContract.h"
+
 namespace generator {
 
 // How the settings are written into the configuration file.
@@ -11,10 +13,6 @@ namespace generator {
 // The whole number a spin field holds: its value truncated toward zero.
 // Throws AppError when the value is not a number or does not fit 64 bits.
 std::int64_t WholeNumber(double value);
-
-// The seconds the configuration file's expiry lies before the instant the
-// offer ends; the server scripts add them back.
-inline constexpr std::int64_t kExpiryOffsetSeconds = 6600;
 
 // Seconds since 1970-01-01 00:00 UTC for the expiry date-time `dateTime` moved
 // by `zoneHours`, less kExpiryOffsetSeconds.

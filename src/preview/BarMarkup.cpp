@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "generator/ConfigFile.h"
+#include "generator/PackageContract.h"
 #include "generator/ScriptValues.h"
 #include "preview/BarTemplate.h"
 
@@ -18,9 +19,8 @@ namespace {
 
 // The package pulls an expiry beyond these into them; only an unbounded time
 // zone takes the tool's own expiry so far.
-constexpr std::int64_t kExpiryBound = 1000000000000;
-// The longest wait a browser timer keeps; it fires a longer one at once.
-constexpr std::int64_t kLongestTimerMs = 2147483647;
+constexpr std::int64_t kExpiryBound = generator::kOfferExpire.most;
+static_assert(-kExpiryBound == generator::kOfferExpire.least);
 
 using Values = std::vector<std::pair<std::string_view, std::string>>;
 
@@ -93,7 +93,7 @@ Values CountdownValues(const OfferSettings& s, const VisitorOffer& offer,
   }
   const std::int64_t refresh =
       offer.open && WholeNumber(s.maxNumSales) > 0
-          ? std::min(60000 * WholeNumber(s.counterRefresh), kLongestTimerMs)
+          ? std::min(60000 * WholeNumber(s.counterRefresh), generator::kLongestTimerMs)
           : 0;
   return {{"{{seconds}}", std::move(seconds)},
           {"{{refresh}}", std::to_string(refresh)},

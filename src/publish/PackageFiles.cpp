@@ -4,6 +4,7 @@
 
 #include "generator/DatabaseFile.h"
 #include "generator/GenerateScript.h"
+#include "generator/PackageContract.h"
 #include "generator/ShippedFiles.h"
 #include "publish/Destination.h"
 
@@ -11,7 +12,6 @@ namespace publish {
 
 namespace {
 
-constexpr char kConfigFile[] = "stconfig1.php";
 constexpr char kTemporaryPrefix[] = ".tolvan-part.";
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
@@ -38,11 +38,11 @@ std::vector<PackageFile> PackageFiles(const std::string& page) {
   }
   const std::string folder = generator::TargetFolderOf(page);
   auto local = [&folder](const std::string& name) { return folder + name; };
-  if (!std::filesystem::is_regular_file(local(kConfigFile), error)) {
+  if (!std::filesystem::is_regular_file(local(generator::kConfigFile), error)) {
     throw PublishError("There is no script package beside " + page +
                        ": generate it first (Generate Script, or tolvan generate).");
   }
-  std::vector<PackageFile> files{{local(kConfigFile), kConfigFile}};
+  std::vector<PackageFile> files{{local(generator::kConfigFile), generator::kConfigFile}};
   const bool database = std::filesystem::is_regular_file(local(generator::kDatabaseFile), error);
   if (database) files.push_back({local(generator::kDatabaseFile), generator::kDatabaseFile, 0640});
   auto add = [&](const char* shipped) {
