@@ -718,7 +718,7 @@ final class Hurrex
     // copies left and reloads the page when the offer ends, so that the server decides.
     private static function barScript(array $cfg, array $offer)
     {
-        $url = json_encode(self::urlFolder() . 'stiframe.php?format=json',
+        $url = json_encode(self::urlFolder() . self::FIGURES_ADDRESS,
             JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS | JSON_HEX_QUOT | JSON_UNESCAPED_SLASHES);
         $seconds = $offer['open'] ? $offer['secondsleft'] : null;
         // At least a minute apart, and never longer than a browser timer can wait.

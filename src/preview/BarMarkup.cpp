@@ -97,7 +97,7 @@ Values CountdownValues(const OfferSettings& s, const VisitorOffer& offer,
           : 0;
   return {{"{{seconds}}", std::move(seconds)},
           {"{{refresh}}", std::to_string(refresh)},
-          {"{{url}}", ScriptString(*urlFolder + "stiframe.php?format=json")},
+          {"{{url}}", ScriptString(*urlFolder + generator::kFiguresAddress)},
           {"{{ended}}", "location.reload()"}};
 }
 
