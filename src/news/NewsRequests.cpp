@@ -1,6 +1,7 @@
 #include "news/NewsRequests.h"
 
 #include "net/HttpClient.h"
+#include "net/RequestGroup.h"
 #include "news/NewsAnswers.h"
 
 namespace news {
@@ -10,9 +11,7 @@ namespace {
 constexpr char kListScript[] = "getlastnews.php";
 constexpr char kDetailsScript[] = "getnewsdetails.php";
 
-// How many news requests are on this thread's stack: a user's request may start while the
-// program's own waits.
-int asking = 0;
+net::RequestGroup requests;
 
 // The trimmed answer of one request, or the reason why nothing is to follow.
 struct Answer {
@@ -23,10 +22,7 @@ struct Answer {
 Answer Ask(const Service& service, const char* script, const std::vector<net::FormField>& fields,
            net::Priority priority) {
   Answer answer;
-  ++asking;
-  struct Done {
-    ~Done() { --asking; }
-  } done;
+  const net::RequestGroup::Member asking(requests);
   try {
     const std::string url = RequestUrl(service.baseUrl, script);
     answer.trimmed = TrimAnswer(
@@ -71,7 +67,7 @@ Outcome Succeeded() {
 }  // namespace
 
 void Cancel() {
-  if (asking > 0) net::HttpClient::Instance().Abort();
+  requests.Cancel();
 }
 
 std::string RequestUrl(const std::string& baseUrl, const char* script) {

@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 
 #include "net/HttpClient.h"
+#include "net/RequestGroup.h"
 #include "update/DownloadToFile.h"
 #include "update/ProfileFile.h"
 #include "update/Version.h"
@@ -15,15 +16,10 @@ const char UpdateBaseURL[] = UPDATE_BASE_URL;
 
 namespace {
 
-// How many checks are on this thread's stack: a user's check may start while
-// the program's own waits.
-int checking = 0;
+net::RequestGroup checks;
 
 Download Fetch(const std::string& url, const std::string& fileName, net::Priority priority) {
-  ++checking;
-  struct Done {
-    ~Done() { --checking; }
-  } done;
+  const net::RequestGroup::Member checking(checks);
   return DownloadToFile(url, fileName, kMaxProfileBytes, priority);
 }
 
@@ -57,7 +53,7 @@ Lookup LookForUpdate(const std::string& baseUrl, const std::string& folder, Aske
 bool Busy() { return net::HttpClient::Instance().Refuses(net::Priority::User); }
 
 void Cancel() {
-  if (checking > 0) net::HttpClient::Instance().Abort();
+  checks.Cancel();
 }
 
 UUtils::LaunchRequest UpdaterLaunch(const std::string& baseUrl, const std::string& folder) {
