@@ -4,8 +4,9 @@
 #     writes SOURCE with its one marker /*bar.template*/ replaced by a case of a PHP switch for
 #     each part, returning the part's text joined with the values of its {{placeholders}}
 #     ($values['name']), so that the package fills a part in one expression; its parts of
-#     PHP source put in as PhpParts.cmake does; and with -DCONTRACT=contract.txt, its marker
+#     PHP source put in as PhpParts.cmake does; with -DCONTRACT=contract.txt, its marker
 #     /*contract*/ replaced by the constants of the package's contract (PackageContract.cmake);
+#     and its marker /*build*/, where it has one, by the SHA-1 digest of the text so made;
 #   cmake -DFORMAT=cpp -DTEMPLATE=bar.template -DOUTPUT=BarTemplate.h -P BarTemplate.cmake
 #     writes a header with each part as a string constant kTemplate<Name>.
 # The template's own comments tell how its parts are read.
@@ -94,6 +95,13 @@ if(FORMAT STREQUAL "php")
     contract_read("${CONTRACT}")
     contract_php(constants)
     replace_marker(php "/*contract*/" "${constants}")
+    contract_php_values(values)
+    replace_marker(php "/*settings*/" "${values}")
+  endif()
+  # The digest of the text made, by which the package knows what an older build prepared.
+  if(php MATCHES "/\\*build\\*/")
+    string(SHA1 digest "${php}")
+    replace_marker(php "/*build*/" "${digest}")
   endif()
   file(WRITE "${OUTPUT}" "${php}")
 elseif(FORMAT STREQUAL "cpp")

@@ -89,6 +89,18 @@ function(contract_php out)
   set(${out} "${php}" PARENT_SCOPE)
 endfunction()
 
+# The settings of stconfig1.php as the sales page holds them, for stmain.php's call in the page's
+# scope: a PHP list with one value for each, NUMBERS then TEXTS, null where the page sets none.
+function(contract_php_values out)
+  set(values)
+  foreach(line IN LISTS contract_numbers contract_texts)
+    contract_row("${line}")
+    list(APPEND values "$${row_name} ?? null")
+  endforeach()
+  list(JOIN values ",\n    " values)
+  set(${out} "[\n    ${values}]" PARENT_SCOPE)
+endfunction()
+
 function(contract_cpp out)
   set(cpp "// Made by the build from server/contract.txt: change the table, not this file.\n")
   string(APPEND cpp "#pragma once\n\n#include <cstdint>\n#include <string_view>\n\n")

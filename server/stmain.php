@@ -25,6 +25,16 @@ final class Hurrex
     const URL_UNSAFE = '/[^\x21\x23-\x26\x28-\x3A\x3C-\x5B\x5D-\x7E]/';
 
     const HEX_DIGITS = '0123456789ABCDEFabcdef';
+    // Every setting of stconfig1.php by name.
+    const SETTINGS = self::NUMBERS + self::TEXTS;
+    // What the view kept of the settings for the next, beside the package (a live file, never
+    // shipped): a PHP file that opcache keeps in memory, so a view reads it for little.
+    const PREPARED_FILE = 'stprepared.php';
+    // Which build of this file made a prepared file: the build puts in the digest of its text.
+    const BUILD = '/*build*/';
+    // How long a prepared file stays before a view may write it again: a host whose opcache
+    // keeps an older copy in memory makes no write on every view.
+    const PREPARED_REWRITE_SECONDS = 10;
     // A cookie name as the tool writes it: letters, digits and the underscore.
     const COOKIE_NAME = '/^[A-Za-z0-9_]{1,64}$/D';
 
@@ -41,12 +51,17 @@ final class Hurrex
         try {
             return $work(...$arguments);
         } catch (Throwable $e) {
-            self::log(get_class($e) . ': ' . $e->getMessage() . ' in ' . $e->getFile() . ' on line '
-                . $e->getLine());
+            self::logThrowable($e);
             return $fallback;
         } finally {
             restore_error_handler();
         }
+    }
+
+    public static function logThrowable(Throwable $e)
+    {
+        self::log(get_class($e) . ': ' . $e->getMessage() . ' in ' . $e->getFile() . ' on line '
+            . $e->getLine());
     }
 
     // The error handler of guarded(): a warning silenced with @ is one the package expects and
@@ -110,7 +125,8 @@ final class Hurrex
 
     // The settings from the variables of stconfig1.php, checked, with defaults for missing
     // values and out-of-range numbers pulled into the tool's range; null when none is there.
-    public static function config(array $vars)
+    // $clean tells whether they were all as the tool writes them (nothing logged).
+    public static function config(array $vars, &$clean = null)
     {
         $cfg = [];
         $missing = [];
@@ -154,6 +170,7 @@ final class Hurrex
         if ($cfg['page2'] !== '') {
             $cfg['page2'] = trim(preg_replace('/[\x00-\x1F\x7F]/', '', $cfg['page2']));
         }
+        $clean = !$missing && !$outside;
         return $cfg;
     }
 
@@ -300,7 +317,7 @@ final class Hurrex
                 self::log('output began before stthanks.php, so a reload will count this sale '
                     . 'again');
             } else {
-                self::sendVisitorCookie($cfg['cookiename'], $first, $buyer, $now);
+                self::sendVisitorCookie($cfg['cookiename'], $first, $buyer);
             }
         }
         $address = $cfg['checkip'] === 1 ? self::addressKey(self::remoteAddress()) : null;
@@ -329,8 +346,20 @@ final class Hurrex
     // Null without sodium.
     public static function quickSignature($what, $secret)
     {
-        return function_exists('sodium_crypto_generichash')
-            ? bin2hex(sodium_crypto_generichash($what, hex2bin($secret), 16)) : null;
+        static $sodium = null;
+        static $hex = null;
+        static $key = null;
+        if ($sodium === null) {
+            $sodium = function_exists('sodium_crypto_generichash');
+        }
+        if (!$sodium) {
+            return null;
+        }
+        if ($secret !== $hex) {
+            $key = hex2bin($secret);
+            $hex = $secret;
+        }
+        return bin2hex(sodium_crypto_generichash($what, $key, 16));
     }
 
     // A visitor cookie's value: the first view and the visitor's id, signed.
@@ -347,16 +376,27 @@ final class Hurrex
     // Cookies signed with either signature are good, whichever this PHP makes now.
     public static function parseVisitorCookie($cookieName, $value, $secret)
     {
-        if (!is_string($value) || !preg_match(
-            '/^(\d{1,12})\.(?:([0-9a-f]{32})\.)?([0-9a-f]{64}|(?<=[0-9a-f]{32}\.)[0-9a-f]{32})$/D',
-            $value, $m)) {
+        // first view.signature or first view.id.signature; the signature vouches for the id's
+        // letter case, as the package signs only ids of lower-case hex digits.
+        $parts = is_string($value) ? explode('.', $value) : [];
+        $count = count($parts);
+        if ($count < 2 || $count > 3 || strlen($parts[0]) > 12 || !ctype_digit($parts[0])
+            || ($count === 3 && (strlen($parts[1]) !== 32 || !ctype_xdigit($parts[1])))) {
             return null;
         }
-        $signed = $cookieName . '|' . $m[1] . ($m[2] === '' ? '' : '|' . $m[2]);
-        $expected = strlen($m[3]) === 64 ? self::signature($signed, $secret)
-            : self::quickSignature($signed, $secret);
-        return $expected !== null && hash_equals($expected, $m[3])
-            ? [(int)$m[1], $m[2] === '' ? null : $m[2]] : null;
+        $id = $count === 3 ? $parts[1] : null;
+        $signed = $cookieName . '|' . $parts[0] . ($id === null ? '' : '|' . $id);
+        $signature = $parts[$count - 1];
+        $length = strlen($signature);
+        if ($length === 64) {
+            $expected = self::signature($signed, $secret);
+        } elseif ($length === 32 && $id !== null) {
+            $expected = self::quickSignature($signed, $secret);
+        } else {
+            return null;
+        }
+        return $expected !== null && hash_equals($expected, $signature)
+            ? [(int)$parts[0], $id] : null;
     }
 
     // [first view, id] of this request's visitor cookie, null without a valid one.
@@ -373,10 +413,10 @@ final class Hurrex
         return bin2hex(random_bytes(16));
     }
 
-    private static function sendVisitorCookie($name, $first, $id, $now)
+    private static function sendVisitorCookie($name, $first, $id)
     {
         self::sendCookie($name, self::visitorCookie($name, $first, $id, self::secret()),
-            $now + self::VISITOR_COOKIE_SECONDS);
+            self::VISITOR_COOKIE_SECONDS);
     }
 
     // The part of an address that names one visitor: an IPv4 address whole, an IPv6 address by
@@ -405,8 +445,21 @@ final class Hurrex
     // The URL folder of the running script as PHP decoded it, with a trailing slash.
     private static function scriptFolder()
     {
-        $folder = dirname(isset($_SERVER['SCRIPT_NAME']) ? $_SERVER['SCRIPT_NAME'] : '/');
+        $name = isset($_SERVER['SCRIPT_NAME']) ? (string)$_SERVER['SCRIPT_NAME'] : '/';
+        $cut = strrpos($name, '/');
+        if ($cut !== false && $cut < strlen($name) - 1 && ($cut === 0 || $name[$cut - 1] !== '/')
+            && strpos($name, '\\') === false) {
+            return substr($name, 0, $cut + 1);  // what the lines below make of a plain name
+        }
+        $folder = dirname($name);
         return rtrim(str_replace('\\', '/', $folder), '/') . '/';
+    }
+
+    // The path of the address this request asked for, as the browser sent it.
+    private static function requestPath()
+    {
+        $uri = isset($_SERVER['REQUEST_URI']) ? (string)$_SERVER['REQUEST_URI'] : '';
+        return substr($uri, 0, strcspn($uri, '?#'));
     }
 
     // The folder of the running script as browsers send it (percent-encoded): the part of the
@@ -419,13 +472,8 @@ final class Hurrex
             return $url;
         }
         $folder = self::scriptFolder();
-        $uri = isset($_SERVER['REQUEST_URI']) ? (string)$_SERVER['REQUEST_URI'] : '';
-        $path = substr($uri, 0, strcspn($uri, '?#'));
-        if ($path !== '' && $path[0] === '/' && strpos($path, '%') === false) {
-            if (strncmp($path, $folder, strlen($folder)) === 0) {
-                return $url = self::cookieSafe($folder);
-            }
-        } elseif ($path !== '' && $path[0] === '/') {
+        $path = self::requestPath();
+        if ($path !== '' && $path[0] === '/' && strpos($path, '%') !== false) {
             for ($at = 0; ($at = strpos($path, '/', $at)) !== false; $at++) {
                 if (rawurldecode(substr($path, 0, $at + 1)) === $folder) {
                     return $url = self::cookieSafe(substr($path, 0, $at + 1));
@@ -442,9 +490,10 @@ final class Hurrex
     private static function cookiePath()
     {
         $folder = self::urlFolder();
-        $uri = isset($_SERVER['REQUEST_URI']) ? (string)$_SERVER['REQUEST_URI'] : '';
-        $path = substr($uri, 0, strcspn($uri, '?#'));
-        if ($path === '' || $path[0] !== '/') {
+        $path = self::requestPath();
+        // A request within the folder: the folder holds no byte that cookieSafe() changes, so
+        // the folder asked for begins with it as well.
+        if ($path === '' || $path[0] !== '/' || strncmp($path, $folder, strlen($folder)) === 0) {
             return $folder;
         }
         $asked = self::cookieSafe(substr($path, 0, strrpos($path, '/') + 1));
@@ -467,15 +516,15 @@ final class Hurrex
         }, $path);
     }
 
-    // Sets a cookie for the folder of the running script. Written by hand: PHP's setcookie()
-    // refuses paths that browsers send, such as one with a comma.
-    private static function sendCookie($name, $value, $expires)
+    // Sets a cookie for the folder of the running script, kept for $seconds. Written by hand:
+    // PHP's setcookie() refuses paths that browsers send, such as one with a comma. Max-Age
+    // alone: every browser in use honours it, and an Expires date costs a view more than the
+    // rest of the header.
+    private static function sendCookie($name, $value, $seconds)
     {
         $secure = !empty($_SERVER['HTTPS']) && strtolower($_SERVER['HTTPS']) !== 'off';
-        header('Set-Cookie: ' . $name . '=' . $value . '; expires='
-            . gmdate('D, d M Y H:i:s', $expires) . ' GMT; Max-Age=' . ($expires - time())
-            . '; path=' . self::cookiePath() . '; HttpOnly; SameSite=Lax'
-            . ($secure ? '; Secure' : ''), false);
+        header('Set-Cookie: ' . $name . '=' . $value . '; Max-Age=' . $seconds . '; path='
+            . self::cookiePath() . '; HttpOnly; SameSite=Lax' . ($secure ? '; Secure' : ''), false);
     }
 
     // The visitor's first view: the earliest that the signed cookie and, in a one-time offer
@@ -498,7 +547,7 @@ final class Hurrex
                 self::log('output began before stmain.php, so the visitor cookie cannot be set');
             } else {
                 $id = $cookie === null || $cookie[1] === null ? self::newVisitorId() : $cookie[1];
-                self::sendVisitorCookie($cfg['cookiename'], $first, $id, $now);
+                self::sendVisitorCookie($cfg['cookiename'], $first, $id);
             }
         }
         return $first;
@@ -670,8 +719,16 @@ final class Hurrex
         if ($tail === '') {
             return $html;
         }
-        $end = strripos($html, '</body');
-        return $end === false || $end < $at ? $html . $tail : substr_replace($html, $tail, $end, 0);
+        // The last </body>, looked for in the page's end first: strripos() lowers the case of all
+        // it searches.
+        $cut = max($at, strlen($html) - 4096);
+        $end = strripos(substr($html, $cut), '</body');
+        if ($end !== false) {
+            $end += $cut;
+        } elseif ($cut > $at) {
+            $end = strripos($html, '</body', $at);
+        }
+        return $end === false ? $html . $tail : substr_replace($html, $tail, $end, 0);
     }
 
     // Part $name of the bar with its placeholders filled from $values (name => text, every one of
@@ -686,16 +743,32 @@ final class Hurrex
         throw new LogicException('the bar has no part ' . $name);
     }
 
-    // The bar's markup: the part after <body> and the part before </body>.
-    private static function bar(array $cfg, array $offer)
+    // Marks a name in the bar's markup while it is laid out. Neither the template nor the values
+    // the package fills in itself hold a control byte; the seller's texts go in after the split.
+    const MARK = "\x01";
+
+    // The bar for the settings $cfg, laid out for the views: [the part after <body>, the part
+    // before </body>], each a list of texts with, between each two, the name of a figure that
+    // every view fills in (minutes, copies, seconds, refresh, url).
+    public static function barLayout(array $cfg)
     {
-        $open = $offer['open'];
-        $minutes = $open ? self::minutesLeft($offer['secondsleft']) : 0;
-        $copies = $open ? $offer['copiesleft'] : 0;
-        $text = strtr($cfg['popuptext'], [
-            '%%timeleft%%' => self::fill('timeleft', ['minutes' => $minutes]),
-            '%%copiesleft%%' => self::fill('copiesleft', ['copies' => $copies]),
-        ]);
+        $mark = function ($name) {
+            return self::MARK . $name . self::MARK;
+        };
+        $texts = ['font' => $cfg['popupfont']];  // the seller's, put in after the split
+        $text = '';
+        $pieces = preg_split('/(%%timeleft%%|%%copiesleft%%)/', $cfg['popuptext'], -1,
+            PREG_SPLIT_DELIM_CAPTURE);
+        foreach ($pieces as $i => $piece) {
+            if ($i % 2 === 0) {
+                $texts['text' . $i] = $piece;
+                $text .= $mark('text' . $i);
+            } else {
+                $text .= $piece === '%%timeleft%%'
+                    ? self::fill('timeleft', ['minutes' => $mark('minutes')])
+                    : self::fill('copiesleft', ['copies' => $mark('copies')]);
+            }
+        }
         $height = $cfg['popupheight'];
         $edge = $cfg['popuptop'] === 1 ? 'top' : 'bottom';
         $bar = self::fill('bar', [
@@ -705,31 +778,70 @@ final class Hurrex
             'padding' => $cfg['popuppadding'],
             'border' => $cfg['popupborder'],
             'color' => $cfg['popupbgcolor'],
-            'font' => $cfg['popupfont'],
+            'font' => $mark('font'),
             'text' => $text,
             'fontend' => $cfg['popupfont'] !== '' ? '</font>' : '',
         ]);
         $room = self::fill('room', ['height' => $height]);
-        $script = self::barScript($cfg, $offer);
-        return $edge === 'top' ? [$bar . $room . $script, ''] : [$bar . $script, $room];
+        // The script counts the minutes down from the seconds the server gave, refreshes the
+        // copies left and reloads the page when the offer ends, so that the server decides.
+        $script = self::fill('script', ['seconds' => $mark('seconds'),
+            'refresh' => $mark('refresh'), 'url' => $mark('url'), 'ended' => 'location.reload()']);
+        $parts = $edge === 'top' ? [$bar . $room . $script, ''] : [$bar . $script, $room];
+        return [self::layout($parts[0], $texts), self::layout($parts[1], $texts)];
     }
 
-    // The bar's script: it counts the minutes down from the seconds the server gave, refreshes the
-    // copies left and reloads the page when the offer ends, so that the server decides.
-    private static function barScript(array $cfg, array $offer)
+    // $markup split at its marks: texts, with the seller's $texts (mark name => text) put in,
+    // and the names of the figures between them.
+    private static function layout($markup, array $texts)
     {
-        $url = json_encode(self::urlFolder() . self::FIGURES_ADDRESS,
-            JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS | JSON_HEX_QUOT | JSON_UNESCAPED_SLASHES);
-        $seconds = $offer['open'] ? $offer['secondsleft'] : null;
-        // At least a minute apart, and never longer than a browser timer can wait.
-        $refresh = $offer['open'] && $cfg['maxsales'] > 0
-            ? min(60000 * $cfg['refreshtime'], self::LONGEST_TIMER_MS) : 0;
-        return self::fill('script', [
+        $pieces = explode(self::MARK, $markup);
+        $layout = [$pieces[0]];
+        $last = 0;
+        for ($i = 1, $count = count($pieces); $i < $count; $i += 2) {
+            if (isset($texts[$pieces[$i]])) {
+                $layout[$last] .= $texts[$pieces[$i]] . $pieces[$i + 1];
+            } else {
+                $layout[] = $pieces[$i];
+                $layout[] = $pieces[$i + 1];
+                $last += 2;
+            }
+        }
+        return $layout;
+    }
+
+    // The bar's markup for $offer from its $layout (barLayout()): [the part after <body>, the
+    // part before </body>].
+    private static function bar(array $layout, array $cfg, array $offer)
+    {
+        $open = $offer['open'];
+        $seconds = $open ? $offer['secondsleft'] : null;
+        $figures = [
+            'minutes' => $open ? self::minutesLeft($seconds) : 0,
+            'copies' => $open ? $offer['copiesleft'] : 0,
             'seconds' => $seconds === null ? 'null' : $seconds,
-            'refresh' => $refresh,
-            'url' => $url,
-            'ended' => 'location.reload()',
-        ]);
+            // At least a minute apart, and never longer than a browser timer can wait.
+            'refresh' => $open && $cfg['maxsales'] > 0
+                ? min(60000 * $cfg['refreshtime'], self::LONGEST_TIMER_MS) : 0,
+            'url' => self::scriptString(self::urlFolder() . self::FIGURES_ADDRESS),
+        ];
+        return [self::fillLayout($layout[0], $figures), self::fillLayout($layout[1], $figures)];
+    }
+
+    private static function fillLayout(array $layout, array $figures)
+    {
+        for ($i = 1, $count = count($layout); $i < $count; $i += 2) {
+            $layout[$i] = $figures[$layout[$i]];
+        }
+        return implode('', $layout);
+    }
+
+    // A URL path (cookieSafe()) as a script's string. Only <, > and & are left to escape, so that
+    // the text never closes the script.
+    private static function scriptString($path)
+    {
+        return strpbrk($path, '<>&') === false ? '"' . $path . '"' : json_encode($path,
+            JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS | JSON_HEX_QUOT | JSON_UNESCAPED_SLASHES);
     }
 
     // The next page's address: a relative one made absolute against the sales page's folder, so
@@ -755,16 +867,26 @@ final class Hurrex
             . '">Continue</a></p>';
     }
 
-    // What stmain.php does on the sales page: sends an ended offer on to the next page, or puts the
-    // bar into the page's HTML.
-    public static function page(array $vars)
+    // What stmain.php does on the sales page, given the page's settings ($values: one for each of
+    // SETTINGS in its order, null where the page sets none): sends an ended offer on to the next
+    // page, or puts the bar into the page's HTML. As guarded() does, written out: a view's
+    // every step counts.
+    public static function page(array $values)
     {
         static $ran = false;
         if ($ran) {
             return;
         }
         $ran = true;
-        $redirect = self::guarded([self::class, 'offerPage'], null, [$vars]);
+        set_error_handler([self::class, 'logWarning']);
+        try {
+            $redirect = self::offerPage($values);
+        } catch (Throwable $e) {
+            self::logThrowable($e);
+            $redirect = null;
+        } finally {
+            restore_error_handler();
+        }
         if ($redirect !== null) {
             self::redirect($redirect);
             exit;
@@ -773,15 +895,16 @@ final class Hurrex
 
     // The sales page's offer: the address of the next page when the offer has ended and the
     // visitor is sent on, else null, and the bar is put into the page as it is sent.
-    private static function offerPage(array $vars)
+    private static function offerPage(array $values)
     {
-        $cfg = self::config($vars);
-        if ($cfg === null) {
+        $view = self::prepared($values);
+        if ($view === null) {
             if (get_included_files()[0] !== __FILE__) {  // not a request for this file itself
                 self::log('the sales page holds no offer settings; is stconfig1.php included?');
             }
             return null;
         }
+        list($cfg, $layout) = $view;
         $offer = self::currentOffer($cfg, time(), true);
         if (!$offer['open'] && $cfg['page2'] !== '') {
             return self::nextPage($cfg);
@@ -789,8 +912,59 @@ final class Hurrex
         if (!headers_sent()) {
             header('Cache-Control: private, no-store');
         }
-        ob_start(new HurrexPageFilter(self::bar($cfg, $offer)));
+        ob_start(new HurrexPageFilter(self::bar($layout, $cfg, $offer)));
         return null;
+    }
+
+    // The sales page's settings ($values, as page() takes them) checked, and the bar laid out for
+    // them: [settings, layout], null when the page sets none. Where opcache keeps files in memory
+    // they are kept in the prepared file for the views after, which read them from there while
+    // the page's settings and this build of the package are those they were made for.
+    private static function prepared(array $values)
+    {
+        $file = __DIR__ . '/' . self::PREPARED_FILE;
+        $keep = ini_get('opcache.enable') && (PHP_SAPI !== 'cli' || ini_get('opcache.enable_cli'));
+        if ($keep && is_file($file)) {
+            $kept = include $file;
+            if (isset($kept['build'], $kept['values'], $kept['view']) && $kept['build'] === self::BUILD
+                && $kept['values'] === $values) {
+                return $kept['view'];
+            }
+        }
+        $cfg = self::config(array_combine(array_keys(self::SETTINGS), $values), $clean);
+        if ($cfg === null) {
+            return null;
+        }
+        $view = [$cfg, self::barLayout($cfg)];
+        if ($keep && $clean) {  // settings with a problem are logged on every view instead
+            self::keepPrepared($file, ['build' => self::BUILD, 'values' => $values, 'view' => $view]);
+        }
+        return $view;
+    }
+
+    // Writes the prepared file whole, unless a view wrote it a moment ago (a host whose opcache
+    // keeps an older copy would else have every view write it) or the folder cannot be written.
+    private static function keepPrepared($file, array $prepared)
+    {
+        $now = time();
+        $written = @filemtime($file);
+        if (($written !== false && $written <= $now
+            && $now - $written < self::PREPARED_REWRITE_SECONDS) || !is_writable(__DIR__)) {
+            return;
+        }
+        // Only whole numbers, texts and lists of them: the settings are kept only when each is
+        // one the tool could have written.
+        $text = "<?php\n// The offer's settings, prepared by the offer package for its views.\nreturn "
+            . var_export($prepared, true) . ";\n";
+        $temp = __DIR__ . '/stprepared-' . bin2hex(random_bytes(6)) . '.php';
+        if (@file_put_contents($temp, $text) === strlen($text) && @rename($temp, $file)) {
+            if (function_exists('opcache_invalidate')) {
+                @opcache_invalidate($file, true);
+            }
+            return;
+        }
+        @unlink($temp);
+        self::log('cannot write ' . $file . '; the views work without it');
     }
 }
 
@@ -814,10 +988,19 @@ final class HurrexPageFilter
         list($this->head, $this->tail) = $bar;
     }
 
-    // The output handler: a fault of the filter passes the chunk on as it came.
+    // The output handler: a fault of the filter passes the chunk on as it came. As guarded()
+    // does, written out.
     public function __invoke($chunk, $phase)
     {
-        return Hurrex::guarded([$this, 'filter'], $chunk, [$chunk, $phase]);
+        set_error_handler([Hurrex::class, 'logWarning']);
+        try {
+            return $this->filter($chunk, $phase);
+        } catch (Throwable $e) {
+            Hurrex::logThrowable($e);
+            return $chunk;
+        } finally {
+            restore_error_handler();
+        }
     }
 
     public function filter($chunk, $phase)
@@ -920,5 +1103,5 @@ final class HurrexPageFilter
 }
 
 if (empty($hurrexLibraryOnly)) {
-    Hurrex::page(get_defined_vars());
+    Hurrex::page(/*settings*/);
 }
