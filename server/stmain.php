@@ -262,9 +262,7 @@ final class Hurrex
     public static function parseCount($text)
     {
         $text = trim($text);
-        $length = strlen($text);
-        return $length > 0 && $length <= 15 && strspn($text, '0123456789') === $length
-            ? (int)$text : null;
+        return strlen($text) <= 15 && ctype_digit($text) ? (int)$text : null;
     }
 
     // Counts the sale of the browser sending this request: a browser that viewed the sales page
@@ -413,10 +411,16 @@ final class Hurrex
         return bin2hex(random_bytes(16));
     }
 
+    // Sets the visitor cookie for the folder of the running script. Written by hand: PHP's
+    // setcookie() refuses paths that browsers send, such as one with a comma. Max-Age alone:
+    // every browser in use honours it, and an Expires date costs a view more than the rest of
+    // the header.
     private static function sendVisitorCookie($name, $first, $id)
     {
-        self::sendCookie($name, self::visitorCookie($name, $first, $id, self::secret()),
-            self::VISITOR_COOKIE_SECONDS);
+        $secure = !empty($_SERVER['HTTPS']) && strtolower($_SERVER['HTTPS']) !== 'off';
+        header('Set-Cookie: ' . $name . '=' . self::visitorCookie($name, $first, $id, self::secret())
+            . '; Max-Age=' . self::VISITOR_COOKIE_SECONDS . '; path=' . self::cookiePath()
+            . '; HttpOnly; SameSite=Lax' . ($secure ? '; Secure' : ''), false);
     }
 
     // The part of an address that names one visitor: an IPv4 address whole, an IPv6 address by
@@ -514,17 +518,6 @@ final class Hurrex
         return preg_replace_callback(self::URL_UNSAFE, function ($m) {
             return sprintf('%%%02X', ord($m[0]));
         }, $path);
-    }
-
-    // Sets a cookie for the folder of the running script, kept for $seconds. Written by hand:
-    // PHP's setcookie() refuses paths that browsers send, such as one with a comma. Max-Age
-    // alone: every browser in use honours it, and an Expires date costs a view more than the
-    // rest of the header.
-    private static function sendCookie($name, $value, $seconds)
-    {
-        $secure = !empty($_SERVER['HTTPS']) && strtolower($_SERVER['HTTPS']) !== 'off';
-        header('Set-Cookie: ' . $name . '=' . $value . '; Max-Age=' . $seconds . '; path='
-            . self::cookiePath() . '; HttpOnly; SameSite=Lax' . ($secure ? '; Secure' : ''), false);
     }
 
     // The visitor's first view: the earliest that the signed cookie and, in a one-time offer

@@ -120,10 +120,9 @@ final class HurrexFileStore implements HurrexStore
     // without one). Null (logged) when the file that holds it does not hold a whole number.
     private function currentCount(array $cfg)
     {
-        $count = $this->readCount($this->folder . '/' . self::COUNT_FILE, true);
-        if ($count === false) {
-            $count = $this->readCount($this->dataPath($cfg['salesfile']), true);
-        }
+        $live = $this->folder . '/' . self::COUNT_FILE;
+        $count = file_exists($live) ? $this->readCount($live)
+            : $this->readCount($this->dataPath($cfg['salesfile']), true);
         return $count === false ? 0 : $count;
     }
 
@@ -194,7 +193,7 @@ final class HurrexFileStore implements HurrexStore
             return false;
         }
         $text = @file_get_contents($path, false, null, 0, 64 + strlen(self::HEAD));
-        if ($text !== false && $text !== '' && self::head($path) !== '') {
+        if ($text !== false && $text !== '' && substr($path, -4) === '.php') {  // as head() tells
             $text = strncmp($text, self::HEAD, strlen(self::HEAD)) === 0
                 ? (string)substr($text, strlen(self::HEAD)) : 'no count';
         }
