@@ -419,7 +419,7 @@ final class Hurrex
     {
         $secure = !empty($_SERVER['HTTPS']) && strtolower($_SERVER['HTTPS']) !== 'off';
         header('Set-Cookie: ' . $name . '=' . self::visitorCookie($name, $first, $id, self::secret())
-            . '; Max-Age=' . self::VISITOR_COOKIE_SECONDS . '; path=' . self::cookiePath()
+            . '; Max-Age=' . self::VISITOR_COOKIE_SECONDS . '; path=' . self::folders()[1]
             . '; HttpOnly; SameSite=Lax' . ($secure ? '; Secure' : ''), false);
     }
 
@@ -446,66 +446,58 @@ final class Hurrex
 
     // ---- the visitor ----
 
-    // The URL folder of the running script as PHP decoded it, with a trailing slash.
-    private static function scriptFolder()
+    // The folders of this request, worked out once: [the running script's folder as browsers
+    // send it (percent-encoded), the path the visitor cookie is scoped to]. The first is the part
+    // of the request's own path that decodes to the script's folder, else that folder encoded as
+    // browsers encode a path: the bar's refresh asks there. The second is that folder, widened to
+    // the folder the browser asked for when the host rewrites another address to the page
+    // (/special served by /shop/index.php), so that the browser sends the cookie back to the
+    // page and to the scripts beside it alike.
+    private static function folders()
     {
+        static $folders = null;
+        if ($folders !== null) {
+            return $folders;
+        }
+        // The script's folder as PHP decoded it, with a trailing slash: a plain name is cut at its
+        // last slash, which is what dirname() makes of it, for less.
         $name = isset($_SERVER['SCRIPT_NAME']) ? (string)$_SERVER['SCRIPT_NAME'] : '/';
         $cut = strrpos($name, '/');
         if ($cut !== false && $cut < strlen($name) - 1 && ($cut === 0 || $name[$cut - 1] !== '/')
             && strpos($name, '\\') === false) {
-            return substr($name, 0, $cut + 1);  // what the lines below make of a plain name
+            $folder = substr($name, 0, $cut + 1);
+        } else {
+            $folder = rtrim(str_replace('\\', '/', dirname($name)), '/') . '/';
         }
-        $folder = dirname($name);
-        return rtrim(str_replace('\\', '/', $folder), '/') . '/';
-    }
-
-    // The path of the address this request asked for, as the browser sent it.
-    private static function requestPath()
-    {
         $uri = isset($_SERVER['REQUEST_URI']) ? (string)$_SERVER['REQUEST_URI'] : '';
-        return substr($uri, 0, strcspn($uri, '?#'));
-    }
-
-    // The folder of the running script as browsers send it (percent-encoded): the part of the
-    // request's own path that decodes to it, else the folder encoded as browsers encode a path.
-    // Cookies are scoped to it, and the bar's refresh asks there.
-    public static function urlFolder()
-    {
-        static $url = null;
-        if ($url !== null) {
-            return $url;
-        }
-        $folder = self::scriptFolder();
-        $path = self::requestPath();
+        $path = substr($uri, 0, strcspn($uri, '?#'));
+        $url = null;
         if ($path !== '' && $path[0] === '/' && strpos($path, '%') !== false) {
-            for ($at = 0; ($at = strpos($path, '/', $at)) !== false; $at++) {
+            for ($at = 0; $url === null && ($at = strpos($path, '/', $at)) !== false; $at++) {
                 if (rawurldecode(substr($path, 0, $at + 1)) === $folder) {
-                    return $url = self::cookieSafe(substr($path, 0, $at + 1));
+                    $url = self::cookieSafe(substr($path, 0, $at + 1));
                 }
             }
         }
-        return $url = self::cookieSafe($folder);
-    }
-
-    // The path the cookies are scoped to: the script's folder, widened to the folder the
-    // browser asked for when the host rewrites another address to the page (/special served by
-    // /shop/index.php), so that the browser sends them back to the page and to the scripts
-    // beside it alike.
-    private static function cookiePath()
-    {
-        $folder = self::urlFolder();
-        $path = self::requestPath();
-        // A request within the folder: the folder holds no byte that cookieSafe() changes, so
-        // the folder asked for begins with it as well.
-        if ($path === '' || $path[0] !== '/' || strncmp($path, $folder, strlen($folder)) === 0) {
-            return $folder;
+        if ($url === null) {
+            $url = self::cookieSafe($folder);
+        }
+        // A request within the folder: the folder holds no byte that cookieSafe() changes, so the
+        // folder asked for begins with it as well.
+        if ($path === '' || $path[0] !== '/' || strncmp($path, $url, strlen($url)) === 0) {
+            return $folders = [$url, $url];
         }
         $asked = self::cookieSafe(substr($path, 0, strrpos($path, '/') + 1));
-        if (strncmp($asked, $folder, strlen($folder)) === 0) {
-            return $folder;
+        if (strncmp($asked, $url, strlen($url)) === 0) {
+            return $folders = [$url, $url];
         }
-        $same = strspn($asked ^ $folder, "\0");
-        return substr($folder, 0, strrpos(substr($folder, 0, $same), '/') + 1);
+        $same = strspn($asked ^ $url, "\0");
+        return $folders = [$url, substr($url, 0, strrpos(substr($url, 0, $same), '/') + 1)];
+    }
+
+    public static function urlFolder()
+    {
+        return self::folders()[0];
     }
 
     // A URL path fit for a cookie's Path and a script's string: every byte outside printable
@@ -816,7 +808,7 @@ final class Hurrex
             // At least a minute apart, and never longer than a browser timer can wait.
             'refresh' => $open && $cfg['maxsales'] > 0
                 ? min(60000 * $cfg['refreshtime'], self::LONGEST_TIMER_MS) : 0,
-            'url' => self::scriptString(self::urlFolder() . self::FIGURES_ADDRESS),
+            'url' => self::scriptString(self::folders()[0] . self::FIGURES_ADDRESS),
         ];
         return [self::fillLayout($layout[0], $figures), self::fillLayout($layout[1], $figures)];
     }
