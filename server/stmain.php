@@ -808,9 +808,16 @@ final class Hurrex
             // At least a minute apart, and never longer than a browser timer can wait.
             'refresh' => $open && $cfg['maxsales'] > 0
                 ? min(60000 * $cfg['refreshtime'], self::LONGEST_TIMER_MS) : 0,
-            'url' => self::scriptString(self::folders()[0] . self::FIGURES_ADDRESS),
+            'url' => self::folders()[0] . self::FIGURES_ADDRESS,
         ];
-        return [self::fillLayout($layout[0], $figures), self::fillLayout($layout[1], $figures)];
+        // The address as a script's string. A URL path as folders() gives it holds no quote,
+        // backslash or control byte: only <, > and & are left to escape, so that the text never
+        // closes the script.
+        $figures['url'] = strpbrk($figures['url'], '<>&') === false ? '"' . $figures['url'] . '"'
+            : json_encode($figures['url'], JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS
+                | JSON_HEX_QUOT | JSON_UNESCAPED_SLASHES);
+        return [self::fillLayout($layout[0], $figures),
+            isset($layout[1][1]) ? self::fillLayout($layout[1], $figures) : $layout[1][0]];
     }
 
     private static function fillLayout(array $layout, array $figures)
@@ -819,14 +826,6 @@ final class Hurrex
             $layout[$i] = $figures[$layout[$i]];
         }
         return implode('', $layout);
-    }
-
-    // A URL path (cookieSafe()) as a script's string. Only <, > and & are left to escape, so that
-    // the text never closes the script.
-    private static function scriptString($path)
-    {
-        return strpbrk($path, '<>&') === false ? '"' . $path . '"' : json_encode($path,
-            JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS | JSON_HEX_QUOT | JSON_UNESCAPED_SLASHES);
     }
 
     // The next page's address: a relative one made absolute against the sales page's folder, so
@@ -1001,7 +1000,7 @@ final class HurrexPageFilter
         }
         $headers = Hurrex::responseHeaders();  // as the page has set them by now
         if ($this->held === '' && $this->decoder === null && $chunk !== ''
-            && !$this->startDecoding($headers)) {
+            && isset($headers['content-encoding']) && !$this->startDecoding($headers)) {
             $this->done = true;  // a coding the package cannot read: the page passes untouched
             return $chunk;
         }
@@ -1035,7 +1034,8 @@ final class HurrexPageFilter
             header_remove('Content-Length');  // the page grows by the bar
         }
         if ($final) {
-            return $this->encode(Hurrex::inject($page, $this->head, $this->tail, $at), true);
+            $page = Hurrex::inject($page, $this->head, $this->tail, $at);
+            return $this->encoder === null ? $page : $this->encode($page, true);
         }
         // The closing </body> comes in a later chunk: it gets the tail from the end of the output.
         if ($this->tail !== '') {
