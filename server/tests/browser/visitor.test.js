@@ -55,6 +55,28 @@ test('bar at the top: configured colour, size and border, tokens filled, content
   await page.close();
 });
 
+test('a change of settings shows at the next view, and a prepared file of no use is made anew', async () => {
+  const bar = async () => {
+    const html = await (await fetch(site.url + 'index.php')).text();
+    assert.doesNotMatch(html, phpMessage);
+    return html.match(/<div id="hurrex-bar"[^>]*>(.*?)<\/div>/)[1].replace(/<[^>]*>/g, '');
+  };
+  site.clearLog();
+  site.configure({ maxsales: 10, popuptext: 'first: %%copiesleft%%' });
+  assert.equal(await bar(), 'first: 10');
+  site.configure({ maxsales: 20, popuptext: 'second: %%copiesleft%%' });
+  assert.equal(await bar(), 'second: 20');
+  if (Site.server !== 'php') {  // the built-in server runs without opcache: nothing is prepared
+    assert.match(site.read('stprepared.php'), /^<\?php/);
+    for (const kept of ["<?php return ['build' => 'an older build', 'values' => [], 'view' => []];",
+      '<?php return 7;', '<?php']) {
+      site.write('stprepared.php', kept);
+      assert.equal(await bar(), 'second: 20', kept);
+    }
+  }
+  assert.equal(site.log(), '');
+});
+
 test('minutes and copies count down in the open page without a reload', async () => {
   site.configure({ offerexpire: offerExpire(now() + 150), maxsales: 10, refreshtime: 1,
     popuptext: '%%timeleft%% minutes, %%copiesleft%% copies' });

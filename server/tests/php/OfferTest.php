@@ -188,6 +188,12 @@ final class OfferTest extends TestCase
                 . "[H]<p>x</p>[T]"],
             'no tags at all: at the very start' => ["plain", "[H]plain[T]"],
             'empty' => ["", "[H][T]"],
+            'the last closing body tag, far from the end' => ["<body>a</BODY>b</body>"
+                . str_repeat('c', 5000), "<body>[H]a</BODY>b[T]</body>" . str_repeat('c', 5000)],
+            'a closing body tag across the end\'s first byte' => ["<body>a</body>"
+                . str_repeat('c', 4091), "<body>[H]a[T]</body>" . str_repeat('c', 4091)],
+            'a closing body tag only before the body tag' => ["</body><body>a",
+                "</body><body>[H]a[T]"],
         ];
     }
 
@@ -246,6 +252,29 @@ final class OfferTest extends TestCase
         foreach ([false, true] as $more) {
             $this->assertSame(Hurrex::walkToBarPlace($html, $more, 0),
                 Hurrex::barPlace($html, $more), $more ? 'more to come' : 'whole page');
+        }
+    }
+
+    // The bar is laid out once for its settings and filled by every view: the seller's texts stay
+    // whole, whatever they hold, and every token of the text becomes a figure of the view.
+    public function testBarLayout_leavesTheFiguresToTheViewAndTheSellersTextWhole()
+    {
+        $text = "%%copiesleft%%\x01copies\x01{{minutes}}%%timeleft%%%%%timeleft%%%%copiesleft";
+        $font = "<font title='\x01url\x01'>";
+        foreach ([1, 0] as $top) {
+            list($head, $tail) = Hurrex::barLayout(self::settings(['popuptext' => $text,
+                'popupfont' => $font, 'popuptop' => $top]));
+            $figures = ['copies', 'minutes', 'minutes', 'seconds', 'refresh', 'url'];
+            $this->assertSame($figures, array_values(array_filter($head, function ($i) {
+                return $i % 2 === 1;
+            }, ARRAY_FILTER_USE_KEY)), "top $top");
+            $this->assertCount(1, $tail, "top $top: the room below the page holds no figure");
+            $texts = implode('|', array_filter($head, function ($i) {
+                return $i % 2 === 0;
+            }, ARRAY_FILTER_USE_KEY));
+            foreach ([$font, "\x01copies\x01{{minutes}}", "%%copiesleft"] as $whole) {
+                $this->assertStringContainsString($whole, $texts, "top $top");
+            }
         }
     }
 
