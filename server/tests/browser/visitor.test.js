@@ -63,6 +63,7 @@ test('a change of settings shows at the next view, and a prepared file of no use
   };
   site.clearLog();
   site.configure({ maxsales: 10, popuptext: 'first: %%copiesleft%%' });
+  setSold(site, 0);
   assert.equal(await bar(), 'first: 10');
   site.configure({ maxsales: 20, popuptext: 'second: %%copiesleft%%' });
   assert.equal(await bar(), 'second: 20');
