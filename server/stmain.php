@@ -287,7 +287,8 @@ final class Hurrex
     // cookie carries, and the store counts each once, however often or late the page is opened.
     private static function countBuyer(array $cfg, $knownName)
     {
-        $method = isset($_SERVER['REQUEST_METHOD']) ? $_SERVER['REQUEST_METHOD'] : 'GET';
+        $method = self::request('REQUEST_METHOD');
+        $method = $method === null ? 'GET' : $method;
         if ($method !== 'GET' && $method !== 'POST') {
             return;
         }
@@ -417,7 +418,8 @@ final class Hurrex
     // the header.
     private static function sendVisitorCookie($name, $first, $id)
     {
-        $secure = !empty($_SERVER['HTTPS']) && strtolower($_SERVER['HTTPS']) !== 'off';
+        $https = self::request('HTTPS');
+        $secure = !empty($https) && strtolower($https) !== 'off';
         header('Set-Cookie: ' . $name . '=' . self::visitorCookie($name, $first, $id, self::secret())
             . '; Max-Age=' . self::VISITOR_COOKIE_SECONDS . '; path=' . self::folders()[1]
             . '; HttpOnly; SameSite=Lax' . ($secure ? '; Secure' : ''), false);
@@ -441,7 +443,45 @@ final class Hurrex
     // Forwarded-for headers are the visitor's to forge: the address is the connection's.
     private static function remoteAddress()
     {
-        return isset($_SERVER['REMOTE_ADDR']) ? $_SERVER['REMOTE_ADDR'] : '';
+        $address = self::request('REMOTE_ADDR');
+        return $address === null ? '' : $address;
+    }
+
+    // ---- the request ----
+
+    // The servers that hand PHP the request's variables by name (getenv()): Apache's module and
+    // FastCGI.
+    const BY_NAME = ['apache2handler' => 1, 'fpm-fcgi' => 1, 'cgi-fcgi' => 1];
+
+    // The request's variable $name as $_SERVER holds it; null when the request has none. This
+    // file never names $_SERVER: PHP would then build all of it whenever the file is loaded, the
+    // most of what a view costs on Apache. Read from $_SERVER when the page made PHP build it
+    // already, changes the page made to it included; else asked of the server by name where it
+    // hands them out that way; else from the copy that stserver.php returns.
+    public static function request($name)
+    {
+        static $server = null;
+        if ($server === null) {
+            if (isset($GLOBALS['_SERVER'])) {
+                $server = false;
+            } elseif (isset(self::BY_NAME[PHP_SAPI])) {
+                $server = true;
+            } else {
+                $server = @include __DIR__ . '/stserver.php';
+                if (!is_array($server)) {
+                    self::log(__DIR__ . '/stserver.php is missing; upload the whole package');
+                    $server = [];
+                }
+            }
+        }
+        if ($server === false) {
+            return isset($GLOBALS['_SERVER'][$name]) ? $GLOBALS['_SERVER'][$name] : null;
+        }
+        if ($server === true) {
+            $value = getenv($name);
+            return $value === false ? null : $value;
+        }
+        return isset($server[$name]) ? $server[$name] : null;
     }
 
     // ---- the visitor ----
@@ -461,7 +501,8 @@ final class Hurrex
         }
         // The script's folder as PHP decoded it, with a trailing slash: a plain name is cut at its
         // last slash, which is what dirname() makes of it, for less.
-        $name = isset($_SERVER['SCRIPT_NAME']) ? (string)$_SERVER['SCRIPT_NAME'] : '/';
+        $name = (string)self::request('SCRIPT_NAME');
+        $name = $name === '' ? '/' : $name;
         $cut = strrpos($name, '/');
         if ($cut !== false && $cut < strlen($name) - 1 && ($cut === 0 || $name[$cut - 1] !== '/')
             && strpos($name, '\\') === false) {
@@ -469,7 +510,7 @@ final class Hurrex
         } else {
             $folder = rtrim(str_replace('\\', '/', dirname($name)), '/') . '/';
         }
-        $uri = isset($_SERVER['REQUEST_URI']) ? (string)$_SERVER['REQUEST_URI'] : '';
+        $uri = (string)self::request('REQUEST_URI');
         $path = substr($uri, 0, strcspn($uri, '?#'));
         $url = null;
         if ($path !== '' && $path[0] === '/' && strpos($path, '%') !== false) {

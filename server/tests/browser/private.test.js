@@ -32,7 +32,7 @@ test('a stranger fetches no figure from the package\'s files', async () => {
   await (await fetch(site.url + 'index.php')).text();
   site.configure(settings);
   const own = ['stcount.php', 'stbuyers.php', 'stvisitors.php', 'stsecret.php', 'stlock.php',
-    'stconfig1.php', 'stmain.php', 'stthanks.php'];
+    'stconfig1.php', 'stmain.php', 'stserver.php', 'stthanks.php'];
   // Where opcache keeps scripts in memory (every server here but PHP's own, run without it), the
   // views keep their prepared settings in a file of the package's.
   if (Site.server !== 'php') own.push('stprepared.php');

@@ -100,7 +100,7 @@ TEST_F(GenerateCommandTest, defaultsWriteTheSamePackageAsTheGenerator) {
             "Warning: The bar text shows %%timeleft%%, but the offer has no time limit: it "
             "reads empty.\n");
   EXPECT_EQ(Package(site), Package(GenerateHere(OfferSettings{})));
-  EXPECT_EQ(Package(site).size(), 10u);
+  EXPECT_EQ(Package(site).size(), 11u);
 }
 
 TEST_F(GenerateCommandTest, everyOptionWritesTheSamePackageAsTheGenerator) {

@@ -95,7 +95,8 @@ TEST(PublishPackage, onlyThePackageAndThePageGoTheDatabaseSettingsForTheGroupAlo
   EXPECT_EQ(names, (std::vector<std::string>{
                        "stconfig1.php", "stdatabase.php", "phpenabler.php", "stchmod.php",
                        "stiframe.php", "stiptrack.txt", "stmain.php", "stnumsales.txt",
-                       "stthanks.php", "stthanksredirect.php", "stdbstore.php", "offer.html"}));
+                       "stserver.php", "stthanks.php", "stthanksredirect.php", "stdbstore.php",
+                       "offer.html"}));
   for (const auto& file : files) {
     EXPECT_EQ(file.mode, file.name == "stdatabase.php" ? 0640 : 0644) << file.name;
     EXPECT_EQ(file.keepRemote, file.name == "stiptrack.txt" || file.name == "stnumsales.txt")
