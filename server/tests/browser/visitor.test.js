@@ -2,6 +2,8 @@
 'use strict';
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
 const { Site, offerExpire, now, phpMessage } = require('./site');
 const { setSold } = require('./package');
 
@@ -76,6 +78,32 @@ test('a change of settings shows at the next view, and a prepared file of no use
     }
   }
   assert.equal(site.log(), '');
+});
+
+test('the bar and the cookie know the page\'s folder, whether the page names $_SERVER or not', async () => {
+  const other = await new Site({ maxsales: 10, refreshtime: 1 }, { folder: 'shop' }).start();
+  try {
+    // A page that names $_SERVER makes PHP build it before the package runs.
+    other.write('named.php', other.read('index.php') + '<?php $asked = $_SERVER["REQUEST_URI"]; ?>');
+    for (const name of ['index.php', 'named.php']) {
+      const response = await fetch(other.url + name);
+      const html = await response.text();
+      assert.match(html, /u="\/shop\/stiframe\.php\?format=json"/, name);
+      assert.match(response.headers.get('set-cookie'), /; path=\/shop\/;/, name);
+    }
+    // The copy of the request's variables that servers without them by name need.
+    fs.rmSync(path.join(other.web, 'stserver.php'));
+    const html = await (await fetch(other.url + 'index.php')).text();
+    assert.match(html, /id="hurrex-bar"/);
+    if (Site.server === 'php') {
+      assert.match(other.log(), /stserver\.php is missing; upload the whole package/);
+    } else {
+      assert.match(html, /u="\/shop\/stiframe\.php\?format=json"/);
+      assert.equal(other.log(), '');
+    }
+  } finally {
+    await other.stop();
+  }
 });
 
 test('minutes and copies count down in the open page without a reload', async () => {
