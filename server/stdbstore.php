@@ -60,12 +60,12 @@ final class HurrexDatabase implements HurrexStore
     public static function open($folder)
     {
         $file = $folder . '/' . Hurrex::DATABASE_FILE;
-        if (!is_readable($file)) {
+        $settings = @include $file;
+        if ($settings === false && !is_readable($file)) {
             Hurrex::log($file . ' cannot be read by the web server; sales wait in '
                 . self::SPOOL_FILE . ' until it can');
             return new self($folder, null, true);
         }
-        $settings = @include $file;
         $valid = is_array($settings) && isset($settings['dsn'], $settings['key'])
             && is_string($settings['dsn']) && strncmp($settings['dsn'], 'mysql:', 6) === 0
             && is_string($settings['key']) && preg_match('/^[A-Za-z0-9_.-]{1,64}$/', $settings['key'])
