@@ -363,8 +363,9 @@ final class HurrexDatabase implements HurrexStore
         return $statement;
     }
 
-    // Runs one statement in one round trip; when a table is missing they are made and it runs
-    // again, outside a transaction only: making a table would end one.
+    // Runs a statement, or several separated by semicolons, in one round trip; when a table is
+    // missing they are made and it runs again, outside a transaction only: making a table would
+    // end one.
     private function run(PDO $pdo, $sql, array $values)
     {
         try {
