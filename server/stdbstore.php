@@ -60,12 +60,12 @@ final class HurrexDatabase implements HurrexStore
     public static function open($folder)
     {
         $file = $folder . '/' . Hurrex::DATABASE_FILE;
-        if (!is_readable($file)) {
+        $settings = @include $file;
+        if ($settings === false && !is_readable($file)) {
             Hurrex::log($file . ' cannot be read by the web server; sales wait in '
                 . self::SPOOL_FILE . ' until it can');
             return new self($folder, null, true);
         }
-        $settings = @include $file;
         $valid = is_array($settings) && isset($settings['dsn'], $settings['key'])
             && is_string($settings['dsn']) && strncmp($settings['dsn'], 'mysql:', 6) === 0
             && is_string($settings['key']) && preg_match('/^[A-Za-z0-9_.-]{1,64}$/', $settings['key'])
@@ -149,11 +149,14 @@ final class HurrexDatabase implements HurrexStore
     {
         $seconds = Hurrex::SOLD_MARK_SECONDS;
         $limit = $cfg['maxiplen'];
-        $counted = $this->attempt(function (PDO $pdo) use ($buyer) {
-            return $this->run($pdo, 'SELECT 1 FROM hurrex_sales WHERE offer = ? AND sale = ?',
-                [$this->key(), $buyer])->fetchColumn() !== false;
+        // One look tells whether the buyer was counted already and whether the offer's row is
+        // there for the count to grow in.
+        $state = $this->attempt(function (PDO $pdo) use ($buyer) {
+            return $this->run($pdo, 'SELECT (SELECT 1 FROM hurrex_sales WHERE offer = ? AND '
+                . 'sale = ?), (SELECT 1 FROM hurrex_offers WHERE offer = ?)',
+                [$this->key(), $buyer, $this->key()])->fetch(PDO::FETCH_NUM);
         }, false);
-        if ($counted) {
+        if ($state !== false && $state[0] !== null) {
             return false;
         }
         if ($key !== null) {
@@ -171,8 +174,12 @@ final class HurrexDatabase implements HurrexStore
             }
         }
         $sale = [$buyer, $now];
-        $added = $this->attempt(function (PDO $pdo) use ($sale) {
-            $this->addSales($pdo, [$sale]);
+        $added = $this->attempt(function (PDO $pdo) use ($sale, $state) {
+            if ($state !== false && $state[1] !== null) {
+                $this->addSale($pdo, $sale);
+            } else {
+                $this->addSales($pdo, [$sale]);
+            }
             return true;
         }, false);
         if ($added || $this->spool($sale)) {
@@ -325,11 +332,15 @@ final class HurrexDatabase implements HurrexStore
         // connects anew when the database dropped it; a transaction that a request left open is
         // rolled back at its end. A connection that drops during a statement fails that
         // statement, and a sale it was adding waits in the spool file as in an outage.
+        // Statements are sent with their values quoted by PDO, each in one round trip, where one
+        // the database prepares takes two and a third message to close it.
         try {
             $pdo = new PDO($this->settings['dsn'], $this->settings['user'],
                 $this->settings['password'], [PDO::ATTR_ERRMODE => PDO::ERRMODE_EXCEPTION,
-                PDO::ATTR_EMULATE_PREPARES => false, PDO::ATTR_TIMEOUT => self::CONNECT_SECONDS,
-                PDO::ATTR_PERSISTENT => true]);
+                PDO::ATTR_EMULATE_PREPARES => true, PDO::MYSQL_ATTR_MULTI_STATEMENTS => true,
+                PDO::ATTR_TIMEOUT => self::CONNECT_SECONDS, PDO::ATTR_PERSISTENT => true]);
+            // A kept connection keeps the attributes it was made with.
+            $pdo->setAttribute(PDO::ATTR_EMULATE_PREPARES, true);
         } catch (PDOException $e) {
             Hurrex::log('the database cannot be reached: ' . $e->getMessage());
             @touch($down);
@@ -343,20 +354,6 @@ final class HurrexDatabase implements HurrexStore
         return $pdo;
     }
 
-    // A prepared statement; the tables are made when they are missing.
-    private function prepare(PDO $pdo, $sql)
-    {
-        try {
-            return $pdo->prepare($sql);
-        } catch (PDOException $e) {
-            if ($e->getCode() !== '42S02') {
-                throw $e;
-            }
-            $this->createTables($pdo);
-            return $pdo->prepare($sql);
-        }
-    }
-
     private static function execute(PDOStatement $statement, array $values)
     {
         foreach (array_values($values) as $i => $value) {
@@ -366,20 +363,50 @@ final class HurrexDatabase implements HurrexStore
         return $statement;
     }
 
-    // Runs one statement, its values quoted by PDO: one round trip to the database, where a
-    // statement the database prepares takes three. A missing table fails it only when it runs;
-    // the tables are made then and it runs again.
+    // Runs a statement, or several separated by semicolons, in one round trip; when a table is
+    // missing they are made and it runs again, outside a transaction only: making a table would
+    // end one.
     private function run(PDO $pdo, $sql, array $values)
     {
-        $quoted = [PDO::ATTR_EMULATE_PREPARES => true];
         try {
-            return self::execute($pdo->prepare($sql, $quoted), $values);
+            return self::execute($pdo->prepare($sql), $values);
         } catch (PDOException $e) {
-            if ($e->getCode() !== '42S02') {
+            if ($e->getCode() !== '42S02' || $pdo->inTransaction()) {
                 throw $e;
             }
             $this->createTables($pdo);
-            return self::execute($pdo->prepare($sql, $quoted), $values);
+            return self::execute($pdo->prepare($sql), $values);
+        }
+    }
+
+    // Runs $work in a transaction and commits it; rolls it back when anything fails. When a table
+    // is missing they are made and $work runs again in a new one.
+    private function transaction(PDO $pdo, callable $work)
+    {
+        for ($tries = 2;; $tries--) {
+            try {
+                $pdo->beginTransaction();
+                $work();
+                $pdo->commit();
+                return;
+            } catch (Throwable $e) {
+                self::rollBack($pdo);
+                if (!($e instanceof PDOException) || $e->getCode() !== '42S02' || $tries === 1) {
+                    throw $e;
+                }
+                $this->createTables($pdo);
+            }
+        }
+    }
+
+    // Ends the transaction that the connection is in, if any; a connection that dropped has none.
+    private static function rollBack(PDO $pdo)
+    {
+        try {
+            if ($pdo->inTransaction()) {
+                $pdo->rollBack();
+            }
+        } catch (PDOException $e) {
         }
     }
 
@@ -438,27 +465,44 @@ final class HurrexDatabase implements HurrexStore
     // ids are kept with the offer, and the count grows by those new to it.
     private function addSales(PDO $pdo, array $sales)
     {
-        // Prepared before the transaction: making a missing table would end it.
-        $insert = $this->prepare($pdo, 'INSERT IGNORE INTO hurrex_sales (offer, sale, counted) '
-            . 'VALUES (?, ?, ?)');
-        $count = $this->prepare($pdo, 'UPDATE hurrex_offers SET sold = sold + ? WHERE offer = ?');
-        $pdo->beginTransaction();
-        try {
+        $this->transaction($pdo, function () use ($pdo, $sales) {
             $added = 0;
             foreach ($sales as list($id, $time)) {
-                $added += self::execute($insert, [$this->key(), $id, $time])->rowCount();
+                $added += $this->run($pdo, 'INSERT IGNORE INTO hurrex_sales (offer, sale, counted) '
+                    . 'VALUES (?, ?, ?)', [$this->key(), $id, $time])->rowCount();
             }
-            if ($added > 0 && self::execute($count, [$added, $this->key()])->rowCount() === 0
+            $count = 'UPDATE hurrex_offers SET sold = sold + ? WHERE offer = ?';
+            if ($added > 0 && $this->run($pdo, $count, [$added, $this->key()])->rowCount() === 0
                 && !$this->makeOffer($pdo, $added)) {
-                self::execute($count, [$added, $this->key()]);
+                $this->run($pdo, $count, [$added, $this->key()]);
             }
-            $pdo->commit();
+        });
+        $this->forgetOldSales($pdo);
+    }
+
+    // Adds one sale [id, time] to an offer whose row is there, all in one round trip: the id
+    // is kept and the count grows by one when the id is new to the database, in one transaction
+    // that either ends with both or is rolled back.
+    private function addSale(PDO $pdo, array $sale)
+    {
+        try {
+            $statements = $this->run($pdo, 'START TRANSACTION; INSERT IGNORE INTO hurrex_sales '
+                . '(offer, sale, counted) VALUES (?, ?, ?); UPDATE hurrex_offers SET sold = sold '
+                . '+ ROW_COUNT() WHERE offer = ?; COMMIT',
+                [$this->key(), $sale[0], $sale[1], $this->key()]);
+            // Each statement's answer; one that failed stopped those after it.
+            while ($statements->nextRowset()) {
+            }
         } catch (Throwable $e) {
-            if ($pdo->inTransaction()) {
-                $pdo->rollBack();
-            }
+            self::rollBack($pdo);
             throw $e;
         }
+        $this->forgetOldSales($pdo);
+    }
+
+    // Now and then drops the ids of sales counted longer ago than anyone reopens a thank-you page.
+    private function forgetOldSales(PDO $pdo)
+    {
         if (random_int(0, 99) === 0) {
             $this->run($pdo, 'DELETE FROM hurrex_sales WHERE offer = ? AND counted < ?',
                 [$this->key(), time() - self::SALE_DAYS * 86400]);

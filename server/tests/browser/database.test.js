@@ -135,6 +135,35 @@ test('a sale is counted once when the database drops the kept connections, mid-s
   }
 });
 
+test('a sale whose count the database refuses leaves nothing half done and counts once later', async () => {
+  const site = new Site({ maxsales: 100 }, { database: db.generateOptions('refused') });
+  sites.push(site);
+  // One worker, so that the second sale meets the connection that the first one failed on.
+  await site.start({ workers: 1 });
+  await site.visitorCookie();
+  const cookies = visitorCookies(site, 2);
+  const ids = cookies.map((c) => c.split('.')[1]);
+  const rows = () => Number(db.sql("SELECT COUNT(*) FROM shop.hurrex_sales WHERE offer = 'refused'"));
+  // The buyer's id goes in; the count that must grow with it is refused.
+  db.sql('CREATE TRIGGER shop.refuse_count BEFORE UPDATE ON shop.hurrex_offers FOR EACH ROW '
+    + "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'refused'");
+  try {
+    for (const cookie of cookies) assert.equal(await buy(site, cookie), 200);
+    assert.equal(db.sold('refused'), 0);
+    assert.equal(rows(), 0, 'no buyer kept without their count');
+    for (const id of ids) assert.match(site.read('stdbspool.php'), new RegExp(`^${id} \\d{12}$`, 'm'));
+    assert.match(site.log(), /the database failed: .*refused/);
+  } finally {
+    db.sql('DROP TRIGGER shop.refuse_count');
+  }
+  await (await fetch(site.url + 'index.php')).text();
+  assert.equal(db.sold('refused'), 2);
+  assert.equal(rows(), 2);
+  assert.equal(site.read('stdbspool.php'), '<?php exit; ?>\n');
+  for (const cookie of cookies) assert.equal(await buy(site, cookie), 200);
+  assert.equal(db.sold('refused'), 2);
+});
+
 test('an offer sold out through one server is sold out on the other', async () => {
   const [a, b] = await twoServers({ maxsales: 3, page2: 'next.html',
     popuptext: '%%copiesleft%% copies left' }, 'soldout');
