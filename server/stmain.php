@@ -536,11 +536,6 @@ final class Hurrex
         return $folders = [$url, substr($url, 0, strrpos(substr($url, 0, $same), '/') + 1)];
     }
 
-    public static function urlFolder()
-    {
-        return self::folders()[0];
-    }
-
     // A URL path fit for a cookie's Path and a script's string: every byte outside printable
     // ASCII, and the blank, quotes, semicolon and backslash, percent-encoded.
     private static function cookieSafe($path)
@@ -857,8 +852,7 @@ final class Hurrex
         $figures['url'] = strpbrk($figures['url'], '<>&') === false ? '"' . $figures['url'] . '"'
             : json_encode($figures['url'], JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS
                 | JSON_HEX_QUOT | JSON_UNESCAPED_SLASHES);
-        return [self::fillLayout($layout[0], $figures),
-            isset($layout[1][1]) ? self::fillLayout($layout[1], $figures) : $layout[1][0]];
+        return [self::fillLayout($layout[0], $figures), self::fillLayout($layout[1], $figures)];
     }
 
     private static function fillLayout(array $layout, array $figures)
@@ -876,7 +870,7 @@ final class Hurrex
     {
         $page = $cfg['page2'];
         return $page === '' || preg_match('#^(?:[A-Za-z][A-Za-z0-9+.-]*:|/)#', $page) === 1
-            ? $page : self::urlFolder() . $page;
+            ? $page : self::folders()[0] . $page;
     }
 
     public static function redirect($url)
@@ -1075,8 +1069,7 @@ final class HurrexPageFilter
             header_remove('Content-Length');  // the page grows by the bar
         }
         if ($final) {
-            $page = Hurrex::inject($page, $this->head, $this->tail, $at);
-            return $this->encoder === null ? $page : $this->encode($page, true);
+            return $this->encode(Hurrex::inject($page, $this->head, $this->tail, $at), true);
         }
         // The closing </body> comes in a later chunk: it gets the tail from the end of the output.
         if ($this->tail !== '') {
@@ -1088,12 +1081,11 @@ final class HurrexPageFilter
         return $this->encode(Hurrex::inject($page, $this->head, '', $at), false);
     }
 
-    // Decodes from here on when the page's response is compressed (by its $headers); false for a
-    // coding the package cannot decode.
+    // Decodes from here on, the page's response being sent with a Content-Encoding (by its
+    // $headers); false for a coding the package cannot decode.
     private function startDecoding(array $headers)
     {
-        $coding = isset($headers['content-encoding']) ? strtolower($headers['content-encoding'])
-            : '';
+        $coding = strtolower($headers['content-encoding']);
         if ($coding === '' || $coding === 'identity') {
             return true;
         }

@@ -193,7 +193,7 @@ final class HurrexFileStore implements HurrexStore
             return false;
         }
         $text = @file_get_contents($path, false, null, 0, 64 + strlen(self::HEAD));
-        if ($text !== false && $text !== '' && substr($path, -4) === '.php') {  // as head() tells
+        if ($text !== false && $text !== '' && self::head($path) !== '') {
             $text = strncmp($text, self::HEAD, strlen(self::HEAD)) === 0
                 ? (string)substr($text, strlen(self::HEAD)) : 'no count';
         }
