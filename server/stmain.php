@@ -25,8 +25,6 @@ final class Hurrex
     const URL_UNSAFE = '/[^\x21\x23-\x26\x28-\x3A\x3C-\x5B\x5D-\x7E]/';
 
     const HEX_DIGITS = '0123456789ABCDEFabcdef';
-    // Every setting of stconfig1.php by name.
-    const SETTINGS = self::NUMBERS + self::TEXTS;
     // What the view kept of the settings for the next, beside the package (a live file, never
     // shipped): a PHP file that opcache keeps in memory, so a view reads it for little.
     const PREPARED_FILE = 'stprepared.php';
@@ -345,20 +343,12 @@ final class Hurrex
     // Null without sodium.
     public static function quickSignature($what, $secret)
     {
-        static $sodium = null;
-        static $hex = null;
-        static $key = null;
-        if ($sodium === null) {
-            $sodium = function_exists('sodium_crypto_generichash');
+        static $keys = [];  // secret => its bytes, false without sodium
+        if (!isset($keys[$secret])) {
+            $keys[$secret] = function_exists('sodium_crypto_generichash') ? hex2bin($secret) : false;
         }
-        if (!$sodium) {
-            return null;
-        }
-        if ($secret !== $hex) {
-            $key = hex2bin($secret);
-            $hex = $secret;
-        }
-        return bin2hex(sodium_crypto_generichash($what, $key, 16));
+        return $keys[$secret] === false ? null
+            : bin2hex(sodium_crypto_generichash($what, $keys[$secret], 16));
     }
 
     // A visitor cookie's value: the first view and the visitor's id, signed.
@@ -605,14 +595,19 @@ final class Hurrex
     public static function responseHeaders()
     {
         $headers = [];
-        if (preg_match_all('/^(content-(?:type|encoding|length)):[ \t]*+(.*?)[ \t]*$/mi',
-            implode("\n", headers_list()), $found, PREG_SET_ORDER)) {
-            foreach ($found as $header) {
-                $headers[strtolower($header[1])] = $header[2];
+        foreach (headers_list() as $line) {
+            if (strncasecmp($line, 'content-', 8) === 0) {
+                $colon = strpos($line, ':');
+                $name = strtolower(substr($line, 0, (int)$colon));
+                if (isset(self::CONTENT_HEADERS[$name])) {
+                    $headers[$name] = trim(substr($line, $colon + 1), " \t");
+                }
             }
         }
         return $headers;
     }
+
+    const CONTENT_HEADERS = ['content-type' => 1, 'content-encoding' => 1, 'content-length' => 1];
 
     // Elements whose content is text, not tags, until their closing tag.
     const RAW_TEXT = ['script' => 1, 'style' => 1, 'title' => 1, 'textarea' => 1,
@@ -852,15 +847,13 @@ final class Hurrex
         $figures['url'] = strpbrk($figures['url'], '<>&') === false ? '"' . $figures['url'] . '"'
             : json_encode($figures['url'], JSON_HEX_TAG | JSON_HEX_AMP | JSON_HEX_APOS
                 | JSON_HEX_QUOT | JSON_UNESCAPED_SLASHES);
-        return [self::fillLayout($layout[0], $figures), self::fillLayout($layout[1], $figures)];
-    }
-
-    private static function fillLayout(array $layout, array $figures)
-    {
-        for ($i = 1, $count = count($layout); $i < $count; $i += 2) {
-            $layout[$i] = $figures[$layout[$i]];
+        foreach ($layout as $part => $pieces) {
+            for ($i = 1, $count = count($pieces); $i < $count; $i += 2) {
+                $pieces[$i] = $figures[$pieces[$i]];
+            }
+            $layout[$part] = implode('', $pieces);
         }
-        return implode('', $layout);
+        return $layout;
     }
 
     // The next page's address: a relative one made absolute against the sales page's folder, so
@@ -887,7 +880,7 @@ final class Hurrex
     }
 
     // What stmain.php does on the sales page, given the page's settings ($values: one for each of
-    // SETTINGS in its order, null where the page sets none): sends an ended offer on to the next
+    // NUMBERS and then of TEXTS in their order, null where the page sets none): sends an ended offer on to the next
     // page, or puts the bar into the page's HTML. As guarded() does, written out: a view's
     // every step counts.
     public static function page(array $values)
@@ -950,7 +943,8 @@ final class Hurrex
                 return $kept['view'];
             }
         }
-        $cfg = self::config(array_combine(array_keys(self::SETTINGS), $values), $clean);
+        $cfg = self::config(array_combine(array_keys(self::NUMBERS + self::TEXTS), $values),
+            $clean);
         if ($cfg === null) {
             return null;
         }

@@ -59,11 +59,6 @@ final class HurrexFileStore implements HurrexStore
         $this->folder = $folder;
     }
 
-    public function sold(array $cfg)
-    {
-        return $this->currentCount($cfg);
-    }
-
     public function countSale(array $cfg, $buyer, $addressKey, $now)
     {
         $buyers = $this->folder . '/' . self::BUYERS_FILE;
@@ -118,7 +113,7 @@ final class HurrexFileStore implements HurrexStore
 
     // The live count; while there is none, the starting count of the shipped sales file (0
     // without one). Null (logged) when the file that holds it does not hold a whole number.
-    private function currentCount(array $cfg)
+    public function sold(array $cfg)
     {
         $live = $this->folder . '/' . self::COUNT_FILE;
         $count = file_exists($live) ? $this->readCount($live)
@@ -185,14 +180,13 @@ final class HurrexFileStore implements HurrexStore
 
     // The number in a count file; null (logged) when it cannot be read or holds no number.
     // Every write replaces the file whole, so it is read without a lock.
-    // With $missingOk a missing file is no problem: false then. (Asked first: a failed open
-    // costs a view more than the look.)
+    // With $missingOk a missing file is no problem: false then.
     public function readCount($path, $missingOk = false)
     {
-        if ($missingOk && !file_exists($path)) {
+        $text = @file_get_contents($path, false, null, 0, 64 + strlen(self::HEAD));
+        if ($text === false && $missingOk && !file_exists($path)) {
             return false;
         }
-        $text = @file_get_contents($path, false, null, 0, 64 + strlen(self::HEAD));
         if ($text !== false && $text !== '' && self::head($path) !== '') {
             $text = strncmp($text, self::HEAD, strlen(self::HEAD)) === 0
                 ? (string)substr($text, strlen(self::HEAD)) : 'no count';
@@ -291,7 +285,7 @@ final class HurrexFileStore implements HurrexStore
     // Counts one sale, the lock held; false (logged) when it could not be counted.
     private function countInFile(array $cfg)
     {
-        $count = $this->currentCount($cfg);
+        $count = $this->sold($cfg);
         $path = $this->countPath($cfg);
         $counted = $count !== null
             && $this->replaceFile($path, function ($out) use ($count, $path) {
