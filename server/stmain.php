@@ -345,7 +345,8 @@ final class Hurrex
     {
         static $keys = [];  // secret => its bytes, false without sodium
         if (!isset($keys[$secret])) {
-            $keys[$secret] = function_exists('sodium_crypto_generichash') ? hex2bin($secret) : false;
+            $keys[$secret] = function_exists('sodium_crypto_generichash') ? hex2bin($secret)
+                : false;
         }
         return $keys[$secret] === false ? null
             : bin2hex(sodium_crypto_generichash($what, $keys[$secret], 16));
@@ -590,6 +591,8 @@ final class Hurrex
             || preg_match('#^\s*(text/html|application/xhtml\+xml)\b#i', $type) === 1;
     }
 
+    const CONTENT_HEADERS = ['content-type' => 1, 'content-encoding' => 1, 'content-length' => 1];
+
     // The response's content headers set so far (type, encoding, length): lower-case name =>
     // value, the last one of each name.
     public static function responseHeaders()
@@ -606,8 +609,6 @@ final class Hurrex
         }
         return $headers;
     }
-
-    const CONTENT_HEADERS = ['content-type' => 1, 'content-encoding' => 1, 'content-length' => 1];
 
     // Elements whose content is text, not tags, until their closing tag.
     const RAW_TEXT = ['script' => 1, 'style' => 1, 'title' => 1, 'textarea' => 1,
@@ -880,9 +881,9 @@ final class Hurrex
     }
 
     // What stmain.php does on the sales page, given the page's settings ($values: one for each of
-    // NUMBERS and then of TEXTS in their order, null where the page sets none): sends an ended offer on to the next
-    // page, or puts the bar into the page's HTML. As guarded() does, written out: a view's
-    // every step counts.
+    // NUMBERS and then of TEXTS in their order, null where the page sets none): sends an ended
+    // offer on to the next page, or puts the bar into the page's HTML. As guarded() does, written
+    // out: a view's every step counts.
     public static function page(array $values)
     {
         static $ran = false;
@@ -943,6 +944,8 @@ final class Hurrex
                 return $kept['view'];
             }
         }
+        // Not a constant of its own: a constant made of others would have PHP work out every
+        // constant of the class whenever another class first reads one, on every view.
         $cfg = self::config(array_combine(array_keys(self::NUMBERS + self::TEXTS), $values),
             $clean);
         if ($cfg === null) {

@@ -180,7 +180,8 @@ final class HurrexFileStore implements HurrexStore
 
     // The number in a count file; null (logged) when it cannot be read or holds no number.
     // Every write replaces the file whole, so it is read without a lock.
-    // With $missingOk a missing file is no problem: false then.
+    // With $missingOk a missing file is no problem: false then. (Read first and looked for only
+    // when the read fails: the file is nearly always there.)
     public function readCount($path, $missingOk = false)
     {
         $text = @file_get_contents($path, false, null, 0, 64 + strlen(self::HEAD));
