@@ -411,9 +411,10 @@ final class Hurrex
     {
         $https = self::request('HTTPS');
         $secure = !empty($https) && strtolower($https) !== 'off';
-        header('Set-Cookie: ' . $name . '=' . self::visitorCookie($name, $first, $id, self::secret())
-            . '; Max-Age=' . self::VISITOR_COOKIE_SECONDS . '; path=' . self::folders()[1]
-            . '; HttpOnly; SameSite=Lax' . ($secure ? '; Secure' : ''), false);
+        $value = self::visitorCookie($name, $first, $id, self::secret());
+        header('Set-Cookie: ' . $name . '=' . $value . '; Max-Age=' . self::VISITOR_COOKIE_SECONDS
+            . '; path=' . self::folders()[1] . '; HttpOnly; SameSite=Lax'
+            . ($secure ? '; Secure' : ''), false);
     }
 
     // The part of an address that names one visitor: an IPv4 address whole, an IPv6 address by
@@ -599,12 +600,10 @@ final class Hurrex
     {
         $headers = [];
         foreach (headers_list() as $line) {
-            if (strncasecmp($line, 'content-', 8) === 0) {
-                $colon = strpos($line, ':');
-                $name = strtolower(substr($line, 0, (int)$colon));
-                if (isset(self::CONTENT_HEADERS[$name])) {
-                    $headers[$name] = trim(substr($line, $colon + 1), " \t");
-                }
+            $colon = strncasecmp($line, 'content-', 8) === 0 ? strpos($line, ':') : false;
+            $name = $colon === false ? '' : strtolower(substr($line, 0, $colon));
+            if (isset(self::CONTENT_HEADERS[$name])) {
+                $headers[$name] = trim(substr($line, $colon + 1), " \t");
             }
         }
         return $headers;
@@ -939,8 +938,8 @@ final class Hurrex
         $keep = ini_get('opcache.enable') && (PHP_SAPI !== 'cli' || ini_get('opcache.enable_cli'));
         if ($keep && is_file($file)) {
             $kept = include $file;
-            if (isset($kept['build'], $kept['values'], $kept['view']) && $kept['build'] === self::BUILD
-                && $kept['values'] === $values) {
+            if (isset($kept['build'], $kept['values'], $kept['view'])
+                && $kept['build'] === self::BUILD && $kept['values'] === $values) {
                 return $kept['view'];
             }
         }
@@ -953,7 +952,8 @@ final class Hurrex
         }
         $view = [$cfg, self::barLayout($cfg)];
         if ($keep && $clean) {  // settings with a problem are logged on every view instead
-            self::keepPrepared($file, ['build' => self::BUILD, 'values' => $values, 'view' => $view]);
+            self::keepPrepared($file,
+                ['build' => self::BUILD, 'values' => $values, 'view' => $view]);
         }
         return $view;
     }
@@ -970,8 +970,8 @@ final class Hurrex
         }
         // Only whole numbers, texts and lists of them: the settings are kept only when each is
         // one the tool could have written.
-        $text = "<?php\n// The offer's settings, prepared by the offer package for its views.\nreturn "
-            . var_export($prepared, true) . ";\n";
+        $text = "<?php\n// The offer's settings, prepared by the offer package for its views.\n"
+            . 'return ' . var_export($prepared, true) . ";\n";
         $temp = __DIR__ . '/stprepared-' . bin2hex(random_bytes(6)) . '.php';
         if (@file_put_contents($temp, $text) === strlen($text) && @rename($temp, $file)) {
             if (function_exists('opcache_invalidate')) {
