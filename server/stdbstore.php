@@ -20,6 +20,14 @@ final class HurrexDatabase implements HurrexStore
     const DOWN_FILE = 'stdbdown.php';
     const RETRY_SECONDS = 2;
     const CONNECT_SECONDS = 2;
+    // The name under which the PHP worker keeps the package's connection for its next requests.
+    // PHP tells kept connections apart by DSN, user and password alone, not by the options they
+    // were made with: without a name of its own the package would be handed a connection that
+    // another script of the seller's made to the same database with other options, such as
+    // multiple statements turned off, and every sale on that worker would fail until it restarts.
+    // A build that changes the options of the connection must change this name too. It must not
+    // read as a number, or PHP takes it for a plain "yes".
+    const KEPT_CONNECTION = 'hurrex-multi-1';
     // How long the ids of counted buyers are kept: a thank-you page opened again within it
     // counts nothing more.
     const SALE_DAYS = 400;
@@ -338,7 +346,8 @@ final class HurrexDatabase implements HurrexStore
             $pdo = new PDO($this->settings['dsn'], $this->settings['user'],
                 $this->settings['password'], [PDO::ATTR_ERRMODE => PDO::ERRMODE_EXCEPTION,
                 PDO::ATTR_EMULATE_PREPARES => true, PDO::MYSQL_ATTR_MULTI_STATEMENTS => true,
-                PDO::ATTR_TIMEOUT => self::CONNECT_SECONDS, PDO::ATTR_PERSISTENT => true]);
+                PDO::ATTR_TIMEOUT => self::CONNECT_SECONDS,
+                PDO::ATTR_PERSISTENT => self::KEPT_CONNECTION]);
             // A kept connection keeps the attributes it was made with.
             $pdo->setAttribute(PDO::ATTR_EMULATE_PREPARES, true);
         } catch (PDOException $e) {

@@ -164,6 +164,32 @@ test('a sale whose count the database refuses leaves nothing half done and count
   assert.equal(db.sold('refused'), 2);
 });
 
+// Another script of the seller's on the same host that keeps a connection to the same database
+// with the same user and password, made with multiple statements turned off (PDO turns them on
+// unless told otherwise), as advice on hardening a site has it.
+test('a connection that another script keeps in the PHP worker is not the package\'s: a sale counts at once', async () => {
+  const site = new Site({ maxsales: 100 }, { database: db.generateOptions('kept') });
+  sites.push(site);
+  // One worker: the package's requests meet what the other script left in it.
+  await site.start({ workers: 1 });
+  site.write('other.php', `<?php
+$settings = include 'stdatabase.php';
+$pdo = new PDO($settings['dsn'], $settings['user'], $settings['password'],
+  [PDO::ATTR_PERSISTENT => true, PDO::MYSQL_ATTR_MULTI_STATEMENTS => false]);
+echo $pdo->query('SELECT CONNECTION_ID()')->fetchColumn();
+`);
+  const other = async () => (await fetch(site.url + 'other.php')).text();
+  const kept = await other();
+  assert.match(kept, /^\d+$/);
+  const cookie = await site.visitorCookie();
+  assert.equal(await buy(site, cookie), 200);
+  assert.equal(site.log(), '');
+  assert.equal(db.sold('kept'), 1, 'counted at once');
+  assert.equal(await other(), kept, 'the other script\'s connection is still kept in the one worker');
+  assert.equal(await buy(site, await site.visitorCookie()), 200);
+  assert.equal(db.sold('kept'), 2);
+});
+
 test('an offer sold out through one server is sold out on the other', async () => {
   const [a, b] = await twoServers({ maxsales: 3, page2: 'next.html',
     popuptext: '%%copiesleft%% copies left' }, 'soldout');

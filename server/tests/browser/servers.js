@@ -6,7 +6,8 @@
 // servers[name].call(host, port, { workers, ini, rewrites }) starts one for `host`, an object
 // with root (the folder for the configuration), docRoot, serverErrorLog, accessLog, processes
 // (the started processes are pushed there, each the leader of a process group of its own) and
-// spawnServer (this module's). As root, the PHP workers run as nobody.
+// spawnServer (this module's). `workers`: how many requests PHP runs at once, at least; 1 gives
+// exactly one PHP process. As root, the PHP workers run as nobody.
 //
 // From a shell, for the bench:
 //   node servers.js php|apache|nginx DOCROOT FOLDER PORT [name=value of php.ini ...]
@@ -86,8 +87,10 @@ require $_SERVER['SCRIPT_FILENAME'];
       ...modules.map((m) => `LoadModule ${m}_module /usr/lib/apache2/modules/mod_${m}.so`),
       'LoadModule php_module /usr/lib/apache2/modules/libphp8.2.so',
       ...(asRoot ? ['User nobody', 'Group nogroup'] : []),
-      `StartServers 2`, 'MinSpareServers 2', 'MaxSpareServers 8',
-      `ServerLimit ${Math.max(workers, 40)}`, `MaxRequestWorkers ${Math.max(workers, 40)}`,
+      ...(workers === 1 ? ['StartServers 1', 'MinSpareServers 1', 'MaxSpareServers 1',
+        'ServerLimit 1', 'MaxRequestWorkers 1']
+        : ['StartServers 2', 'MinSpareServers 2', 'MaxSpareServers 8',
+          `ServerLimit ${Math.max(workers, 40)}`, `MaxRequestWorkers ${Math.max(workers, 40)}`]),
       // A prefork process waits on an idle connection that long: short, as on a busy host, so
       // that a burst of clients that keep their connections open is not served 40 at a time.
       'KeepAlive On', 'KeepAliveTimeout 1',
@@ -121,8 +124,11 @@ require $_SERVER['SCRIPT_FILENAME'];
       '[global]', `pid = ${run}/php-fpm.pid`, `error_log = ${this.serverErrorLog}`,
       'daemonize = no',
       '[site]', ...user, `listen = ${socket}`,
-      'pm = dynamic', `pm.max_children = ${Math.max(workers, 8)}`, 'pm.start_servers = 2',
-      'pm.min_spare_servers = 1', 'pm.max_spare_servers = 4',
+      'pm = dynamic',
+      ...(workers === 1 ? ['pm.max_children = 1', 'pm.start_servers = 1',
+        'pm.min_spare_servers = 1', 'pm.max_spare_servers = 1']
+        : [`pm.max_children = ${Math.max(workers, 8)}`, 'pm.start_servers = 2',
+          'pm.min_spare_servers = 1', 'pm.max_spare_servers = 4']),
       ...phpSettings(ini).map(([name, value]) => `php_admin_value[${name}] = "${value}"`),
     ];
     fs.writeFileSync(path.join(run, 'php-fpm.conf'), fpm.join('\n') + '\n');

@@ -213,7 +213,9 @@ class Site {
 
   // Starts the site's web server on a free port of 127.0.0.1 and sets this.url to the sales
   // folder's address. `server`: 'php', 'apache' or 'nginx' (the default is Site.server).
-  // `workers`: how many requests PHP runs at once, at least. `ini`: more php.ini settings
+  // `workers`: how many requests PHP runs at once, at least; 1 is exactly one PHP process, so
+  // that each request meets what the ones before left in it, such as the database connections
+  // PHP keeps. `ini`: more php.ini settings
   // ('name=value'), such as a host-wide output compression. `rewrites`: { '/address': '/page.php' },
   // addresses that the server rewrites internally to a script, as a host's rewrite rules do (the
   // script sees the address as REQUEST_URI and its own path as SCRIPT_NAME).
