@@ -166,7 +166,7 @@ test('a sale whose count the database refuses leaves nothing half done and count
 
 // Another script of the seller's on the same host that keeps a connection to the same database
 // with the same user and password, made with multiple statements turned off (PDO turns them on
-// unless told otherwise), as advice on hardening a site has it.
+// unless told otherwise).
 test('a connection that another script keeps in the PHP worker is not the package\'s: a sale counts at once', async () => {
   const site = new Site({ maxsales: 100 }, { database: db.generateOptions('kept') });
   sites.push(site);
