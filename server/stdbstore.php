@@ -348,8 +348,6 @@ final class HurrexDatabase implements HurrexStore
                 PDO::ATTR_EMULATE_PREPARES => true, PDO::MYSQL_ATTR_MULTI_STATEMENTS => true,
                 PDO::ATTR_TIMEOUT => self::CONNECT_SECONDS,
                 PDO::ATTR_PERSISTENT => self::KEPT_CONNECTION]);
-            // A kept connection keeps the attributes it was made with.
-            $pdo->setAttribute(PDO::ATTR_EMULATE_PREPARES, true);
         } catch (PDOException $e) {
             Hurrex::log('the database cannot be reached: ' . $e->getMessage());
             @touch($down);
